@@ -1,0 +1,78 @@
+#include "platform/codepage.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <stdexcept>
+#include <vector>
+
+namespace codepage {
+namespace {
+
+// One iconv descriptor per direction and thread: opening one costs far more than a title.
+class Converter {
+public:
+    Converter(const char* to, const char* from) : m_cd(iconv_open(to, from)) {
+        if (m_cd == reinterpret_cast<iconv_t>(-1)) {
+            throw std::runtime_error(std::string("iconv cannot convert ") + from + " to " + to);
+        }
+    }
+    ~Converter() { iconv_close(m_cd); }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    // Converts all of `in`; a sequence that does not convert loses `unit` bytes and the
+    // conversion goes on after it.
+    std::string Run(const char* data, std::size_t size, std::size_t unit) {
+        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+        std::string out;
+        std::vector<char> chunk(4 * size + 16);
+        char* in = const_cast<char*>(data);
+        std::size_t inLeft = size;
+        while (inLeft > 0) {
+            char* dst = chunk.data();
+            std::size_t dstLeft = chunk.size();
+            const std::size_t done = iconv(m_cd, &in, &inLeft, &dst, &dstLeft);
+            out.append(chunk.data(), dst);
+            if (done != static_cast<std::size_t>(-1)) {
+                continue;
+            }
+            if (errno == EILSEQ || errno == EINVAL) {
+                const std::size_t skip = inLeft < unit ? inLeft : unit;
+                in += skip;
+                inLeft -= skip;
+            } else if (errno != E2BIG) {
+                break;
+            }
+        }
+        return out;
+    }
+
+private:
+    iconv_t m_cd;
+};
+
+std::string_view UpToNul(std::string_view text) {
+    const auto nul = text.find('\0');
+    return nul == std::string_view::npos ? text : text.substr(0, nul);
+}
+
+}  // namespace
+
+std::string Cp936ToUtf8(std::string_view text) {
+    thread_local Converter converter("UTF-8", "GB18030");
+    text = UpToNul(text);
+    return converter.Run(text.data(), text.size(), 1);
+}
+
+std::string Utf8ToCp936(std::string_view text) {
+    thread_local Converter converter("GB18030", "UTF-8");
+    return converter.Run(text.data(), text.size(), 1);
+}
+
+std::string Utf16ToCp936(std::u16string_view text) {
+    thread_local Converter converter("GB18030", "UTF-16LE");
+    return converter.Run(reinterpret_cast<const char*>(text.data()), text.size() * 2, 2);
+}
+
+}  // namespace codepage

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Code page 936 (GBK), the 8-bit text the engine works on, and its meeting point with the
+// file system's UTF-8 names.
+
+namespace codepage {
+
+// True for the bytes that open a double-byte character in code page 936 (0x81-0xFE).
+constexpr bool IsDBCSLeadByte(unsigned char byte) {
+    return byte >= 0x81 && byte <= 0xFE;
+}
+constexpr bool IsDBCSLeadByte(char byte) {
+    return IsDBCSLeadByte(static_cast<unsigned char>(byte));
+}
+
+// Length in bytes of the character that starts at `pos`: 2 for a lead byte with a byte after
+// it, else 1. A lone lead byte at the end counts as one character.
+constexpr std::size_t CharLength(std::string_view text, std::size_t pos) {
+    return IsDBCSLeadByte(text[pos]) && pos + 1 < text.size() ? 2 : 1;
+}
+
+// Decodes code page 936 text (read as GB18030, its superset) into UTF-8. Bytes that do not
+// decode, such as a lone lead byte left by a cut, are dropped, so the result is always valid
+// UTF-8. A NUL byte ends the text.
+std::string Cp936ToUtf8(std::string_view text);
+
+// Encodes UTF-8 text as code page 936 (GB18030 encoding). Invalid UTF-8 sequences are dropped.
+std::string Utf8ToCp936(std::string_view text);
+
+// Encodes UTF-16 code units (native order) as code page 936; unpaired surrogates are dropped.
+std::string Utf16ToCp936(std::u16string_view text);
+
+}  // namespace codepage

@@ -1,0 +1,93 @@
+#include "platform/filefind.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+
+namespace {
+
+bool IsEveryEntryMask(const std::string& mask) {
+    return mask == "*.*" || mask == "*";
+}
+
+std::string MakeAbsolute(const std::string& folder) {
+    if (folder.starts_with('/')) {
+        return folder;
+    }
+    char buffer[PATH_MAX];
+    const std::string cwd = getcwd(buffer, sizeof buffer) != nullptr ? buffer : "";
+    if (folder.empty() || folder == ".") {
+        return cwd;
+    }
+    return cwd == "/" ? "/" + folder : cwd + "/" + folder;
+}
+
+}  // namespace
+
+bool FileFind::FindFile(const std::string& pattern) {
+    Close();
+    const auto slash = pattern.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : pattern.substr(0, slash);
+    const std::string mask = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
+    m_strFolder = MakeAbsolute(slash == 0 ? "/" : folder);
+
+    if (!IsEveryEntryMask(mask)) {
+        struct stat info {};
+        if (mask.empty() || stat(pattern.c_str(), &info) != 0) {
+            return false;
+        }
+        m_next = Entry{mask, S_ISDIR(info.st_mode)};
+        m_bHasNext = true;
+        return true;
+    }
+    m_pDir = opendir(m_strFolder.c_str());
+    return m_pDir != nullptr && ReadAhead();
+}
+
+bool FileFind::FindNextFile() {
+    if (!m_bHasNext) {
+        return false;
+    }
+    m_strName = std::move(m_next.name);
+    m_bDirectory = m_next.directory;
+    return ReadAhead();
+}
+
+void FileFind::Close() {
+    if (m_pDir != nullptr) {
+        closedir(m_pDir);
+        m_pDir = nullptr;
+    }
+    m_bHasNext = false;
+}
+
+std::string FileFind::GetFilePath() const {
+    return m_strFolder.ends_with('/') ? m_strFolder + m_strName : m_strFolder + "/" + m_strName;
+}
+
+bool FileFind::ReadAhead() {
+    m_bHasNext = false;
+    if (m_pDir == nullptr) {
+        return false;
+    }
+    const dirent* entry = readdir(m_pDir);
+    if (entry == nullptr) {
+        return false;
+    }
+    m_next = Entry{entry->d_name, IsDirectoryEntry(*entry)};
+    m_bHasNext = true;
+    return true;
+}
+
+bool FileFind::IsDirectoryEntry(const dirent& entry) const {
+    if (entry.d_type != DT_UNKNOWN) {
+        return entry.d_type == DT_DIR;
+    }
+    // Some file systems do not fill in the type; lstat keeps links to folders out.
+    struct stat info {};
+    return fstatat(dirfd(m_pDir), entry.d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+           S_ISDIR(info.st_mode);
+}

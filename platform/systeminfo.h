@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// System services the program asks of the operating system.
+
+namespace sysinfo {
+
+using LANGID = std::uint16_t;
+constexpr LANGID kLangChineseSimplified = 0x0804;
+constexpr LANGID kLangEnglishUS = 0x0409;
+
+// The system's language as a Windows language id, read from the locale environment
+// (LC_ALL, then LC_CTYPE, then LANG; an empty variable counts as unset). "zh_CN" gives
+// 0x0804; an unset, "C" or "POSIX" locale gives 0x0409.
+LANGID GetSystemDefaultLangID();
+
+// The language id of one locale name such as "zh_TW.UTF-8" or "de_DE@euro".
+LANGID LangIdFromLocale(const std::string& locale);
+
+// Milliseconds of a monotonic clock, wrapping at 2^32; compare by unsigned subtraction.
+std::uint32_t GetTickCount();
+
+// The absolute path of the running program, "" when the system does not say.
+std::string ExecutablePath();
+// The folder holding the running program, without a trailing '/'.
+std::string ExecutableFolder();
+
+// The folders of the operating system, which a walk never enters.
+const std::vector<std::string>& SystemFolders();
+
+}  // namespace sysinfo

@@ -1,0 +1,66 @@
+#include "platform/codepage.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+bool IsValidUtf8(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const std::size_t length = byte < 0x80       ? 1
+                                   : byte >> 5 == 6  ? 2
+                                   : byte >> 4 == 14 ? 3
+                                   : byte >> 3 == 30 ? 4
+                                                     : 0;
+        if (length == 0 || i + length > text.size()) {
+            return false;
+        }
+        for (std::size_t k = 1; k < length; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
+                return false;
+            }
+        }
+        i += length;
+    }
+    return true;
+}
+
+TEST(CodePage, LeadBytesAreTheUpperRangeWithoutItsEnds) {
+    EXPECT_FALSE(codepage::IsDBCSLeadByte(static_cast<unsigned char>(0x80)));
+    EXPECT_TRUE(codepage::IsDBCSLeadByte(static_cast<unsigned char>(0x81)));
+    EXPECT_TRUE(codepage::IsDBCSLeadByte(static_cast<unsigned char>(0xFE)));
+    EXPECT_FALSE(codepage::IsDBCSLeadByte(static_cast<unsigned char>(0xFF)));
+    EXPECT_FALSE(codepage::IsDBCSLeadByte('A'));
+}
+
+TEST(CodePage, ConvertsBetweenGbkAndUtf8) {
+    EXPECT_EQ(codepage::Cp936ToUtf8("\xD0\xA1\xD3\xEA.mp3"), "小雨.mp3");
+    EXPECT_EQ(codepage::Utf8ToCp936("小雨"), "\xD0\xA1\xD3\xEA");
+    EXPECT_EQ(codepage::Utf16ToCp936(u"中国"), "\xD6\xD0\xB9\xFA");
+    // Characters outside GBK survive the round trip through GB18030.
+    EXPECT_EQ(codepage::Cp936ToUtf8(codepage::Utf8ToCp936("a😀b")), "a😀b");
+}
+
+TEST(CodePage, NeverProducesInvalidUtf8) {
+    // A lone lead byte at the end (a 63-byte cut), one before ASCII, and stray 0x80 / 0xFF.
+    const std::string cases[] = {"\xD0\xA1\xD3",
+                                 "\xD0"
+                                 "abc",
+                                 "a\x80"
+                                 "b\xFF",
+                                 "\xFF\xFF"};
+    for (const std::string& text : cases) {
+        const std::string utf8 = codepage::Cp936ToUtf8(text);
+        EXPECT_TRUE(IsValidUtf8(utf8)) << utf8;
+    }
+    EXPECT_EQ(codepage::Cp936ToUtf8("\xD0\xA1\xD3"), "小");
+    EXPECT_EQ(codepage::Cp936ToUtf8(std::string("ab\0cd", 5)), "ab");
+    EXPECT_EQ(codepage::Utf8ToCp936("a\xC3"
+                                    "b"),
+              "ab");
+    EXPECT_EQ(codepage::Utf16ToCp936(std::u16string{u'a', static_cast<char16_t>(0xD800), u'b'}),
+              "ab");
+}
+
+}  // namespace
