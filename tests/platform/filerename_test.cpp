@@ -74,9 +74,15 @@ TEST_P(RenameNeverReplaces, FailsForAMissingSource) {
     EXPECT_FALSE(Exists(dir / "b.mp3"));
 }
 
+std::string MoveName(const ::testing::TestParamInfo<MoveFunction>& info) {
+    static const char* const kNames[] = {"MoveFile", "MoveByLink", "MoveAfterCheck"};
+    return kNames[info.index];
+}
+
 INSTANTIATE_TEST_SUITE_P(AllPaths, RenameNeverReplaces,
                          ::testing::Values(&MoveFile, &rename_detail::MoveByLink,
-                                           &rename_detail::MoveAfterCheck));
+                                           &rename_detail::MoveAfterCheck),
+                         MoveName);
 
 // Another process creates the new name while the rename runs: whoever wins, both files stay.
 void RaceTargetAppearing(MoveFunction move) {

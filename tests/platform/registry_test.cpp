@@ -1,0 +1,713 @@
+#include "platform/registry.h"
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/support/scopedconfighome.h"
+
+namespace {
+
+constexpr const char* kSettingsKey = "Software\\Sortune\\Set";
+
+void WriteFile(const std::string& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    return buffer.str();
+}
+
+bool Exists(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0;
+}
+
+mode_t ModeOf(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+// Opens or creates a key; the handle is closed when the object goes.
+class Key {
+public:
+    Key() = default;
+    Key(HKEY root, const std::string& path, REGSAM access = KEY_ALL_ACCESS) {
+        m_result = RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                                   nullptr, &m_key, &m_disposition);
+    }
+    static Key Open(HKEY root, const std::string& path, REGSAM access = KEY_READ) {
+        Key key;
+        key.m_result = RegOpenKeyExA(root, path.c_str(), 0, access, &key.m_key);
+        return key;
+    }
+    Key(Key&& other) noexcept
+        : m_key(std::exchange(other.m_key, nullptr)),
+          m_result(other.m_result),
+          m_disposition(other.m_disposition) {}
+    Key& operator=(Key&&) = delete;
+    ~Key() {
+        if (m_key != nullptr) {
+            RegCloseKey(m_key);
+        }
+    }
+
+    HKEY get() const { return m_key; }
+    LONG result() const { return m_result; }
+    DWORD disposition() const { return m_disposition; }
+
+private:
+    HKEY m_key = nullptr;
+    LONG m_result = ERROR_INVALID_HANDLE;
+    DWORD m_disposition = 0;
+};
+
+LONG SetString(HKEY key, const char* name, const std::string& value) {
+    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                          static_cast<DWORD>(value.size() + 1));
+}
+
+LONG SetDword(HKEY key, const char* name, DWORD value) {
+    return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                          sizeof value);
+}
+
+// The text of a REG_SZ value, checked to come with exactly one terminating NUL.
+std::optional<std::string> QueryString(HKEY key, const char* name) {
+    DWORD type = REG_NONE;
+    DWORD size = 0;
+    if (RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        type != REG_SZ) {
+        return std::nullopt;
+    }
+    std::vector<BYTE> data(size + 8, 0xAA);
+    DWORD got = static_cast<DWORD>(data.size());
+    if (RegQueryValueExA(key, name, nullptr, &type, data.data(), &got) != ERROR_SUCCESS ||
+        got != size || got == 0 || data[got - 1] != 0 || data[got] != 0xAA) {
+        return std::nullopt;
+    }
+    return std::string(reinterpret_cast<const char*>(data.data()), got - 1);
+}
+
+std::optional<DWORD> QueryDword(HKEY key, const char* name) {
+    DWORD type = REG_NONE;
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_DWORD || size != sizeof value) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+class RegistryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteFile(m_home.path() + "/globs2",
+                  "# MIME globs for the tests\n"
+                  "50:audio/mpeg:*.mp3\n"
+                  "50:audio/x-ms-wma:*.wma\n"
+                  "20:audio/x-low:*.tst\n"
+                  "80:audio/x-high:*.tst\n"
+                  "80:audio/x-later:*.tst\n"
+                  "50:text/x-upper:*.UP:cs\n"
+                  "40:text/x-any:*.up\n"
+                  "90:image/x-glob:*.[ch]\n"
+                  "broken line\n"
+                  "x:text/x-bad-weight:*.bad\n");
+        registry::SetMimeGlobsPath(m_home.path() + "/globs2");
+    }
+    void TearDown() override { registry::SetMimeGlobsPath(""); }
+
+    std::string UserHive() const { return m_home.HiveFile("HKEY_CURRENT_USER"); }
+
+    ScopedConfigHome m_home;
+};
+
+// Text of every kind comes back byte for byte, after a trip through the file.
+TEST_F(RegistryTest, StringsRoundTripByteForByte) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"empty", ""},
+        {"plain", "/usr/bin/sortune"},
+        {"gbk", "\xD0\xA1\xD3\xEA \xC7\xE0\xBB\xA8\xB4\xC9"},
+        {"utf8 path", "/home/\xE7\x94\xA8\xE6\x88\xB7/\xE9\x9F\xB3\xE4\xB9\x90"},
+        {"quotes", "say \"hi\" \""},
+        {"backslashes", "D:\\Music\\Pop\\"},
+        {"escape look-alikes", "\\\" \\\\ \\n"},
+        {"newline", "one\ntwo\n"},
+        {"crlf", "a\r\nb\r"},
+        {"controls", "\x01\x1F\x7F"},
+        {"high bytes", "\x80\xFF\xFE"},
+        {"cut utf8", "\xE4\xB8"},
+        {"section look-alike", "\n[HKEY_CURRENT_USER\\Evil]\n\"x\"=\"y\""},
+        {"hex look-alike", "hex(1):41,00"},
+    };
+    {
+        Key key(HKEY_CURRENT_USER, kSettingsKey);
+        ASSERT_EQ(key.result(), ERROR_SUCCESS);
+        for (const auto& [name, value] : cases) {
+            ASSERT_EQ(SetString(key.get(), name.c_str(), value), ERROR_SUCCESS) << name;
+        }
+    }
+    Key key = Key::Open(HKEY_CURRENT_USER, kSettingsKey);
+    ASSERT_EQ(key.result(), ERROR_SUCCESS);
+    for (const auto& [name, value] : cases) {
+        EXPECT_EQ(QueryString(key.get(), name.c_str()), value) << name;
+    }
+    EXPECT_EQ(RegQueryValueExA(key.get(), "Evil", nullptr, nullptr, nullptr, nullptr),
+              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(Key::Open(HKEY_CURRENT_USER, "Evil").result(), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(RegistryTest, ValueNamesWithQuotesBackslashesAndGbkRoundTrip) {
+    const std::vector<std::string> names = {"a\"b", "c\\d", "\\", "\"", "\xD0\xA1\xD3\xEA",
+                                            "=",    "]"};
+    {
+        Key key(HKEY_CURRENT_USER, kSettingsKey);
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            ASSERT_EQ(SetDword(key.get(), names[i].c_str(), static_cast<DWORD>(i + 100)),
+                      ERROR_SUCCESS);
+        }
+    }
+    Key key = Key::Open(HKEY_CURRENT_USER, kSettingsKey);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(QueryDword(key.get(), names[i].c_str()), i + 100) << names[i];
+    }
+}
+
+TEST_F(RegistryTest, DwordsRoundTrip) {
+    const std::vector<DWORD> numbers = {0, 1, 10, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF, 0x12345678};
+    {
+        Key key(HKEY_CURRENT_USER, kSettingsKey);
+        for (DWORD n : numbers) {
+            ASSERT_EQ(SetDword(key.get(), std::to_string(n).c_str(), n), ERROR_SUCCESS);
+        }
+    }
+    Key key = Key::Open(HKEY_CURRENT_USER, kSettingsKey);
+    for (DWORD n : numbers) {
+        EXPECT_EQ(QueryDword(key.get(), std::to_string(n).c_str()), n);
+    }
+}
+
+TEST_F(RegistryTest, DefaultValueHasTheEmptyName) {
+    Key key(HKEY_CLASSES_ROOT, "CLSID\\{5E1A7C20-3B94-4D2F-8C61-0A9B7D3E4F12}");
+    EXPECT_EQ(RegQueryValueExA(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr),
+              ERROR_FILE_NOT_FOUND);
+    ASSERT_EQ(SetString(key.get(), nullptr, "Sortmenu"), ERROR_SUCCESS);
+    EXPECT_EQ(QueryString(key.get(), ""), "Sortmenu");
+    ASSERT_EQ(SetString(key.get(), "", "Other"), ERROR_SUCCESS);
+    EXPECT_EQ(QueryString(key.get(), nullptr), "Other");
+}
+
+TEST_F(RegistryTest, HiveFileIsInRegExportFormat) {
+    {
+        Key key(HKEY_CURRENT_USER, kSettingsKey);
+        ASSERT_EQ(SetString(key.get(), "ExePath", "C:\\a \"b\""), ERROR_SUCCESS);
+        ASSERT_EQ(SetDword(key.get(), "FindPath", 10), ERROR_SUCCESS);
+        ASSERT_EQ(SetString(key.get(), "gbk", "\xD0\xA1\xD3\xEA"), ERROR_SUCCESS);
+        ASSERT_EQ(SetString(key.get(), nullptr, "d"), ERROR_SUCCESS);
+    }
+    const std::string text = ReadFile(UserHive());
+    EXPECT_TRUE(text.starts_with("Windows Registry Editor Version 5.00\n")) << text;
+    EXPECT_NE(text.find("\n[HKEY_CURRENT_USER\\Software\\Sortune\\Set]\n"), std::string::npos);
+    EXPECT_NE(text.find("\n\"ExePath\"=\"C:\\\\a \\\"b\\\"\"\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\n\"FindPath\"=dword:0000000a\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\n\"gbk\"=hex(1):d0,a1,d3,ea,00\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\n@=\"d\"\n"), std::string::npos) << text;
+}
+
+// A file written by hand or by regedit: CR LF, comments, wrapped hex data, the old header.
+TEST_F(RegistryTest, ReadsHandWrittenFiles) {
+    ASSERT_EQ(Key(HKEY_CURRENT_USER, "x").result(), ERROR_SUCCESS);
+    WriteFile(UserHive(),
+              "\xEF\xBB\xBFREGEDIT4\r\n"
+              "; a comment\r\n"
+              "\r\n"
+              "[hkey_current_user\\Software\\Sortune\\Set]\r\n"
+              "@=\"default\"\r\n"
+              "\"Wrapped\"=hex(1):d0,a1,\\\r\n"
+              "  d3,ea,00\r\n"
+              "\"Blob\"=hex:01,02,ff\r\n"
+              "\"Spaced\" = dword:0000002A  \r\n"
+              "[HKEY_CURRENT_USER\\Software\\Sortune\\Set\\Deep\\Er]\r\n");
+    Key key = Key::Open(HKEY_CURRENT_USER, kSettingsKey);
+    ASSERT_EQ(key.result(), ERROR_SUCCESS);
+    EXPECT_EQ(QueryString(key.get(), ""), "default");
+    EXPECT_EQ(QueryString(key.get(), "Wrapped"), "\xD0\xA1\xD3\xEA");
+    EXPECT_EQ(QueryDword(key.get(), "Spaced"), 42u);
+    DWORD type = REG_NONE;
+    BYTE blob[8] = {};
+    DWORD size = sizeof blob;
+    ASSERT_EQ(RegQueryValueExA(key.get(), "Blob", nullptr, &type, blob, &size), ERROR_SUCCESS);
+    EXPECT_EQ(type, REG_BINARY);
+    ASSERT_EQ(size, 3u);
+    EXPECT_EQ(blob[2], 0xFF);
+    EXPECT_EQ(Key::Open(HKEY_CURRENT_USER, "Software\\Sortune\\Set\\Deep").result(), ERROR_SUCCESS);
+    EXPECT_EQ(Key::Open(HKEY_CURRENT_USER, "Software\\Sortune\\Set\\Deep\\Er").result(),
+              ERROR_SUCCESS);
+}
+
+TEST_F(RegistryTest, NamesIgnoreCaseAndKeepTheCaseFirstWritten) {
+    {
+        Key key(HKEY_CURRENT_USER, kSettingsKey);
+        ASSERT_EQ(SetString(key.get(), "ExePath", "/a"), ERROR_SUCCESS);
+        ASSERT_EQ(SetString(key.get(), "EXEPATH", "/b"), ERROR_SUCCESS);
+    }
+    Key same = Key::Open(HKEY_CURRENT_USER, "SOFTWARE\\sortune\\sET");
+    ASSERT_EQ(same.result(), ERROR_SUCCESS);
+    EXPECT_EQ(QueryString(same.get(), "exepath"), "/b");
+
+    Key other(HKEY_CURRENT_USER, "software\\SORTUNE\\Other");
+    ASSERT_EQ(other.result(), ERROR_SUCCESS);
+    EXPECT_EQ(other.disposition(), REG_CREATED_NEW_KEY);
+    const std::string text = ReadFile(UserHive());
+    EXPECT_NE(text.find("[HKEY_CURRENT_USER\\Software\\Sortune\\Other]"), std::string::npos);
+    EXPECT_NE(text.find("\"ExePath\"=\"/b\""), std::string::npos) << text;
+    EXPECT_EQ(text.find("EXEPATH"), std::string::npos) << text;
+}
+
+TEST_F(RegistryTest, CreateMakesParentsAndTellsWhetherTheKeyWasNew) {
+    Key first(HKEY_LOCAL_MACHINE, "software\\classes\\clsid\\Sortmenu", KEY_WRITE);
+    ASSERT_EQ(first.result(), ERROR_SUCCESS);
+    EXPECT_EQ(first.disposition(), REG_CREATED_NEW_KEY);
+    EXPECT_EQ(Key::Open(HKEY_LOCAL_MACHINE, "Software\\Classes").result(), ERROR_SUCCESS);
+
+    Key again(HKEY_LOCAL_MACHINE, "Software\\Classes\\CLSID\\Sortmenu\\", KEY_WRITE);
+    ASSERT_EQ(again.result(), ERROR_SUCCESS);
+    EXPECT_EQ(again.disposition(), REG_OPENED_EXISTING_KEY);
+
+    // Relative to an opened key, and the empty path for the key itself.
+    Key parent = Key::Open(HKEY_LOCAL_MACHINE, "Software", KEY_ALL_ACCESS);
+    Key child(parent.get(), "Child");
+    ASSERT_EQ(child.result(), ERROR_SUCCESS);
+    EXPECT_EQ(Key::Open(HKEY_LOCAL_MACHINE, "software\\child").result(), ERROR_SUCCESS);
+    Key itself = Key::Open(child.get(), "", KEY_ALL_ACCESS);
+    ASSERT_EQ(itself.result(), ERROR_SUCCESS);
+    ASSERT_EQ(SetDword(itself.get(), "n", 3), ERROR_SUCCESS);
+    EXPECT_EQ(QueryDword(child.get(), "n"), 3u);
+
+    // The hives are separate files.
+    EXPECT_EQ(Key::Open(HKEY_CURRENT_USER, "Software").result(), ERROR_FILE_NOT_FOUND);
+    EXPECT_TRUE(Exists(m_home.HiveFile("HKEY_LOCAL_MACHINE")));
+}
+
+TEST_F(RegistryTest, MissingKeysAndValuesAreNotFound) {
+    EXPECT_EQ(Key::Open(HKEY_CURRENT_USER, kSettingsKey).result(), ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(Exists(UserHive()));
+    Key key(HKEY_CURRENT_USER, kSettingsKey);
+    DWORD size = 99;
+    EXPECT_EQ(RegQueryValueExA(key.get(), "ExePath", nullptr, nullptr, nullptr, &size),
+              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(Key::Open(HKEY_CURRENT_USER, "Software\\Sortune\\Set\\Sub").result(),
+              ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(RegistryTest, DeleteKeyFollowsTheWindowsRules) {
+    const std::string clsid = "CLSID\\{5E1A7C20-3B94-4D2F-8C61-0A9B7D3E4F12}";
+    Key server(HKEY_CLASSES_ROOT, clsid + "\\InProcServer32");
+    ASSERT_EQ(SetString(server.get(), "ThreadingModel", "Apartment"), ERROR_SUCCESS);
+
+    EXPECT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, "CLSID\\{missing}"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, clsid.c_str()), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(Key::Open(HKEY_CLASSES_ROOT, clsid).result(), ERROR_SUCCESS);
+
+    EXPECT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, (clsid + "\\inprocserver32").c_str()),
+              ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueExA(server.get(), "ThreadingModel", nullptr, nullptr, nullptr, nullptr),
+              ERROR_KEY_DELETED);
+    EXPECT_EQ(SetString(server.get(), "x", "y"), ERROR_KEY_DELETED);
+    EXPECT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, clsid.c_str()), ERROR_SUCCESS);
+    // Unregistering twice: the second time finds nothing.
+    EXPECT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, (clsid + "\\InProcServer32").c_str()),
+              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(Key::Open(HKEY_CLASSES_ROOT, "CLSID").result(), ERROR_SUCCESS);
+
+    EXPECT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, ""), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, nullptr), ERROR_INVALID_PARAMETER);
+}
+
+TEST_F(RegistryTest, QueryTellsSizesAndRefusesSmallBuffers) {
+    Key key(HKEY_CURRENT_USER, kSettingsKey);
+    ASSERT_EQ(SetString(key.get(), "ExePath", "/opt/sortune"), ERROR_SUCCESS);
+    ASSERT_EQ(SetDword(key.get(), "FindPath", 1), ERROR_SUCCESS);
+
+    DWORD type = REG_NONE;
+    DWORD size = 0;
+    ASSERT_EQ(RegQueryValueExA(key.get(), "ExePath", nullptr, &type, nullptr, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(type, REG_SZ);
+    EXPECT_EQ(size, 13u);
+
+    char small[12];
+    std::memset(small, 'x', sizeof small);
+    size = sizeof small;
+    type = REG_NONE;
+    EXPECT_EQ(RegQueryValueExA(key.get(), "ExePath", nullptr, &type, reinterpret_cast<BYTE*>(small),
+                               &size),
+              ERROR_MORE_DATA);
+    EXPECT_EQ(size, 13u);
+    EXPECT_EQ(type, REG_SZ);
+    EXPECT_EQ(std::string(small, sizeof small), std::string(sizeof small, 'x'));
+
+    char exact[13];
+    size = sizeof exact;
+    ASSERT_EQ(RegQueryValueExA(key.get(), "ExePath", nullptr, nullptr,
+                               reinterpret_cast<BYTE*>(exact), &size),
+              ERROR_SUCCESS);
+    EXPECT_STREQ(exact, "/opt/sortune");
+
+    BYTE number[2];
+    size = sizeof number;
+    EXPECT_EQ(RegQueryValueExA(key.get(), "FindPath", nullptr, &type, number, &size),
+              ERROR_MORE_DATA);
+    EXPECT_EQ(size, 4u);
+    EXPECT_EQ(type, REG_DWORD);
+
+    // Only the type, with neither buffer nor size.
+    type = REG_NONE;
+    EXPECT_EQ(RegQueryValueExA(key.get(), "FindPath", nullptr, &type, nullptr, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(type, REG_DWORD);
+    EXPECT_EQ(RegQueryValueExA(key.get(), "FindPath", nullptr, &type, number, nullptr),
+              ERROR_INVALID_PARAMETER);
+    DWORD reserved = 0;
+    EXPECT_EQ(RegQueryValueExA(key.get(), "FindPath", &reserved, &type, nullptr, &size),
+              ERROR_INVALID_PARAMETER);
+}
+
+TEST_F(RegistryTest, TextEndsAtItsFirstNulAndAlwaysComesBackTerminated) {
+    Key key(HKEY_CURRENT_USER, kSettingsKey);
+    const char withNul[] = {'a', 'b', '\0', 'c', 'd'};
+    ASSERT_EQ(RegSetValueExA(key.get(), "nul", 0, REG_SZ, reinterpret_cast<const BYTE*>(withNul),
+                             sizeof withNul),
+              ERROR_SUCCESS);
+    EXPECT_EQ(QueryString(key.get(), "nul"), "ab");
+    ASSERT_EQ(RegSetValueExA(key.get(), "unterminated", 0, REG_SZ,
+                             reinterpret_cast<const BYTE*>("xyz"), 3),
+              ERROR_SUCCESS);
+    EXPECT_EQ(QueryString(key.get(), "unterminated"), "xyz");
+    ASSERT_EQ(RegSetValueExA(key.get(), "none", 0, REG_SZ, nullptr, 0), ERROR_SUCCESS);
+    EXPECT_EQ(QueryString(key.get(), "none"), "");
+}
+
+TEST_F(RegistryTest, HandlesAreCheckedForValidityAndAccess) {
+    Key key(HKEY_CURRENT_USER, kSettingsKey);
+    Key reader = Key::Open(HKEY_CURRENT_USER, kSettingsKey, KEY_READ);
+    EXPECT_EQ(SetDword(reader.get(), "n", 1), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(Key(reader.get(), "Sub").result(), ERROR_ACCESS_DENIED);
+    Key writer = Key::Open(HKEY_CURRENT_USER, kSettingsKey, KEY_WRITE);
+    ASSERT_EQ(SetDword(writer.get(), "n", 1), ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueExA(writer.get(), "n", nullptr, nullptr, nullptr, nullptr),
+              ERROR_ACCESS_DENIED);
+    EXPECT_EQ(QueryDword(reader.get(), "n"), 1u);
+
+    HKEY closed = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &closed), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(closed), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(closed), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(QueryDword(closed, "n"), std::nullopt);
+    EXPECT_EQ(SetDword(closed, "n", 2), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(SetDword(nullptr, "n", 2), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegCloseKey(HKEY_CURRENT_USER), ERROR_SUCCESS);
+
+    HKEY result = reinterpret_cast<HKEY>(std::uintptr_t{1});
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "missing", 0, KEY_READ, &result),
+              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(result, nullptr);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, nullptr),
+              ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "v", 0, nullptr, 1, KEY_WRITE, nullptr, &result,
+                              nullptr),
+              ERROR_INVALID_PARAMETER);
+}
+
+TEST_F(RegistryTest, MalformedNamesAndDataAreRefused) {
+    Key key(HKEY_CURRENT_USER, kSettingsKey);
+    for (const char* path : {"\\Leading", "a\\\\b", "new\nline"}) {
+        EXPECT_EQ(Key(HKEY_CURRENT_USER, path).result(), ERROR_BAD_PATHNAME) << path;
+        EXPECT_EQ(Key::Open(HKEY_CURRENT_USER, path).result(), ERROR_BAD_PATHNAME) << path;
+    }
+    EXPECT_EQ(SetString(key.get(), "line\nbreak", "x"), ERROR_INVALID_PARAMETER);
+    const BYTE three[3] = {1, 2, 3};
+    EXPECT_EQ(RegSetValueExA(key.get(), "n", 0, REG_DWORD, three, sizeof three),
+              ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(RegSetValueExA(key.get(), "n", 0, REG_SZ, nullptr, 4), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(RegQueryValueExA(key.get(), "n", nullptr, nullptr, nullptr, nullptr),
+              ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(RegistryTest, FilesAreForTheUserAlone) {
+    const mode_t old = umask(0);
+    Key key(HKEY_CURRENT_USER, kSettingsKey);
+    SetString(key.get(), "ExePath", "/a");
+    umask(old);
+    EXPECT_EQ(ModeOf(UserHive()), 0600u);
+    EXPECT_EQ(ModeOf(UserHive() + ".lock"), 0600u);
+    EXPECT_EQ(ModeOf(m_home.RegistryFolder()), 0700u);
+    EXPECT_EQ(ModeOf(m_home.path() + "/sortune"), 0700u);
+    // No temporary files are left behind.
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(m_home.RegistryFolder())) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"HKEY_CURRENT_USER.reg", "HKEY_CURRENT_USER.reg.lock"}));
+}
+
+// Two processes writing at the same time: every value of both arrives.
+TEST_F(RegistryTest, ConcurrentWritersLoseNothing) {
+    constexpr int kValues = 500;
+    ASSERT_EQ(Key(HKEY_CURRENT_USER, kSettingsKey).result(), ERROR_SUCCESS);
+    std::vector<pid_t> children;
+    for (int writer = 0; writer < 2; ++writer) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            int failures = 0;
+            HKEY key = nullptr;
+            failures += RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_WRITE, &key) != 0;
+            for (int i = 0; i < kValues; ++i) {
+                const std::string name = "w" + std::to_string(writer) + "_" + std::to_string(i);
+                failures += SetDword(key, name.c_str(), static_cast<DWORD>(i)) != ERROR_SUCCESS;
+            }
+            _exit(failures == 0 ? 0 : 1);
+        }
+        children.push_back(child);
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    Key key = Key::Open(HKEY_CURRENT_USER, kSettingsKey);
+    int found = 0;
+    for (int writer = 0; writer < 2; ++writer) {
+        for (int i = 0; i < kValues; ++i) {
+            const std::string name = "w" + std::to_string(writer) + "_" + std::to_string(i);
+            found += QueryDword(key.get(), name.c_str()) == static_cast<DWORD>(i);
+        }
+    }
+    EXPECT_EQ(found, 2 * kValues);
+}
+
+// Damaged files: what parses is kept, the rest is left out, nothing crashes.
+class DamagedHiveTest : public RegistryTest {
+protected:
+    // A clean hive with values of every form, as the registry wrote it.
+    std::string WriteGoodHive() {
+        Key key(HKEY_CURRENT_USER, kSettingsKey);
+        SetString(key.get(), "ExePath", "/opt/sortune/sortune");
+        SetDword(key.get(), "FindPath", 0x11223344);
+        SetString(key.get(), "path0", "\xD0\xA1\xD3\xEA");
+        SetString(key.get(), nullptr, "a\\\"b");
+        return ReadFile(UserHive());
+    }
+};
+
+// Cut anywhere, a file never gives a wrong value: each one reads as written or as missing.
+TEST_F(DamagedHiveTest, TruncatedFileGivesRightValuesOrNone) {
+    const std::string good = WriteGoodHive();
+    const std::string lastLine = "\"path0\"=hex(1):d0,a1,d3,ea,00\n";
+    ASSERT_TRUE(good.ends_with(lastLine)) << good;
+    for (std::size_t cut = 0; cut <= good.size(); ++cut) {
+        WriteFile(UserHive(), good.substr(0, cut));
+        Key key = Key::Open(HKEY_CURRENT_USER, kSettingsKey);
+        if (key.result() != ERROR_SUCCESS) {
+            continue;
+        }
+        const auto byDefault = QueryString(key.get(), "");
+        const auto exePath = QueryString(key.get(), "ExePath");
+        const auto findPath = QueryDword(key.get(), "FindPath");
+        const auto path0 = QueryString(key.get(), "path0");
+        EXPECT_TRUE(!byDefault || *byDefault == "a\\\"b") << cut;
+        EXPECT_TRUE(!exePath || *exePath == "/opt/sortune/sortune") << cut;
+        EXPECT_TRUE(!findPath || *findPath == 0x11223344) << cut;
+        EXPECT_EQ(path0.has_value(), cut >= good.size() - 1) << cut;
+        if (path0) {
+            EXPECT_EQ(*path0, "\xD0\xA1\xD3\xEA");
+        }
+    }
+}
+
+TEST_F(DamagedHiveTest, JunkLinesAreSkipped) {
+    std::string text = WriteGoodHive();
+    text.insert(text.find("\"ExePath\""), "garbage line\n\"broken\"=dword:12\n\"x\"=\"open\n");
+    const char binary[] = "\0\x01\xFF\xFE junk\n[unterminated\n";
+    text.append(binary, sizeof binary - 1);
+    text += "[HKEY_LOCAL_MACHINE\\Foreign]\n\"foreign\"=\"x\"\n";
+    text += "[HKEY_CURRENT_USER\\Software\\Sortune\\Set]\n\"late\"=dword:00000007\n";
+    WriteFile(UserHive(), text);
+    Key key = Key::Open(HKEY_CURRENT_USER, kSettingsKey);
+    ASSERT_EQ(key.result(), ERROR_SUCCESS);
+    EXPECT_EQ(QueryString(key.get(), "ExePath"), "/opt/sortune/sortune");
+    EXPECT_EQ(QueryString(key.get(), "path0"), "\xD0\xA1\xD3\xEA");
+    EXPECT_EQ(QueryDword(key.get(), "late"), 7u);
+    EXPECT_EQ(QueryDword(key.get(), "broken"), std::nullopt);
+    EXPECT_EQ(QueryString(key.get(), "x"), std::nullopt);
+    EXPECT_EQ(Key::Open(HKEY_CURRENT_USER, "Foreign").result(), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(DamagedHiveTest, BinaryJunkReadsAsEmpty) {
+    std::string junk;
+    unsigned state = 12345;
+    for (int i = 0; i < 20000; ++i) {
+        state = state * 1103515245 + 12345;
+        junk += static_cast<char>(state >> 16);
+    }
+    junk += "\n[HKEY_CURRENT_USER\\Software\\Sortune\\Set\n\"a\"=hex(1):41,\\";
+    ASSERT_EQ(Key(HKEY_CURRENT_USER, "x").result(), ERROR_SUCCESS);
+    WriteFile(UserHive(), junk);
+    EXPECT_EQ(Key::Open(HKEY_CURRENT_USER, kSettingsKey).result(), ERROR_FILE_NOT_FOUND);
+    Key key(HKEY_CURRENT_USER, kSettingsKey);
+    EXPECT_EQ(key.result(), ERROR_SUCCESS);
+    EXPECT_EQ(key.disposition(), REG_CREATED_NEW_KEY);
+}
+
+TEST_F(DamagedHiveTest, DamagedFileIsKeptAsBackupBeforeTheFirstChange) {
+    std::string text = WriteGoodHive();
+    text += "garbage\n";
+    WriteFile(UserHive(), text);
+    {
+        Key key = Key::Open(HKEY_CURRENT_USER, kSettingsKey, KEY_ALL_ACCESS);
+        EXPECT_EQ(QueryString(key.get(), "ExePath"), "/opt/sortune/sortune");
+        EXPECT_FALSE(Exists(UserHive() + ".bak"));  // reading changes nothing
+        ASSERT_EQ(SetDword(key.get(), "Artist_dir", 1), ERROR_SUCCESS);
+    }
+    EXPECT_EQ(ReadFile(UserHive() + ".bak"), text);
+    EXPECT_EQ(ModeOf(UserHive() + ".bak"), 0600u);
+    Key key = Key::Open(HKEY_CURRENT_USER, kSettingsKey, KEY_ALL_ACCESS);
+    EXPECT_EQ(QueryString(key.get(), "ExePath"), "/opt/sortune/sortune");
+    EXPECT_EQ(QueryDword(key.get(), "FindPath"), 0x11223344u);
+    EXPECT_EQ(QueryDword(key.get(), "Artist_dir"), 1u);
+    EXPECT_EQ(ReadFile(UserHive()).find("garbage"), std::string::npos);
+
+    // The rewritten file is clean: the next change keeps no backup.
+    std::filesystem::remove(UserHive() + ".bak");
+    ASSERT_EQ(SetDword(key.get(), "Artist_dir", 0), ERROR_SUCCESS);
+    EXPECT_FALSE(Exists(UserHive() + ".bak"));
+}
+
+TEST_F(DamagedHiveTest, CleanFilesKeepNoBackup) {
+    WriteGoodHive();
+    Key key(HKEY_CURRENT_USER, kSettingsKey);
+    ASSERT_EQ(SetDword(key.get(), "FindPath", 0), ERROR_SUCCESS);
+    EXPECT_FALSE(Exists(UserHive() + ".bak"));
+}
+
+// A hive that cannot be read reads as empty, and is never replaced.
+TEST_F(RegistryTest, UnreadableHiveReadsAsEmptyAndRefusesWrites) {
+    std::filesystem::create_directories(UserHive());
+    EXPECT_EQ(Key::Open(HKEY_CURRENT_USER, "Software").result(), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(Key(HKEY_CURRENT_USER, kSettingsKey).result(), ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(std::filesystem::is_directory(UserHive()));
+    // The other hives are not affected.
+    EXPECT_EQ(Key(HKEY_LOCAL_MACHINE, "Software").result(), ERROR_SUCCESS);
+}
+
+TEST_F(RegistryTest, UnusableFolderMakesWritesFail) {
+    WriteFile(m_home.path() + "/sortune", "a file where the folder should be");
+    EXPECT_EQ(Key::Open(HKEY_CURRENT_USER, kSettingsKey).result(), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(Key(HKEY_CURRENT_USER, kSettingsKey).result(), ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(RegistryTest, ReadOnlyFolderMakesWritesFail) {
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "permissions do not bind the superuser";
+    }
+    Key key(HKEY_CURRENT_USER, kSettingsKey);
+    ASSERT_EQ(SetDword(key.get(), "FindPath", 1), ERROR_SUCCESS);
+    ASSERT_EQ(chmod(m_home.RegistryFolder().c_str(), 0500), 0);
+    EXPECT_EQ(SetDword(key.get(), "FindPath", 0), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(QueryDword(key.get(), "FindPath"), 1u);
+    // Writing what is already stored changes nothing, and so succeeds.
+    EXPECT_EQ(SetDword(key.get(), "FindPath", 1), ERROR_SUCCESS);
+}
+
+TEST_F(RegistryTest, HomeFolderIsTheDefault) {
+    const TempDir home;
+    const char* oldHome = std::getenv("HOME");
+    const std::optional<std::string> savedHome =
+        oldHome != nullptr ? std::optional<std::string>(oldHome) : std::nullopt;
+    unsetenv("XDG_CONFIG_HOME");
+    setenv("HOME", home.path().c_str(), 1);
+    const LONG result = Key(HKEY_CURRENT_USER, kSettingsKey).result();
+    if (savedHome) {
+        setenv("HOME", savedHome->c_str(), 1);
+    } else {
+        unsetenv("HOME");
+    }
+    EXPECT_EQ(result, ERROR_SUCCESS);
+    EXPECT_TRUE(Exists(home / ".config/sortune/registry/HKEY_CURRENT_USER.reg"));
+}
+
+// Extension keys in HKEY_CLASSES_ROOT that nobody wrote come from the MIME database.
+TEST_F(RegistryTest, ExtensionKeysAnswerWithTheMimeType) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {".mp3", "audio/mpeg"},   {".MP3", "audio/mpeg"},  {".wma", "audio/x-ms-wma"},
+        {".tst", "audio/x-high"}, {".UP", "text/x-upper"}, {".up", "text/x-any"},
+        {".Up", "text/x-any"},
+    };
+    for (const auto& [extension, type] : cases) {
+        Key key = Key::Open(HKEY_CLASSES_ROOT, extension);
+        ASSERT_EQ(key.result(), ERROR_SUCCESS) << extension;
+        EXPECT_EQ(QueryString(key.get(), ""), type) << extension;
+    }
+    for (const char* unknown : {".xyz", "mp3", ".", ".c", ".bad", ".mp3\\Sub", ".[ch]"}) {
+        EXPECT_EQ(Key::Open(HKEY_CLASSES_ROOT, unknown).result(), ERROR_FILE_NOT_FOUND) << unknown;
+    }
+    EXPECT_EQ(Key::Open(HKEY_CURRENT_USER, ".mp3").result(), ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(Exists(m_home.HiveFile("HKEY_CLASSES_ROOT")));
+}
+
+TEST_F(RegistryTest, WrittenExtensionKeyWinsOverTheMimeDatabase) {
+    {
+        Key mp3(HKEY_CLASSES_ROOT, ".mp3");
+        ASSERT_EQ(mp3.result(), ERROR_SUCCESS);
+        EXPECT_EQ(mp3.disposition(), REG_OPENED_EXISTING_KEY);
+        ASSERT_EQ(SetString(mp3.get(), nullptr, "Sortune.Song"), ERROR_SUCCESS);
+    }
+    EXPECT_EQ(QueryString(Key::Open(HKEY_CLASSES_ROOT, ".MP3").get(), nullptr), "Sortune.Song");
+    EXPECT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, ".mp3"), ERROR_SUCCESS);
+    EXPECT_EQ(QueryString(Key::Open(HKEY_CLASSES_ROOT, ".mp3").get(), nullptr), "audio/mpeg");
+    // What only the MIME database answers for cannot be deleted.
+    EXPECT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, ".mp3"), ERROR_ACCESS_DENIED);
+}
+
+TEST_F(RegistryTest, StoringBelowAnExtensionKeyKeepsItsProgramId) {
+    Key handlers(HKEY_CLASSES_ROOT, ".wma\\OpenWithProgids");
+    ASSERT_EQ(handlers.result(), ERROR_SUCCESS);
+    EXPECT_EQ(handlers.disposition(), REG_CREATED_NEW_KEY);
+    // Now stored, and no longer dependent on the database.
+    registry::SetMimeGlobsPath(m_home.path() + "/no-such-file");
+    EXPECT_EQ(QueryString(Key::Open(HKEY_CLASSES_ROOT, ".wma").get(), nullptr), "audio/x-ms-wma");
+    EXPECT_EQ(Key::Open(HKEY_CLASSES_ROOT, ".mp3").result(), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(RegistryTest, SystemMimeDatabaseKnowsTheMusicTypes) {
+    if (!Exists("/usr/share/mime/globs2")) {
+        GTEST_SKIP() << "no shared MIME database";
+    }
+    registry::SetMimeGlobsPath("");
+    EXPECT_EQ(QueryString(Key::Open(HKEY_CLASSES_ROOT, ".mp3").get(), nullptr), "audio/mpeg");
+    EXPECT_EQ(QueryString(Key::Open(HKEY_CLASSES_ROOT, ".wma").get(), nullptr), "audio/x-ms-wma");
+}
+
+}  // namespace
