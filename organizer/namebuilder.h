@@ -1,0 +1,39 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "organizer/chineseconverter.h"
+#include "organizer/tracktags.h"
+
+// Picks the title and artist of a file from its tag sets and cleans them for use as file and
+// folder names. All text is code page 936; every search is character-aware, so the trail
+// byte of a double-byte character never matches a single-byte character of a set.
+
+struct TitleAndArtist {
+    std::string title;
+    std::string artist;
+};
+
+// The title and artist of the first tag set whose title is, or converts from Big5 to, pure
+// GB2312: `first` is the ID3v1 (or WMA) set, `second` the ID3v2 set. When neither works, the
+// first set's raw title (maybe "") and the artist as it then stands.
+TitleAndArtist ChooseTitle(const TrackTags& first, const TrackTags& second,
+                           const ChineseConverter& converter);
+
+// Cuts a leading track number ("01.", "01-", "01_", "01 ") from a title. Nothing is trimmed.
+std::string StripTrackNumber(const std::string& title);
+
+// Keeps the part of an artist before its first "-" (or else "_"), or the part after it when
+// the part before holds a web word ("com", "net", "http"); then trims white space.
+std::string CutArtist(const std::string& artist);
+
+// Deletes the characters a file name cannot hold (\ / : * ? " < >), then trims white space.
+void RemoveIllegalChars(std::string& text);
+
+// The position of the first occurrence in `text` of the first character of `set` (tried in
+// the set's order) that occurs at all; -1 when none does.
+int FindFirstOfInOrder(std::string_view text, std::string_view set);
+
+// 1 when every byte is an ASCII digit, which holds for ""; else 0.
+int IsAllDigits(std::string_view text);

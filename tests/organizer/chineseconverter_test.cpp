@@ -1,0 +1,201 @@
+#include "organizer/chineseconverter.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/codepage.h"
+#include "platform/messagebox.h"
+#include "resources/embeddedresource.h"
+
+using namespace std::string_literals;
+
+namespace {
+
+std::string Gbk(const char* utf8) {
+    return codepage::Utf8ToCp936(utf8);
+}
+
+// Big5 bytes of the characters the cases use.
+const std::string kBig5ZhongGuo = "\xA4\xA4\xB0\xEA";  // 中國
+const std::string kBig5Fan = "\xA5\xC6";               // 氾, which has no GB2312 counterpart
+
+class ChineseConverterTest : public testing::Test {
+protected:
+    ChineseConverterTest() { m_tables.Load(resources::FindResource); }
+
+    ConversionTables m_tables;
+    ChineseConverter m_converter{m_tables};
+};
+
+struct PurityCase {
+    const char* what;
+    std::string text;
+    int pure;
+};
+
+TEST_F(ChineseConverterTest, IsPureGb2312CountsOnlyHanziAsPure) {
+    const std::vector<PurityCase> cases = {
+        {"empty", "", 1},
+        {"ASCII", "Song 01", 1},
+        {"GB2312 hanzi", Gbk("小雨"), 1},
+        {"full-width brackets of row 0xA3", Gbk("小雨（live）"), 0},
+        {"Big5 中國, lead 0xA4", kBig5ZhongGuo, 0},
+        {"Big5 國 alone looks like a hanzi", "\xB0\xEA", 1},
+        {"lone lead byte at the end", Gbk("小雨") + "\xB0", 0},
+        {"GBK extension character", "\x81\x40", 0},
+        {"last hanzi code", "\xF7\xFE", 1},
+        {"lead beyond the hanzi block", "\xF8\xA1", 0},
+        {"trail below the hanzi block", "\xB0\xA0", 0},
+        {"a trail byte never starts a character", "\xB0\xB0\xB0\xA1", 1},
+        {"0x80 and 0xFF are single bytes", "a\x80z\xFF", 1},
+        {"text ends at its NUL", "\xB0\xA1\0\xA4\xA4"s, 1},
+    };
+    for (const PurityCase& c : cases) {
+        EXPECT_EQ(ChineseConverter::IsPureGb2312(c.text), c.pure) << c.what;
+    }
+}
+
+struct ConversionCase {
+    const char* what;
+    std::string big5;
+    std::string gb2312;
+};
+
+TEST_F(ChineseConverterTest, Big5ToGb2312ConvertsPairsThroughTheTable) {
+    const std::vector<ConversionCase> cases = {
+        {"traditional to simplified", kBig5ZhongGuo, Gbk("中国")},
+        {"ASCII stays", "Song 01", "Song 01"},
+        {"stray high byte before a letter is a pair",
+         "\xA1"
+         "A",
+         Gbk("，")},
+        {"no counterpart gives the ideographic space", kBig5Fan, "\xA1\xA1"},
+        {"pair of the unused trail range", "\xA1\x7F", "\xA1\x7F"},
+        {"lone lead byte at the end is copied", "ab\xA4", "ab\xA4"},
+        {"byte below 0xA1 is no lead", "\x81\x40", "\x81\x40"},
+        {"trail below 0x40 is no pair", "\xA4\x3F", "\xA4\x3F"},
+        {"0xFF lead is copied", "\xFF\x41", "\xFF\x41"},
+        {"0xFF trail is copied", "\xA4\xFF\xA4\xA4", "\xA4\xFF" + Gbk("中")},
+        {"pairs do not overlap", "x\xA4\xA4\xA4\xA4", "x" + Gbk("中中")},
+        {"text ends at its NUL", "\xA4\xA4\0\xA4\xA4"s, Gbk("中")},
+    };
+    for (const ConversionCase& c : cases) {
+        EXPECT_EQ(m_converter.Big5ToGb2312(c.big5), c.gb2312) << c.what;
+    }
+}
+
+TEST_F(ChineseConverterTest, ConvertIfBig5LeavesPureTextAlone) {
+    EXPECT_EQ(m_converter.ConvertIfBig5(""), "");
+    EXPECT_EQ(m_converter.ConvertIfBig5("Song 01"), "Song 01");
+    EXPECT_EQ(m_converter.ConvertIfBig5(Gbk("小雨")), Gbk("小雨"));
+    // Big5 國 alone passes for GB2312 and is not converted, though the table would make it 国.
+    EXPECT_EQ(m_converter.ConvertIfBig5("\xB0\xEA"), "\xB0\xEA");
+    EXPECT_EQ(m_converter.Big5ToGb2312("\xB0\xEA"), Gbk("国"));
+    EXPECT_EQ(m_converter.ConvertIfBig5(kBig5ZhongGuo), Gbk("中国"));
+}
+
+// Sets LC_ALL for one test and puts the old value back.
+class ScopedLocale {
+public:
+    explicit ScopedLocale(const char* locale) {
+        if (const char* old = std::getenv("LC_ALL")) {
+            m_old = old;
+        }
+        setenv("LC_ALL", locale, 1);
+    }
+    ~ScopedLocale() {
+        if (m_old) {
+            setenv("LC_ALL", m_old->c_str(), 1);
+        } else {
+            unsetenv("LC_ALL");
+        }
+    }
+    ScopedLocale(const ScopedLocale&) = delete;
+    ScopedLocale& operator=(const ScopedLocale&) = delete;
+
+private:
+    std::optional<std::string> m_old;
+};
+
+TEST(IsSystemGb2312, PassesOnlyForSimplifiedChinese) {
+    const std::vector<std::pair<const char*, int>> cases = {
+        {"zh_CN.UTF-8", 0},  {"zh_TW.UTF-8", -1}, {"zh_HK.UTF-8", -1},
+        {"zh_SG.UTF-8", -1}, {"en_US.UTF-8", -1},
+    };
+    for (const auto& [locale, expected] : cases) {
+        const ScopedLocale scoped(locale);
+        EXPECT_EQ(ChineseConverter::IsSystemGb2312(), expected) << locale;
+    }
+}
+
+// Collects the message boxes shown while it is installed.
+class RecordingMessageBox : public MessageBoxHost {
+public:
+    RecordingMessageBox() { SetMessageBoxHost(this); }
+    ~RecordingMessageBox() override { SetMessageBoxHost(nullptr); }
+    RecordingMessageBox(const RecordingMessageBox&) = delete;
+    RecordingMessageBox& operator=(const RecordingMessageBox&) = delete;
+
+    int Show(const std::string& text, unsigned type) override {
+        texts.push_back(text);
+        EXPECT_EQ(type, MB_OK);
+        return IDOK;
+    }
+
+    std::vector<std::string> texts;
+};
+
+std::span<const unsigned char> FindNothing(std::string_view) {
+    return {};
+}
+
+std::span<const unsigned char> FindOnlyGbToBig(std::string_view name) {
+    return name == "GBTOBIG" ? resources::FindResource(name) : std::span<const unsigned char>{};
+}
+
+std::span<const unsigned char> FindTruncatedBigToGb(std::string_view name) {
+    const auto data = resources::FindResource(name);
+    return name == "BIGTOGB" ? data.first(data.size() - 2) : data;
+}
+
+struct LoadCase {
+    const char* what;
+    ConversionTables::ResourceFinder find;
+    std::vector<std::string> messages;
+    bool gbToBig;
+    bool bigToGb;
+};
+
+TEST(ConversionTables, ReportsEachTableThatCannotBeLoaded) {
+    const std::string gbToBigFailure = "fail to load GB2BIG Resource";
+    const std::string bigToGbFailure = "fail to load Big2GB Resource";
+    const std::vector<LoadCase> cases = {
+        {"both found", resources::FindResource, {}, true, true},
+        {"none found", FindNothing, {gbToBigFailure, bigToGbFailure}, false, false},
+        {"BIGTOGB missing", FindOnlyGbToBig, {bigToGbFailure}, true, false},
+        {"BIGTOGB too short", FindTruncatedBigToGb, {bigToGbFailure}, true, false},
+    };
+    for (const LoadCase& c : cases) {
+        RecordingMessageBox messages;
+        ConversionTables tables;
+        tables.Load(c.find);
+        EXPECT_EQ(messages.texts, c.messages) << c.what;
+        EXPECT_EQ(tables.GetGbToBigTable() != nullptr, c.gbToBig) << c.what;
+        EXPECT_EQ(tables.GetBigToGbTable() != nullptr, c.bigToGb) << c.what;
+    }
+}
+
+TEST(ConversionTables, ConverterWithoutItsTableKeepsTheText) {
+    const RecordingMessageBox messages;
+    ConversionTables tables;
+    tables.Load(FindNothing);
+    const ChineseConverter converter(tables);
+    EXPECT_EQ(converter.Big5ToGb2312(kBig5ZhongGuo), kBig5ZhongGuo);
+    EXPECT_EQ(converter.ConvertIfBig5(kBig5ZhongGuo), kBig5ZhongGuo);
+}
+
+}  // namespace
