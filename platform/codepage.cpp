@@ -75,4 +75,9 @@ std::string Utf16ToCp936(std::u16string_view text) {
     return converter.Run(reinterpret_cast<const char*>(text.data()), text.size() * 2, 2);
 }
 
+std::string Utf16ToCp936Uncached(std::u16string_view text) {
+    Converter converter("GB18030", "UTF-16LE");
+    return converter.Run(reinterpret_cast<const char*>(text.data()), text.size() * 2, 2);
+}
+
 }  // namespace codepage

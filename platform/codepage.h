@@ -32,5 +32,8 @@ std::string Utf8ToCp936(std::string_view text);
 
 // Encodes UTF-16 code units (native order) as code page 936; unpaired surrogates are dropped.
 std::string Utf16ToCp936(std::u16string_view text);
+// The same without the per-thread converter the functions above keep: for loadable modules,
+// where thread-local state would outlive the call and keep the module from unloading.
+std::string Utf16ToCp936Uncached(std::u16string_view text);
 
 }  // namespace codepage
