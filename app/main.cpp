@@ -1,5 +1,6 @@
 #include <cstdio>
 
+#include "app/commandlinestart.h"
 #include "platform/commandline.h"
 
 namespace {
@@ -9,8 +10,15 @@ constexpr const char* kUsage =
     "Give each MP3 and WMA file in the folder of PATH the song title from its tags as its\n"
     "name, converting traditional Chinese (Big5) titles to simplified Chinese.\n"
     "\n"
+    "  --dry-run  change nothing; print what would be done, one tab-separated line per\n"
+    "             file: rename OLD NEW, link LINK TARGET, delete DEADLINK or\n"
+    "             keep PATH REASON (no title, name taken, same name, name too long);\n"
+    "             in paths \\\\, \\t, \\n and \\r stand for a backslash, tab, line feed\n"
+    "             and carriage return\n"
     "  --help     show this help and exit\n"
-    "  --version  show the version and exit\n";
+    "  --version  show the version and exit\n"
+    "\n"
+    "Progress goes to standard error. Ctrl-C stops the run between two files.\n";
 
 }  // namespace
 
@@ -23,6 +31,9 @@ int main(int argc, char** argv) {
     if (info.showVersion) {
         std::printf("sortune %s\n", SORTUNE_VERSION);
         return 0;
+    }
+    if (!info.m_strFileName.empty()) {
+        return RunCommandLineStart(info);
     }
     std::fputs(kUsage, stderr);
     return 2;

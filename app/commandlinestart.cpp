@@ -1,0 +1,88 @@
+#include "app/commandlinestart.h"
+
+#include <unistd.h>
+
+#include <climits>
+#include <iostream>
+
+#include "app/headlesshost.h"
+#include "app/stopsignal.h"
+#include "asfmeta/asfmeta.h"
+#include "organizer/conversiontables.h"
+#include "organizer/diskexecutor.h"
+#include "organizer/previewexecutor.h"
+#include "platform/messagebox.h"
+#include "platform/module.h"
+#include "platform/profile.h"
+#include "platform/systeminfo.h"
+#include "resources/embeddedresource.h"
+
+namespace {
+
+constexpr const char* kSection = "Set";
+constexpr std::size_t kShortestPath = 7;  // "C:\a.mp" and shorter name no file
+
+std::string CurrentFolder() {
+    char buffer[PATH_MAX];
+    return getcwd(buffer, sizeof buffer) != nullptr ? buffer : "";
+}
+
+int Organize(const std::string& folder, bool preview, const ConversionTables& tables) {
+    const ChineseConverter converter(tables);
+    DiskExecutor disk;
+    PreviewExecutor shown(std::cout);
+    PlanExecutor& executor = preview ? static_cast<PlanExecutor&>(shown) : disk;
+    HeadlessHost host(executor, converter, !preview);
+    RunState& state = host.Engine().State();
+
+    if (!preview) {
+        WriteProfileString(kSection, "ExePath", sysinfo::ExecutablePath());
+    }
+    state.m_bSubfolders = static_cast<int>(GetProfileInt(kSection, "FindPath", 0));
+    state.m_bArtistDirs = static_cast<int>(GetProfileInt(kSection, "Artist_dir", 0));
+    state.m_strWindowsDir = sysinfo::SystemFolders();
+
+    // Bound for the whole run and freed after it, as the dialog holds it while it is open.
+    const Module tagModule(sysinfo::ExecutableFolder() + "/" + kAsfmetaModule);
+    host.Engine().SetTagModule(tagModule.GetProcAddress<PFN_GETASFMETA>(kGetAsfmetaExport));
+
+    if (folder.empty()) {
+        return 0;
+    }
+    state.m_bFromShell = 1;
+    InstallStopSignals();
+    host.Engine().StartRun(folder);
+    std::cout.flush();
+    return StopSignal() != 0 ? 128 + StopSignal() : 0;
+}
+
+}  // namespace
+
+std::string StartFolderOf(const std::string& argument) {
+    const auto slash = argument.rfind('/');
+    if (argument.size() <= kShortestPath || slash == std::string::npos) {
+        return {};
+    }
+    const std::string folder = argument.substr(0, slash);
+    if (folder.empty()) {
+        return "/";
+    }
+    if (folder.starts_with('/')) {
+        return folder;
+    }
+    const std::string current = CurrentFolder();
+    if (current.empty()) {
+        return folder;
+    }
+    return current == "/" ? "/" + folder : current + "/" + folder;
+}
+
+int RunCommandLineStart(const CommandLineInfo& info) {
+    ConversionTables tables;
+    tables.Load(resources::FindResource);
+    if (ChineseConverter::IsSystemGb2312() != 0) {
+        AfxMessageBox("Sorry, Only work GB2312!", MB_OK);
+        return 1;
+    }
+    return Organize(StartFolderOf(info.m_strFileName), info.HasSwitch("--dry-run"), tables);
+}

@@ -1,0 +1,94 @@
+#!/bin/sh
+# Times one organize run of sortune over a generated corpus of tagged MP3 files against the
+# floor (the bare system calls of the job) on an identical copy, and reports files/s, the
+# ratio of the two times and the peak memory of each.
+#
+# usage: bench/run_bench.sh [N] [BUILD_DIR] [REPEAT]
+#   N          files in the corpus (default 20000)
+#   BUILD_DIR  build folder holding bin/sortune (default build)
+#   REPEAT     runs of each, every one on a fresh copy; medians are reported (default 3)
+#
+# Needs python3, a C compiler and /usr/bin/time (Debian package "time"). The corpus generator
+# and the floor come from ../shared/bench beside the repository (SORTUNE_BENCH_KIT overrides).
+set -eu
+
+count=${1:-20000}
+build=${2:-build}
+repeat=${3:-3}
+repo=$(cd "$(dirname "$0")/.." && pwd)
+kit=${SORTUNE_BENCH_KIT:-$repo/../shared/bench}
+sortune=$(cd "$build" && pwd)/bin/sortune
+
+for need in "$kit/make_corpus.py" "$kit/floor.c" "$sortune" /usr/bin/time; do
+    [ -e "$need" ] || { echo "run_bench: $need is missing" >&2; exit 2; }
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/sortune-bench.XXXXXX")
+trap 'rm -rf "$work"' EXIT INT TERM
+
+cc -O2 -o "$work/floor" "$kit/floor.c"
+echo "generating $count files..." >&2
+python3 "$kit/make_corpus.py" "$count" "$work/corpus" >/dev/null
+
+# The program's settings: its own folder, sub-folders searched (the corpus is nested).
+mkdir -p "$work/config/sortune/registry"
+cat > "$work/config/sortune/registry/HKEY_CURRENT_USER.reg" <<'REG'
+Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\Software\Sortune\Set]
+"FindPath"=dword:00000001
+REG
+chmod 600 "$work/config/sortune/registry/HKEY_CURRENT_USER.reg"
+
+# One timed run on a fresh copy of the corpus; prints "wall-seconds kilobytes cpu-seconds".
+timed() {
+    name=$1
+    shift
+    rm -rf "$work/run"
+    # The copy just written stays in the page cache: the run finds the cache warm. Writing it
+    # back first keeps that work out of the timed run.
+    cp -a "$work/corpus" "$work/run"
+    sync
+    /usr/bin/time -f "%e %M %U %S" -o "$work/time" "$@" >/dev/null 2>"$work/$name.log"
+    awk '{ printf "%s %s %.2f\n", $1, $2, $3 + $4 }' "$work/time"
+}
+
+median() {
+    sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
+}
+
+: > "$work/floor.times"
+: > "$work/sortune.times"
+i=0
+while [ "$i" -lt "$repeat" ]; do
+    timed floor "$work/floor" "$work/run" >> "$work/floor.times"
+    timed sortune env XDG_CONFIG_HOME="$work/config" LANG=zh_CN.UTF-8 \
+        "$sortune" "$work/run/." >> "$work/sortune.times"
+    i=$((i + 1))
+done
+
+# How many files the last runs renamed; the rest hold titles given twice in a folder.
+renamed=$(find "$work/run" -name '*.mp3' ! -name 'track*' | wc -l)
+floor_renamed=$(sed -n 's/.*renamed=//p' "$work/floor.log")
+grep -q "整理完毕" "$work/sortune.log" || { echo "run_bench: sortune did not finish" >&2; exit 1; }
+
+floor_s=$(awk '{ print $1 }' "$work/floor.times" | median)
+sortune_s=$(awk '{ print $1 }' "$work/sortune.times" | median)
+floor_kb=$(awk '{ print $2 }' "$work/floor.times" | median)
+sortune_kb=$(awk '{ print $2 }' "$work/sortune.times" | median)
+floor_cpu=$(awk '{ print $3 }' "$work/floor.times" | median)
+sortune_cpu=$(awk '{ print $3 }' "$work/sortune.times" | median)
+
+awk -v n="$count" -v f="$floor_s" -v s="$sortune_s" -v fk="$floor_kb" -v sk="$sortune_kb" \
+    -v fc="$floor_cpu" -v sc="$sortune_cpu" -v r="$renamed" -v fn="$floor_renamed" \
+    -v reps="$repeat" 'BEGIN {
+    fr = (f > 0) ? n / f : 0; sr = (s > 0) ? n / s : 0
+    printf "files:   %d (medians of %d runs, warm cache)\n", n, reps
+    printf "floor:   %.2f s wall  %.2f s cpu  %8.0f files/s  peak %.1f MB  (%d files renamed)\n",
+           f, fc, fr, fk / 1024, fn
+    printf "sortune: %.2f s wall  %.2f s cpu  %8.0f files/s  peak %.1f MB  (%d files renamed)\n",
+           s, sc, sr, sk / 1024, r
+    printf "ratio:   %.2f x the wall time of the floor, %.2f x its cpu time\n",
+           (f > 0 ? s / f : 0), (fc > 0 ? sc / fc : 0)
+    printf "target:  at most 2.00 x the wall time, peak under 50 MB\n"
+}'

@@ -1,0 +1,171 @@
+#include "organizer/organizerengine.h"
+
+#include <climits>
+
+#include "organizer/namebuilder.h"
+#include "organizer/tagreader.h"
+#include "platform/ansistring.h"
+#include "platform/codepage.h"
+#include "platform/systeminfo.h"
+
+namespace {
+
+constexpr std::uint32_t kCaptionInterval = 100;  // ms between two captions of the file pass
+
+// Tag text (code page 936) as a name in the file system's encoding. A '/' can only come out
+// of the conversion, where an undecodable byte before it hid it from the cleaning; it would
+// put the name into another folder, so it goes as the other illegal characters went.
+std::string ToFileName(const std::string& text) {
+    std::string name = codepage::Cp936ToUtf8(text);
+    std::erase(name, '/');
+    return name;
+}
+
+// "." and ".." name no new folder of their own; such an artist gets no artist folder.
+std::string ToFolderName(const std::string& artist) {
+    std::string name = ToFileName(artist);
+    return name == "." || name == ".." ? std::string() : name;
+}
+
+bool HasOverlongName(const std::string& path) {
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        const auto slash = path.find('/', start);
+        const std::size_t end = slash == std::string::npos ? path.size() : slash;
+        if (end - start > NAME_MAX) {
+            return true;
+        }
+        start = end + 1;
+    }
+    return false;
+}
+
+// The step that gives the file its new name: a rename within its folder, or a shortcut in
+// another folder. Whether the name is free is found out by carrying the step out: the rename
+// fails atomically on a taken name.
+PlanStep DecidePlacement(const std::string& oldFolder, const std::string& newFolder,
+                         const std::string& oldPath, const std::string& newPath) {
+    if (oldFolder != newFolder) {
+        const std::string linkPath = newPath + ".lnk";
+        return HasOverlongName(linkPath) ? PlanStep::Keep(oldPath, KeepReason::NameTooLong)
+                                         : PlanStep::Link(linkPath, oldPath);
+    }
+    if (oldPath == newPath) {
+        return PlanStep::Keep(oldPath, KeepReason::SameName);
+    }
+    return HasOverlongName(newPath) ? PlanStep::Keep(oldPath, KeepReason::NameTooLong)
+                                    : PlanStep::Rename(oldPath, newPath);
+}
+
+}  // namespace
+
+OrganizerEngine::OrganizerEngine(RunHost& host, PlanExecutor& executor,
+                                 const ChineseConverter& converter)
+    : m_host(host),
+      m_executor(executor),
+      m_converter(converter),
+      m_tick(sysinfo::GetTickCount),
+      m_discovery(m_state, host, executor, m_tick) {}
+
+int OrganizerEngine::StartRun(const std::string& folder) {
+    m_host.AddFolder(folder);
+    m_state.m_strLastFolder = folder;
+    m_state.m_strRunFolder = folder;
+    m_state.m_bRunning = 1;
+    m_host.SetBusy(1, 0);
+    FileList list;
+    m_state.m_nFolderCount = 0;
+    m_host.StartBusyTimer();
+    const std::uint32_t startTick = m_tick();
+    if (m_discovery.ScanFolder(folder, list, startTick, 0) != 0) {
+        m_state.m_bRunning = 0;
+    }
+    m_host.KillBusyTimer();
+    if (m_state.m_bRunning == 0) {
+        m_host.SetBusy(0, 1);
+        return 1;
+    }
+    const int result = OrganizeFiles(list);
+    m_state.m_bRunning = 0;
+    m_host.SetBusy(0, 1);
+    return result;
+}
+
+int OrganizerEngine::OrganizeFiles(const FileList& list) {
+    m_host.SetBusy(1, 1);
+    const int count = static_cast<int>(list.size());
+    m_host.SetWindowText(ansi::Format("mp3名称整理 - %d个文件开始整理", count));
+    m_state.m_nProgressTotal = count;
+    std::uint32_t lastTick = m_tick();
+    int handled = 0;
+    for (; handled < count && m_state.m_bRunning == 1; ++handled) {
+        m_state.m_nProgressPos = handled + 1;
+        m_host.DrawProgress(m_state.m_nProgressPos, m_state.m_nProgressTotal);
+        m_host.PumpOneMessage();
+        OrganizeFile(list[static_cast<std::size_t>(handled)]);
+        const std::uint32_t tick = m_tick();
+        if (tick - lastTick > kCaptionInterval) {
+            m_host.SetWindowText(ansi::Format("mp3名称整理 - %d个文件整理完毕", handled + 1));
+            lastTick = tick;
+        }
+    }
+    m_host.SetWindowText(ansi::Format("mp3名称整理 - %d个文件整理完毕", handled));
+    m_state.m_nProgressPos = 0;
+    m_state.m_nProgressTotal = 0;
+    m_host.DrawProgress(0, 0);
+    m_host.SetBusy(0, 1);
+    return 1;
+}
+
+void OrganizerEngine::OrganizeFile(const std::string& path) {
+    const bool isMp3 = HasSuffixIgnoringCase(path, ".mp3");
+    TrackTags first;
+    TrackTags second;
+    if (isMp3) {
+        ReadMp3Tags(path, first, second);  // ID3v1, then ID3v2, from one opening of the file
+    } else {
+        ReadWmaAttributes(path, first, m_pfnGetAsfmeta);
+    }
+    const std::string folder = GetFolderPart(path);
+    TitleAndArtist chosen = ChooseTitle(first, second, m_converter);
+    if (chosen.title.empty()) {
+        m_executor.Execute(PlanStep::Keep(path, KeepReason::NoTitle));
+        return;
+    }
+    std::string title = StripTrackNumber(chosen.title);
+    std::string artist = CutArtist(chosen.artist);
+    RemoveIllegalChars(title);
+    RemoveIllegalChars(artist);
+    const std::string target = GetTargetFolder(folder, ToFolderName(artist));
+    const std::string newPath = target + ToFileName(title) + (isMp3 ? ".mp3" : ".wma");
+    PlaceFile(folder, target, path, newPath);
+    ++m_state.m_nRenamed;
+}
+
+std::string OrganizerEngine::GetFolderPart(const std::string& path) {
+    // UTF-8 never hides a '/' inside another character, so the last '/' byte is the separator.
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string OrganizerEngine::GetTargetFolder(const std::string& folder,
+                                             const std::string& artist) const {
+    std::string target = m_state.m_bSubfolders == 1 ? folder : m_state.m_strRunFolder;
+    if (!target.ends_with('/')) {
+        target += '/';
+    }
+    if (UsesArtistFolders() && !artist.empty()) {
+        target += artist + '/';
+    }
+    return target;
+}
+
+int OrganizerEngine::PlaceFile(const std::string& oldFolder, const std::string& newFolder,
+                               const std::string& oldPath, const std::string& newPath) {
+    m_executor.Execute(DecidePlacement(oldFolder, newFolder, oldPath, newPath));
+    return 1;
+}
+
+bool OrganizerEngine::UsesArtistFolders() const {
+    return m_state.m_bArtistDirs == 1 && m_state.m_bFromShell == 0;
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <string>
+#include <utility>
+
+#include "asfmeta/asfmeta.h"
+#include "organizer/chineseconverter.h"
+#include "organizer/planexecutor.h"
+#include "organizer/runhost.h"
+#include "organizer/runstate.h"
+#include "organizer/trackdiscovery.h"
+
+// The organize run: walks a folder, reads the tags of every MP3 and WMA file found, builds a
+// name from the title and renames the file to it, or, with artist folders, writes a shortcut
+// named after the title into a folder named after the artist. Runs on its host's thread; the
+// host stops a run by clearing State().m_bRunning, which the run checks between two entries
+// of the walk and between two files.
+//
+// Every change goes through the executor as a step decided beforehand: a DiskExecutor carries
+// the steps out, a PreviewExecutor only shows them.
+class OrganizerEngine {
+public:
+    // The host, the executor and the converter must outlive the engine.
+    OrganizerEngine(RunHost& host, PlanExecutor& executor, const ChineseConverter& converter);
+    OrganizerEngine(const OrganizerEngine&) = delete;
+    OrganizerEngine& operator=(const OrganizerEngine&) = delete;
+
+    RunState& State() { return m_state; }
+    const RunState& State() const { return m_state; }
+
+    // The export of the WMA tag module, or null when it is not bound: WMA files then have no
+    // title and keep their names. The module must stay loaded while the engine runs.
+    void SetTagModule(PFN_GETASFMETA getAsfmeta) { m_pfnGetAsfmeta = getAsfmeta; }
+    // The clock of the caption rules; the system's monotonic clock unless replaced.
+    void SetTickSource(TickSource tick) { m_tick = std::move(tick); }
+
+    TrackDiscovery& Discovery() { return m_discovery; }
+
+    // Organizes `folder`: walk, then the file pass unless the walk was stopped or declined.
+    // Returns the file pass's result, or 1 when the run ended before it.
+    int StartRun(const std::string& folder);
+    // Handles each file of the list until the end or a stop. Always returns 1.
+    int OrganizeFiles(const FileList& list);
+
+    // The path up to and including its last '/', or "" when it has none.
+    static std::string GetFolderPart(const std::string& path);
+    // The folder, ending with '/', that gets the file's new name: the file's own folder (or,
+    // without sub-folders, the run folder), plus the artist's folder in artist mode. The
+    // artist is a file-system name (UTF-8).
+    std::string GetTargetFolder(const std::string& folder, const std::string& artist) const;
+    // Renames the file within its folder, or writes the shortcut `newPath` + ".lnk" pointing
+    // at it when the new folder is another. Always returns 1.
+    int PlaceFile(const std::string& oldFolder, const std::string& newFolder,
+                  const std::string& oldPath, const std::string& newPath);
+
+private:
+    void OrganizeFile(const std::string& path);
+    bool UsesArtistFolders() const;
+
+    RunState m_state;
+    RunHost& m_host;
+    PlanExecutor& m_executor;
+    const ChineseConverter& m_converter;
+    PFN_GETASFMETA m_pfnGetAsfmeta = nullptr;
+    TickSource m_tick;
+    TrackDiscovery m_discovery;
+};

@@ -1,0 +1,89 @@
+#include "organizer/trackdiscovery.h"
+
+#include <algorithm>
+
+#include "platform/ansistring.h"
+#include "platform/filefind.h"
+
+namespace {
+
+constexpr std::uint32_t kCaptionDelay = 500;  // ms after the parent folder was entered
+
+char ToLowerAscii(char ch) {
+    return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch + 32) : ch;
+}
+
+}  // namespace
+
+bool HasSuffixIgnoringCase(const std::string& path, const std::string& suffix) {
+    if (path.size() <= suffix.size()) {
+        return false;
+    }
+    // Paths are UTF-8, where a plain byte comparison is character-aware.
+    return std::equal(suffix.begin(), suffix.end(), path.end() - suffix.size(),
+                      [](char a, char b) { return a == ToLowerAscii(b); });
+}
+
+int TrackDiscovery::ScanFolder(const std::string& folder, FileList& list, std::uint32_t startTick,
+                               int topLevel) {
+    if (IsSystemFolder(folder)) {
+        return 0;
+    }
+    ++m_state.m_nFolderCount;
+    int other = 0;
+    const std::uint32_t entryTick = m_tick();
+    if (entryTick - startTick > kCaptionDelay) {
+        m_host.SetWindowText(
+            ansi::Format("mp3名称整理 - 已查找%d个文件夹", m_state.m_nFolderCount));
+    }
+
+    FileFind finder;
+    bool more = finder.FindFile(folder + "/*.*");
+    if (!more) {
+        return 0;
+    }
+    do {
+        more = finder.FindNextFile();
+        m_host.PumpOneMessage();
+        if (finder.MatchesMask(FileFind::FILE_ATTRIBUTE_DIRECTORY) || finder.IsDots()) {
+            if (!finder.IsDots() && m_state.m_bSubfolders == 1) {
+                ++other;
+                ScanFolder(finder.GetFilePath(), list, entryTick, 0);
+            }
+            continue;
+        }
+        other += 1 - TakeFile(finder.GetFilePath(), list);
+    } while (m_state.m_bRunning != 0 && more);
+    finder.Close();
+
+    if (topLevel != 0 && m_state.m_bArtistDirs == 1 && m_state.m_bSubfolders == 1 && other > 0) {
+        const std::string question = ansi::Format("%d个MP3文件将被转移到%s下, 您确定吗?",
+                                                  static_cast<int>(list.size()), folder.c_str());
+        return m_host.AskYesNo(question) ? 0 : 1;
+    }
+    return 0;
+}
+
+int TrackDiscovery::TakeFile(const std::string& path, FileList& list) {
+    if (HasSuffixIgnoringCase(path, ".mp3") || HasSuffixIgnoringCase(path, ".wma")) {
+        list.push_back(path);
+        return 1;
+    }
+    if (HasSuffixIgnoringCase(path, ".mp3.lnk") || HasSuffixIgnoringCase(path, ".wma.lnk")) {
+        CheckShortcut(path);
+    }
+    return 0;
+}
+
+ShortcutState TrackDiscovery::CheckShortcut(const std::string& linkPath) {
+    const ShortcutState state = InspectShortcut(linkPath);
+    if (state == ShortcutState::Dead) {
+        m_executor.Execute(PlanStep::Delete(linkPath));
+    }
+    return state;
+}
+
+bool TrackDiscovery::IsSystemFolder(const std::string& folder) const {
+    const auto& system = m_state.m_strWindowsDir;
+    return std::find(system.begin(), system.end(), folder) != system.end();
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "organizer/planexecutor.h"
+#include "organizer/runhost.h"
+#include "organizer/runstate.h"
+#include "organizer/shortcut.h"
+
+// The full paths of the audio files one walk found, in the order it met them.
+using FileList = std::vector<std::string>;
+
+// Milliseconds of a monotonic clock, compared by unsigned subtraction.
+using TickSource = std::function<std::uint32_t()>;
+
+// The folder walk of an organize run: collects the MP3 and WMA files of a folder (and, with
+// the sub-folder option, of every folder below it, depth first) and deletes the dead
+// shortcuts it meets. It dispatches one message per directory entry and stops after the
+// current entry once the run flag is cleared. Links to folders are not followed.
+class TrackDiscovery {
+public:
+    // All four must outlive the walk.
+    TrackDiscovery(RunState& state, RunHost& host, PlanExecutor& executor, const TickSource& tick)
+        : m_state(state), m_host(host), m_executor(executor), m_tick(tick) {}
+
+    // Appends the audio files of `folder` (no trailing '/' as a rule) to `list`. `startTick`
+    // is the entry tick of the parent folder (or the run's start tick): the caption shows the
+    // folder count when this folder is entered more than 500 ms later. With a non-zero
+    // `topLevel`, both options on and anything else than audio files in the folder, the user
+    // is asked to confirm; returns 1 when the user declined, else 0.
+    int ScanFolder(const std::string& folder, FileList& list, std::uint32_t startTick,
+                   int topLevel);
+
+    // Looks at a shortcut met by the walk; a dead one is deleted (through the executor).
+    ShortcutState CheckShortcut(const std::string& linkPath);
+
+private:
+    bool IsSystemFolder(const std::string& folder) const;
+    // Files are 1 when appended to the list, 0 when they count among the other entries.
+    int TakeFile(const std::string& path, FileList& list);
+
+    RunState& m_state;
+    RunHost& m_host;
+    PlanExecutor& m_executor;
+    const TickSource& m_tick;
+};
+
+// True when the path is longer than `suffix` (lower case) and ends with it, ignoring the case
+// of A-Z.
+bool HasSuffixIgnoringCase(const std::string& path, const std::string& suffix);

@@ -1,0 +1,98 @@
+#include "organizer/previewexecutor.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "tests/support/contenthash.h"
+#include "tests/support/tempdir.h"
+
+namespace {
+
+struct FormatCase {
+    PlanStep step;
+    std::string line;
+};
+
+TEST(FormatStepTest, WritesOneTabSeparatedLinePerStep) {
+    const FormatCase cases[] = {
+        {PlanStep::Rename("/m/a.mp3", "/m/小雨.mp3"), "rename\t/m/a.mp3\t/m/小雨.mp3"},
+        {PlanStep::Link("/m/歌手甲/小雨.mp3.lnk", "/m/a.mp3"),
+         "link\t/m/歌手甲/小雨.mp3.lnk\t/m/a.mp3"},
+        {PlanStep::Delete("/m/x.mp3.lnk"), "delete\t/m/x.mp3.lnk"},
+        {PlanStep::Keep("/m/a.mp3", KeepReason::NoTitle), "keep\t/m/a.mp3\tno title"},
+        {PlanStep::Keep("/m/a.mp3", KeepReason::NameTaken), "keep\t/m/a.mp3\tname taken"},
+        {PlanStep::Keep("/m/a.mp3", KeepReason::SameName), "keep\t/m/a.mp3\tsame name"},
+        {PlanStep::Keep("/m/a.mp3", KeepReason::NameTooLong), "keep\t/m/a.mp3\tname too long"},
+    };
+    for (const FormatCase& c : cases) {
+        EXPECT_EQ(FormatStep(c.step), c.line);
+    }
+}
+
+TEST(FormatStepTest, EscapesWhatWouldBreakTheLine) {
+    const PlanStep step = PlanStep::Rename("/m/a\tb\nc\rd\\e $'\".mp3", "/m/\xff\xfe.mp3");
+    EXPECT_EQ(FormatStep(step), "rename\t/m/a\\tb\\nc\\rd\\\\e $'\".mp3\t/m/\xff\xfe.mp3");
+}
+
+class PreviewExecutorTest : public ::testing::Test {
+protected:
+    TempDir m_dir;
+    std::ostringstream m_out;
+    PreviewExecutor m_preview{m_out};
+
+    void SetUp() override {
+        std::ofstream(m_dir / "a.mp3") << "a";
+        std::ofstream(m_dir / "taken.mp3") << "taken";
+        std::ofstream(m_dir / "file.mp3.lnk") << "not a link";
+    }
+    // The line shown for `step`, after the steps shown before it.
+    std::string Show(const PlanStep& step) {
+        m_out.str("");
+        m_preview.Execute(step);
+        return m_out.str();
+    }
+};
+
+TEST_F(PreviewExecutorTest, ShowsWhatTheStepsWouldComeToOneAfterTheOther) {
+    const std::string d = m_dir.path() + "/";
+    EXPECT_EQ(Show(PlanStep::Rename(d + "x.mp3", d + "taken.mp3")),
+              "keep\t" + d + "x.mp3\tname taken\n");
+    EXPECT_EQ(Show(PlanStep::Rename(d + "a.mp3", d + "b.mp3")),
+              "rename\t" + d + "a.mp3\t" + d + "b.mp3\n");
+    EXPECT_EQ(Show(PlanStep::Rename(d + "c.mp3", d + "b.mp3")),
+              "keep\t" + d + "c.mp3\tname taken\n")
+        << "b.mp3 is taken by the rename shown before";
+    EXPECT_EQ(Show(PlanStep::Rename(d + "taken.mp3", d + "a.mp3")),
+              "rename\t" + d + "taken.mp3\t" + d + "a.mp3\n")
+        << "a.mp3 was given up by the rename shown before";
+
+    EXPECT_EQ(Show(PlanStep::Link(d + "file.mp3.lnk", d + "a.mp3")),
+              "keep\t" + d + "a.mp3\tname taken\n");
+    EXPECT_EQ(Show(PlanStep::Link(d + "new.mp3.lnk", d + "a.mp3")),
+              "link\t" + d + "new.mp3.lnk\t" + d + "a.mp3\n");
+    EXPECT_EQ(Show(PlanStep::Link(d + "new.mp3.lnk", d + "b.mp3")),
+              "link\t" + d + "new.mp3.lnk\t" + d + "b.mp3\n")
+        << "a shortcut replaces a shortcut";
+    EXPECT_EQ(Show(PlanStep::Rename(d + "b.mp3", d + "new.mp3.lnk")),
+              "keep\t" + d + "b.mp3\tname taken\n");
+    EXPECT_EQ(Show(PlanStep::Delete(d + "new.mp3.lnk")), "delete\t" + d + "new.mp3.lnk\n");
+    EXPECT_EQ(Show(PlanStep::Rename(d + "b.mp3", d + "new.mp3.lnk")),
+              "rename\t" + d + "b.mp3\t" + d + "new.mp3.lnk\n");
+}
+
+TEST_F(PreviewExecutorTest, ChangesNothing) {
+    const auto before = HashFileContents(m_dir.path());
+    const std::string d = m_dir.path() + "/";
+    m_preview.Execute(PlanStep::Rename(d + "a.mp3", d + "b.mp3"));
+    m_preview.Execute(PlanStep::Link(d + "x/b.mp3.lnk", d + "b.mp3"));
+    m_preview.Execute(PlanStep::Delete(d + "file.mp3.lnk"));
+
+    EXPECT_EQ(HashFileContents(m_dir.path()), before);
+    EXPECT_TRUE(std::filesystem::exists(d + "a.mp3"));
+    EXPECT_FALSE(std::filesystem::exists(d + "b.mp3"));
+    EXPECT_FALSE(std::filesystem::exists(d + "x"));
+}
+
+}  // namespace
