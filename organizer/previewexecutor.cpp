@@ -1,23 +1,10 @@
 #include "organizer/previewexecutor.h"
 
-#include <strings.h>
 #include <sys/stat.h>
 
+#include "platform/filerename.h"
+
 namespace {
-
-bool IsSameFile(const std::string& a, const std::string& b) {
-    struct stat infoA {};
-    struct stat infoB {};
-    return lstat(a.c_str(), &infoA) == 0 && lstat(b.c_str(), &infoB) == 0 &&
-           infoA.st_dev == infoB.st_dev && infoA.st_ino == infoB.st_ino;
-}
-
-// On a mount that ignores case, the new name of a change of letter case finds the file itself,
-// and the rename goes ahead.
-bool IsCaseOnlyChange(const std::string& oldPath, const std::string& newPath) {
-    return oldPath.size() == newPath.size() && strcasecmp(oldPath.c_str(), newPath.c_str()) == 0 &&
-           IsSameFile(oldPath, newPath);
-}
 
 std::string Escape(const std::string& path) {
     std::string out;

@@ -22,6 +22,9 @@ constexpr std::size_t CharLength(std::string_view text, std::size_t pos) {
     return IsDBCSLeadByte(text[pos]) && pos + 1 < text.size() ? 2 : 1;
 }
 
+// True when `text` is well-formed UTF-8 (overlong forms are not looked for).
+bool IsValidUtf8(std::string_view text);
+
 // Decodes code page 936 text (read as GB18030, its superset) into UTF-8. Bytes that do not
 // decode, such as a lone lead byte left by a cut, are dropped, so the result is always valid
 // UTF-8. A NUL byte ends the text.

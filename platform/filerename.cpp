@@ -19,13 +19,6 @@ bool SameFile(const std::string& a, const std::string& b) {
            infoA.st_dev == infoB.st_dev && infoA.st_ino == infoB.st_ino;
 }
 
-// A new name that differs only in letter case and already names the same file: the
-// mount ignores case, and the rename only changes how the name is written.
-bool IsCaseOnlyChange(const std::string& from, const std::string& to) {
-    return from.size() == to.size() && strcasecmp(from.c_str(), to.c_str()) == 0 &&
-           SameFile(from, to);
-}
-
 bool IsUnsupported(int error) {
     return error == EINVAL || error == ENOSYS || error == ENOTSUP;
 }
@@ -40,6 +33,11 @@ bool MoveOntoTakenName(const std::string& from, const std::string& to) {
 }
 
 }  // namespace
+
+bool IsCaseOnlyChange(const std::string& from, const std::string& to) {
+    return from.size() == to.size() && strcasecmp(from.c_str(), to.c_str()) == 0 &&
+           SameFile(from, to);
+}
 
 namespace rename_detail {
 

@@ -9,3 +9,7 @@
 //
 // Returns true on success; on failure false with errno set (EEXIST when the name is taken).
 bool MoveFile(const std::string& from, const std::string& to);
+
+// True when `to` differs from `from` only in letter case and already finds the very same
+// file, as a case-insensitive mount answers: the one rename onto a taken name that goes ahead.
+bool IsCaseOnlyChange(const std::string& from, const std::string& to);

@@ -1,5 +1,7 @@
 #include "platform/regtext.h"
 
+#include "platform/codepage.h"
+
 #include <optional>
 #include <vector>
 
@@ -215,28 +217,6 @@ std::optional<std::string> ParseSection(std::string_view line, std::string_view 
     return std::string(path);
 }
 
-bool IsValidUtf8(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80           ? 1
-                                   : (lead >> 5) == 0x6  ? 2
-                                   : (lead >> 4) == 0xE  ? 3
-                                   : (lead >> 3) == 0x1E ? 4
-                                                         : 0;
-        if (length == 0 || i + length > text.size()) {
-            return false;
-        }
-        for (std::size_t k = 1; k < length; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
-                return false;
-            }
-        }
-        i += length;
-    }
-    return true;
-}
-
 bool IsPlainText(std::string_view text) {
     for (char c : text) {
         const auto byte = static_cast<unsigned char>(c);
@@ -244,7 +224,7 @@ bool IsPlainText(std::string_view text) {
             return false;
         }
     }
-    return IsValidUtf8(text);
+    return codepage::IsValidUtf8(text);
 }
 
 std::string Quote(std::string_view text) {

@@ -7,19 +7,11 @@
 #include <filesystem>
 #include <fstream>
 
+#include "tests/support/fileio.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/unprivileged.h"
 
 namespace {
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::string LinkTarget(const std::string& path) {
     std::error_code error;

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/support/fileio.h"
 #include "tests/support/mp3writer.h"
 #include "tests/support/tempdir.h"
 
@@ -33,16 +34,6 @@ const std::string kGbkSinger = "\xB8\xE8\xCA\xD6\xBC\xD7";  // 歌手甲
 const std::string kBig5China = "\xA4\xA4\xB0\xEA";          // 中國, as Big5
 // U+20000, outside the Basic Multilingual Plane: four bytes in GB18030.
 const std::string kGb18030Ext = "\x95\x32\x82\x36";
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 struct BothTags {
     TrackTags first;

@@ -4,28 +4,6 @@
 
 namespace {
 
-bool IsValidUtf8(const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        const std::size_t length = byte < 0x80       ? 1
-                                   : byte >> 5 == 6  ? 2
-                                   : byte >> 4 == 14 ? 3
-                                   : byte >> 3 == 30 ? 4
-                                                     : 0;
-        if (length == 0 || i + length > text.size()) {
-            return false;
-        }
-        for (std::size_t k = 1; k < length; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
-                return false;
-            }
-        }
-        i += length;
-    }
-    return true;
-}
-
 TEST(CodePage, LeadBytesAreTheUpperRangeWithoutItsEnds) {
     EXPECT_FALSE(codepage::IsDBCSLeadByte(static_cast<unsigned char>(0x80)));
     EXPECT_TRUE(codepage::IsDBCSLeadByte(static_cast<unsigned char>(0x81)));
@@ -42,6 +20,15 @@ TEST(CodePage, ConvertsBetweenGbkAndUtf8) {
     EXPECT_EQ(codepage::Cp936ToUtf8(codepage::Utf8ToCp936("a😀b")), "a😀b");
 }
 
+TEST(CodePage, TellsValidUtf8) {
+    EXPECT_TRUE(codepage::IsValidUtf8(""));
+    EXPECT_TRUE(codepage::IsValidUtf8("ascii 小雨 😀"));
+    EXPECT_FALSE(codepage::IsValidUtf8("\xD6\xD0"));  // GBK bytes of 中
+    EXPECT_FALSE(codepage::IsValidUtf8("\xE5\xB0"));  // cut short
+    EXPECT_FALSE(codepage::IsValidUtf8("a\x80"));     // stray continuation byte
+    EXPECT_FALSE(codepage::IsValidUtf8("\xF8\x88\x80\x80\x80"));
+}
+
 TEST(CodePage, NeverProducesInvalidUtf8) {
     // A lone lead byte at the end (a 63-byte cut), one before ASCII, and stray 0x80 / 0xFF.
     const std::string cases[] = {"\xD0\xA1\xD3",
@@ -52,7 +39,7 @@ TEST(CodePage, NeverProducesInvalidUtf8) {
                                  "\xFF\xFF"};
     for (const std::string& text : cases) {
         const std::string utf8 = codepage::Cp936ToUtf8(text);
-        EXPECT_TRUE(IsValidUtf8(utf8)) << utf8;
+        EXPECT_TRUE(codepage::IsValidUtf8(utf8)) << utf8;
     }
     EXPECT_EQ(codepage::Cp936ToUtf8("\xD0\xA1\xD3"), "小");
     EXPECT_EQ(codepage::Cp936ToUtf8(std::string("ab\0cd", 5)), "ab");

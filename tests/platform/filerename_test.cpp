@@ -13,20 +13,10 @@
 #include <thread>
 
 #include "platform/filerename_p.h"
+#include "tests/support/fileio.h"
 #include "tests/support/tempdir.h"
 
 namespace {
-
-void WriteFile(const std::string& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    return buffer.str();
-}
 
 bool Exists(const std::string& path) {
     struct stat info {};

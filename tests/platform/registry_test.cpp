@@ -16,22 +16,12 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/fileio.h"
 #include "tests/support/scopedconfighome.h"
 
 namespace {
 
 constexpr const char* kSettingsKey = "Software\\Sortune\\Set";
-
-void WriteFile(const std::string& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    return buffer.str();
-}
 
 bool Exists(const std::string& path) {
     struct stat info {};
