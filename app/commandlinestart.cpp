@@ -20,7 +20,7 @@
 namespace {
 
 constexpr const char* kSection = "Set";
-constexpr std::size_t kShortestPath = 7;  // "C:\a.mp" and shorter name no file
+constexpr std::size_t kShortestPath = 7;  // an argument this short names no file
 
 std::string CurrentFolder() {
     char buffer[PATH_MAX];
@@ -47,7 +47,10 @@ int Organize(const std::string& folder, bool preview, const ConversionTables& ta
     host.Engine().SetTagModule(tagModule.GetProcAddress<PFN_GETASFMETA>(kGetAsfmetaExport));
 
     if (folder.empty()) {
-        return 0;
+        // The dialog would open without a run; without one there is nothing to do.
+        std::cerr << "sortune: no folder to organize: give the path of a file in it, such as "
+                     "/music/a.mp3, or DIR/. for the folder DIR\n";
+        return 2;
     }
     state.m_bFromShell = 1;
     InstallStopSignals();

@@ -9,6 +9,8 @@ constexpr const char* kUsage =
     "Usage: sortune [OPTION]... [PATH]\n"
     "Give each MP3 and WMA file in the folder of PATH the song title from its tags as its\n"
     "name, converting traditional Chinese (Big5) titles to simplified Chinese.\n"
+    "PATH names a file or folder; the folder that holds it is organized, so DIR/.\n"
+    "organizes DIR itself. The options saved in the settings apply.\n"
     "\n"
     "  --dry-run  change nothing; print what would be done, one tab-separated line per\n"
     "             file: rename OLD NEW, link LINK TARGET, delete DEADLINK or\n"

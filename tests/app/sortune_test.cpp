@@ -12,6 +12,7 @@
 #include "platform/codepage.h"
 #include "platform/profile.h"
 #include "tests/support/contenthash.h"
+#include "tests/support/fileio.h"
 #include "tests/support/mp3writer.h"
 #include "tests/support/scopedconfighome.h"
 #include "tests/support/tempdir.h"
@@ -29,11 +30,6 @@ struct Outcome {
     std::string out;
     std::string err;
 };
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::vector<std::string> Names(const std::string& folder) {
     std::vector<std::string> names;
@@ -170,10 +166,10 @@ TEST_F(SortuneTest, ExitStatusTellsWhatHappened) {
     EXPECT_EQ(Run({"--version"}).status, 0);
     EXPECT_EQ(Run({}).status, 2);
 
-    // Too short to name a file: the program starts and ends without a run.
+    // Too short to name a file: there is no folder to organize, and the program says so.
     const Outcome shortPath = Run({"/a/b.mp"});
-    EXPECT_EQ(shortPath.status, 0);
-    EXPECT_EQ(shortPath.err, "");
+    EXPECT_EQ(shortPath.status, 2);
+    EXPECT_NE(shortPath.err.find("no folder to organize"), std::string::npos);
     EXPECT_THAT(Names(m_music.path()), ElementsAre("a.mp3"));
 }
 
