@@ -54,7 +54,8 @@ protected:
     TempDir m_output;
 
     // Runs the program with `args` in the locale `lang`, without a display.
-    Outcome Run(const std::vector<std::string>& args, const std::string& lang = "zh_CN.UTF-8") {
+    Outcome Run(const std::vector<std::string>& args, const std::string& lang = "zh_CN.UTF-8",
+                const std::string& program = SORTUNE_EXECUTABLE) {
         const std::string out = m_output / "out";
         const std::string err = m_output / "err";
         const pid_t child = fork();
@@ -67,12 +68,12 @@ protected:
             const int errFd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             dup2(outFd, 1);
             dup2(errFd, 2);
-            std::vector<char*> argv{const_cast<char*>(SORTUNE_EXECUTABLE)};
+            std::vector<char*> argv{const_cast<char*>(program.c_str())};
             for (const std::string& arg : args) {
                 argv.push_back(const_cast<char*>(arg.c_str()));
             }
             argv.push_back(nullptr);
-            execv(SORTUNE_EXECUTABLE, argv.data());
+            execv(program.c_str(), argv.data());
             _exit(127);
         }
         Outcome outcome;
@@ -179,6 +180,31 @@ TEST_F(SortuneTest, WmaTitlesComeFromTheWmaModuleBesideTheProgram) {
     EXPECT_EQ(Run({m_music / "track.WMA"}).status, 0);
 
     EXPECT_THAT(Names(m_music.path()), ElementsAre("小雨.wma"));
+}
+
+// WMA text is Unicode, not Big5: a traditional title (愛 lies outside GB2312) is neither taken
+// for Big5 nor mangled by the conversion, and names the file as written.
+TEST_F(SortuneTest, TraditionalWmaTitlesKeepTheirCharacters) {
+    ASSERT_TRUE(WriteWma(m_music / "track.wma", "愛情", "", ""));
+
+    EXPECT_EQ(Run({m_music / "track.wma"}).status, 0);
+
+    EXPECT_THAT(Names(m_music.path()), ElementsAre("愛情.wma"));
+}
+
+// Without the WMA module the WMA files keep their names and the MP3 files are still organized.
+TEST_F(SortuneTest, WithoutTheWmaModuleOnlyMp3FilesAreRenamed) {
+    TempDir alone;
+    const std::string program = alone / "sortune";
+    fs::copy_file(SORTUNE_EXECUTABLE, program);
+    ASSERT_TRUE(WriteWma(m_music / "track.wma", "小雨", "歌手甲", ""));
+    Song("track.mp3", "春天");
+    const auto before = HashFileContents(m_music.path());
+
+    EXPECT_EQ(Run({m_music / "track.mp3"}, "zh_CN.UTF-8", program).status, 0);
+
+    EXPECT_THAT(Names(m_music.path()), ElementsAre("track.wma", "春天.mp3"));
+    EXPECT_EQ(HashFileContents(m_music.path()), before);
 }
 
 }  // namespace
