@@ -19,6 +19,7 @@
 
 #include "organizer/id3v2textframes.h"
 #include "platform/codepage.h"
+#include "platform/filedescriptor.h"
 
 namespace {
 
@@ -31,24 +32,6 @@ constexpr std::size_t kMaxTagBytes = 16 * 1024 * 1024;
 
 constexpr std::array<std::string_view, 4> kArtistFrames = {kLeadArtistFrame, kBandFrame,
                                                            kConductorFrame, kComposerFrame};
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor() {
-        if (m_fd >= 0) {
-            close(m_fd);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    int get() const { return m_fd; }
-    explicit operator bool() const { return m_fd >= 0; }
-
-private:
-    int m_fd;
-};
 
 struct TagBytes {
     std::string id3v1;            // the last 128 bytes of the file

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/filedescriptor.h"
 #include "platform/regtext.h"
 
 namespace registry_detail {
@@ -18,30 +19,6 @@ namespace {
 
 constexpr mode_t kFolderMode = 0700;
 constexpr mode_t kFileMode = 0600;
-
-// Closes the descriptor it holds.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) {
-            close(fd_);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    int Get() const { return fd_; }
-    // Closes now, reporting the error that close itself may bring (a delayed write failure).
-    int Close() {
-        const int result = close(fd_);
-        fd_ = -1;
-        return result == 0 ? 0 : errno;
-    }
-
-private:
-    int fd_;
-};
 
 LONG ErrorFromErrno(int error) {
     switch (error) {
@@ -104,12 +81,12 @@ int MakeFolders(const std::string& path) {
 // Reads the whole file into `text`; returns an errno.
 int ReadWholeFile(const std::string& path, std::string& text) {
     const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.Get() < 0) {
+    if (file.get() < 0) {
         return errno;
     }
     char buffer[65536];
     for (;;) {
-        const ssize_t got = read(file.Get(), buffer, sizeof buffer);
+        const ssize_t got = read(file.get(), buffer, sizeof buffer);
         if (got < 0 && errno == EINTR) {
             continue;
         }
@@ -141,8 +118,8 @@ int WriteAll(int fd, std::string_view bytes) {
 // error that changes nothing for us, so the result is not checked.
 void SyncFolder(const std::string& folder) {
     const FileDescriptor dir(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.Get() >= 0) {
-        fsync(dir.Get());
+    if (dir.get() >= 0) {
+        fsync(dir.get());
     }
 }
 
@@ -150,14 +127,14 @@ void SyncFolder(const std::string& folder) {
 int WriteAtomically(const std::string& folder, const std::string& path, std::string_view bytes) {
     std::string temporary = path + ".XXXXXX";
     FileDescriptor file(mkostemp(temporary.data(), O_CLOEXEC));
-    if (file.Get() < 0) {
+    if (file.get() < 0) {
         return errno;
     }
-    int error = WriteAll(file.Get(), bytes);
-    if (error == 0 && fchmod(file.Get(), kFileMode) != 0) {
+    int error = WriteAll(file.get(), bytes);
+    if (error == 0 && fchmod(file.get(), kFileMode) != 0) {
         error = errno;
     }
-    if (error == 0 && fsync(file.Get()) != 0) {
+    if (error == 0 && fsync(file.get()) != 0) {
         error = errno;
     }
     const int closeError = file.Close();
@@ -178,11 +155,11 @@ class HiveLock {
 public:
     explicit HiveLock(const std::string& path)
         : file_(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, kFileMode)) {
-        if (file_.Get() < 0) {
+        if (file_.get() < 0) {
             error_ = errno;
             return;
         }
-        while (flock(file_.Get(), LOCK_EX) != 0) {
+        while (flock(file_.get(), LOCK_EX) != 0) {
             if (errno != EINTR) {
                 error_ = errno;
                 return;
