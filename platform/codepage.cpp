@@ -37,11 +37,14 @@ public:
             if (done != static_cast<std::size_t>(-1)) {
                 continue;
             }
-            if (errno == EILSEQ || errno == EINVAL) {
+            if (errno == EILSEQ) {
                 const std::size_t skip = inLeft < unit ? inLeft : unit;
                 in += skip;
                 inLeft -= skip;
             } else if (errno != E2BIG) {
+                // EINVAL: the text ends inside a character (a byte cut). Dropping only its
+                // first byte would let the rest through as text, such as the ASCII digit
+                // that is the second byte of every four-byte GB18030 sequence.
                 break;
             }
         }

@@ -13,12 +13,16 @@ bool IsEveryEntryMask(const std::string& mask) {
     return mask == "*.*" || mask == "*";
 }
 
+// "" when the folder is relative and the current folder cannot be found.
 std::string MakeAbsolute(const std::string& folder) {
     if (folder.starts_with('/')) {
         return folder;
     }
     char buffer[PATH_MAX];
-    const std::string cwd = getcwd(buffer, sizeof buffer) != nullptr ? buffer : "";
+    if (getcwd(buffer, sizeof buffer) == nullptr) {
+        return {};
+    }
+    const std::string cwd = buffer;
     if (folder.empty() || folder == ".") {
         return cwd;
     }
@@ -33,6 +37,9 @@ bool FileFind::FindFile(const std::string& pattern) {
     const std::string folder = slash == std::string::npos ? "." : pattern.substr(0, slash);
     const std::string mask = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
     m_strFolder = MakeAbsolute(slash == 0 ? "/" : folder);
+    if (m_strFolder.empty()) {
+        return false;
+    }
 
     if (!IsEveryEntryMask(mask)) {
         struct stat info {};

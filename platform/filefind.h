@@ -11,8 +11,8 @@
 //   while (more) { more = finder.FindNextFile(); ...use the entry... }
 //
 // FindNextFile returns false when the entry it moved to is the last one, which is then
-// still valid. Entries come in the order the file system returns them. A symbolic link is
-// never a directory here, so a walk does not follow links to folders.
+// still valid. Entries come in the order the file system returns them. A symbolic link met
+// in a folder listing is never a directory, so a walk does not follow links to folders.
 
 class FileFind {
 public:

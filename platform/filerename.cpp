@@ -61,8 +61,7 @@ bool MoveByLink(const std::string& from, const std::string& to) {
 bool MoveAfterCheck(const std::string& from, const std::string& to) {
     struct stat info {};
     if (lstat(to.c_str(), &info) == 0) {
-        errno = EEXIST;
-        return false;
+        return MoveOntoTakenName(from, to);
     }
     return rename(from.c_str(), to.c_str()) == 0;
 }

@@ -42,6 +42,12 @@ TEST(CodePage, NeverProducesInvalidUtf8) {
         EXPECT_TRUE(codepage::IsValidUtf8(utf8)) << utf8;
     }
     EXPECT_EQ(codepage::Cp936ToUtf8("\xD0\xA1\xD3"), "小");
+    // A four-byte character cut short leaves nothing, not its ASCII digit second byte.
+    const std::string emoji = codepage::Utf8ToCp936("a😀");
+    ASSERT_EQ(emoji.size(), 5U);
+    for (std::size_t cut = 2; cut < 5; ++cut) {
+        EXPECT_EQ(codepage::Cp936ToUtf8(emoji.substr(0, cut)), "a") << cut;
+    }
     EXPECT_EQ(codepage::Cp936ToUtf8(std::string("ab\0cd", 5)), "ab");
     EXPECT_EQ(codepage::Utf8ToCp936("a\xC3"
                                     "b"),

@@ -135,6 +135,9 @@ TEST_F(RenameCase, NewNameFindingTheSameFileIsACaseChange) {
     ASSERT_EQ(link((dir / "SONG.MP3").c_str(), (dir / "Song.mp3").c_str()), 0);
     EXPECT_TRUE(MoveFile(dir / "SONG.MP3", dir / "Song.mp3"));
     EXPECT_EQ(ReadFile(dir / "Song.mp3"), "song");
+    // The same holds where neither RENAME_NOREPLACE nor hard links exist.
+    EXPECT_TRUE(rename_detail::MoveAfterCheck(dir / "SONG.MP3", dir / "Song.mp3"));
+    EXPECT_EQ(ReadFile(dir / "Song.mp3"), "song");
 }
 
 TEST_F(RenameCase, AnotherFileUnderAnotherNameIsNotACaseChange) {
