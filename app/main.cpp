@@ -22,6 +22,15 @@ constexpr const char* kUsage =
     "\n"
     "Progress goes to standard error. Ctrl-C stops the run between two files.\n";
 
+// Other switches have no effect; saying so keeps a mistyped --dry-run from passing unnoticed.
+void WarnOfUnknownSwitches(const CommandLineInfo& info) {
+    for (const std::string& name : info.switches) {
+        if (name != "--help" && name != "-h" && name != "--version" && name != "--dry-run") {
+            std::fprintf(stderr, "sortune: ignoring unknown option '%s'\n", name.c_str());
+        }
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -34,9 +43,11 @@ int main(int argc, char** argv) {
         std::printf("sortune %s\n", SORTUNE_VERSION);
         return 0;
     }
+    WarnOfUnknownSwitches(info);
     if (!info.m_strFileName.empty()) {
         return RunCommandLineStart(info);
     }
+    std::fputs("sortune: give a PATH to organize\n\n", stderr);
     std::fputs(kUsage, stderr);
     return 2;
 }

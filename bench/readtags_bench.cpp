@@ -12,7 +12,7 @@
 //   floor         open, read the 10-byte ID3v2 header and the tag, read the last 128 bytes
 //                 (size known from the listing), close
 //   ReadMp3Tags   both tags with one opening of the file
-//   ReadId3Tags   kind 1, then kind 2: two openings, as the file pass is specified
+//   ReadId3Tags   kind 1, then kind 2: two openings of the file
 
 #include <fcntl.h>
 #include <unistd.h>

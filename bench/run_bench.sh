@@ -24,7 +24,8 @@ for need in "$kit/make_corpus.py" "$kit/floor.c" "$sortune" /usr/bin/time; do
 done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/sortune-bench.XXXXXX")
-trap 'rm -rf "$work"' EXIT INT TERM
+trap 'rm -rf "$work"' EXIT
+trap 'exit 130' INT TERM
 
 cc -O2 -o "$work/floor" "$kit/floor.c"
 echo "generating $count files..." >&2
@@ -62,7 +63,7 @@ median() {
 i=0
 while [ "$i" -lt "$repeat" ]; do
     timed floor "$work/floor" "$work/run" >> "$work/floor.times"
-    timed sortune env XDG_CONFIG_HOME="$work/config" LANG=zh_CN.UTF-8 \
+    timed sortune env XDG_CONFIG_HOME="$work/config" LC_ALL=zh_CN.UTF-8 \
         "$sortune" "$work/run/." >> "$work/sortune.times"
     i=$((i + 1))
 done

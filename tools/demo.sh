@@ -13,7 +13,8 @@ fi
 cmake --build "$build" --target sortune sortune_make_demo >/dev/null
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/sortune-demo.XXXXXX")
-trap 'rm -rf "$work"' EXIT INT TERM
+trap 'rm -rf "$work"' EXIT
+trap 'exit 130' INT TERM
 music="$work/music"
 "$build/tools/sortune_make_demo" "$music"
 
@@ -25,7 +26,7 @@ list() {
 # The program's own settings folder, so that the demo leaves the user's settings alone; the
 # program works only in a simplified Chinese locale.
 run() {
-    XDG_CONFIG_HOME="$work/config" LANG=zh_CN.UTF-8 LC_ALL= "$build/bin/sortune" "$@"
+    XDG_CONFIG_HOME="$work/config" LC_ALL=zh_CN.UTF-8 "$build/bin/sortune" "$@"
 }
 
 echo "Before:"

@@ -165,7 +165,13 @@ TEST_F(SortuneTest, ExitStatusTellsWhatHappened) {
     EXPECT_EQ(help.status, 0);
     EXPECT_THAT(help.out, StartsWith("Usage: sortune"));
     EXPECT_EQ(Run({"--version"}).status, 0);
-    EXPECT_EQ(Run({}).status, 2);
+    const Outcome none = Run({});
+    EXPECT_EQ(none.status, 2);
+    EXPECT_THAT(none.err, HasSubstr("give a PATH"));
+    // A mistyped switch has no effect, but is named.
+    const Outcome typo = Run({"--dryrun"});
+    EXPECT_EQ(typo.status, 2);
+    EXPECT_THAT(typo.err, HasSubstr("ignoring unknown option '--dryrun'"));
 
     // Too short to name a file: there is no folder to organize, and the program says so.
     const Outcome shortPath = Run({"/a/b.mp"});
