@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -183,21 +184,29 @@ const std::vector<char32_t>* Lookup(const Dictionary& dictionary, char32_t ch) {
     return found == dictionary.end() ? nullptr : &found->second;
 }
 
-// The simplified form of a traditional character. OpenCC's first simplified candidate is
-// taken only when its own reverse dictionary leads back to this character first: that keeps
-// variants which merely share a simplified form (氾, whose simplified form 泛 goes back to 泛)
-// from being folded into another character.
-char32_t Simplify(char32_t ch, const Dictionary& toSimplified, const Dictionary& toTraditional) {
-    const auto* simplified = Lookup(toSimplified, ch);
-    if (simplified == nullptr) {
-        return ch;
+// Big5 characters kept apart from the simplified form OpenCC gives them. 氾 (flood) and 泛
+// (float, general) are different words; OpenCC folds the first into the second, and a title
+// written with 氾 would then read as the other word.
+constexpr std::array<char32_t, 1> kNoCounterpart = {U'氾'};
+
+// The GB2312 code of a traditional character: OpenCC's first simplified candidate that GB2312
+// holds, else the character itself; nothing when GB2312 has neither.
+std::optional<std::array<unsigned char, 2>> SimplifiedGbCode(char32_t ch, const Charset& gb2312,
+                                                             const Dictionary& toSimplified) {
+    if (std::find(kNoCounterpart.begin(), kNoCounterpart.end(), ch) != kNoCounterpart.end()) {
+        return std::nullopt;
     }
-    const auto* back = Lookup(toTraditional, simplified->front());
-    return back != nullptr && back->front() == ch ? simplified->front() : ch;
+    if (const auto* simplified = Lookup(toSimplified, ch)) {
+        for (const char32_t candidate : *simplified) {
+            if (const auto code = gb2312.Encode(candidate)) {
+                return code;
+            }
+        }
+    }
+    return gb2312.Encode(ch);
 }
 
-Bytes MakeBigToGb(const Charset& big5, const Charset& gb2312, const Dictionary& toSimplified,
-                  const Dictionary& toTraditional) {
+Bytes MakeBigToGb(const Charset& big5, const Charset& gb2312, const Dictionary& toSimplified) {
     Bytes table;
     for (unsigned lead = kBig5FirstLead; lead <= 0xFE; ++lead) {
         for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
@@ -206,8 +215,7 @@ Bytes MakeBigToGb(const Charset& big5, const Charset& gb2312, const Dictionary& 
                 // Not a Big5 pair: it converts to itself.
                 entry = {static_cast<unsigned char>(lead), static_cast<unsigned char>(trail)};
             } else if (const auto ch = big5.Decode(lead, trail)) {
-                entry = gb2312.Encode(Simplify(*ch, toSimplified, toTraditional))
-                            .value_or(kGbIdeographicSpace);
+                entry = SimplifiedGbCode(*ch, gb2312, toSimplified).value_or(kGbIdeographicSpace);
             }
             table.insert(table.end(), entry.begin(), entry.end());
         }
@@ -232,22 +240,49 @@ std::vector<std::array<unsigned char, 2>> Big5UserDefinedCodes(std::size_t count
     return codes;
 }
 
+// For each simplified character, the traditional characters whose preferred simplified form it
+// is, in code point order.
+Dictionary InvertPreferred(const Dictionary& toSimplified) {
+    Dictionary inverted;
+    for (const auto& [traditional, simplified] : toSimplified) {
+        inverted[simplified.front()].push_back(traditional);
+    }
+    return inverted;
+}
+
+// The traditional forms of a simplified character, most wanted first: OpenCC's candidates, the
+// character itself, then the characters OpenCC simplifies to it. The last ones matter where
+// OpenCC prefers a form Big5 lacks and lists no other (为 -> 爲 only; Big5 has 為).
+std::vector<char32_t> TraditionalForms(char32_t ch, const Dictionary& toTraditional,
+                                       const Dictionary& fromTraditional) {
+    std::vector<char32_t> forms;
+    if (const auto* candidates = Lookup(toTraditional, ch)) {
+        forms = *candidates;
+    }
+    forms.push_back(ch);
+    if (const auto* sources = Lookup(fromTraditional, ch)) {
+        forms.insert(forms.end(), sources->begin(), sources->end());
+    }
+    return forms;
+}
+
 std::array<unsigned char, 2> GbToBigEntry(unsigned lead, unsigned trail, const Charset& big5,
-                                          const Charset& gb2312, const Dictionary& toTraditional) {
+                                          const Charset& gb2312, const Dictionary& toTraditional,
+                                          const Dictionary& fromTraditional) {
     const auto ch = gb2312.Decode(lead, trail);
     if (!ch) {
         return kBig5IdeographicSpace;
     }
-    const auto* traditional = Lookup(toTraditional, *ch);
-    if (traditional != nullptr) {
-        if (const auto code = big5.Encode(traditional->front())) {
+    for (const char32_t form : TraditionalForms(*ch, toTraditional, fromTraditional)) {
+        if (const auto code = big5.Encode(form)) {
             return *code;
         }
     }
-    return big5.Encode(*ch).value_or(kBig5IdeographicSpace);
+    return kBig5IdeographicSpace;
 }
 
-Bytes MakeGbToBig(const Charset& big5, const Charset& gb2312, const Dictionary& toTraditional) {
+Bytes MakeGbToBig(const Charset& big5, const Charset& gb2312, const Dictionary& toTraditional,
+                  const Dictionary& fromTraditional) {
     // GB2312's user-defined rows 0xFA-0xFD map onto the start of Big5's user-defined area.
     const auto userDefined = Big5UserDefinedCodes(4 * kGbTrails);
     std::size_t nextUserDefined = 0;
@@ -261,7 +296,7 @@ Bytes MakeGbToBig(const Charset& big5, const Charset& gb2312, const Dictionary& 
             if (lead >= 0xFA && lead <= 0xFD) {
                 entry = userDefined[nextUserDefined++];
             } else if (lead < 0xF8) {
-                entry = GbToBigEntry(lead, trail, big5, gb2312, toTraditional);
+                entry = GbToBigEntry(lead, trail, big5, gb2312, toTraditional, fromTraditional);
             }
             table.insert(table.end(), entry.begin(), entry.end());
         }
@@ -318,8 +353,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     const bool written =
-        WriteFile(outFolder / "bigtogb.bin",
-                  MakeBigToGb(big5, gb2312, *toSimplified, *toTraditional)) &&
-        WriteFile(outFolder / "gbtobig.bin", MakeGbToBig(big5, gb2312, *toTraditional));
+        WriteFile(outFolder / "bigtogb.bin", MakeBigToGb(big5, gb2312, *toSimplified)) &&
+        WriteFile(outFolder / "gbtobig.bin",
+                  MakeGbToBig(big5, gb2312, *toTraditional, InvertPreferred(*toSimplified)));
     return written ? 0 : 1;
 }
