@@ -14,6 +14,6 @@ std::string StartFolderOf(const std::string& argument);
 // the options from the settings, binds the WMA module and organizes the folder of the path,
 // writing each caption to standard error. With "--dry-run" nothing is changed (no file, no
 // setting) and each decision is written to standard output instead. Returns the exit status:
-// 0 after a run (or none), 1 when the language is refused, 128 + the signal number when a
-// stop signal ended the run early.
+// 0 after a run, 1 when the language is refused, 2 when the argument names no folder (and
+// nothing is run), 128 + the signal number when a stop signal arrived during the run.
 int RunCommandLineStart(const CommandLineInfo& info);

@@ -27,8 +27,8 @@ std::size_t Id3v2TagSize(std::string_view header);
 struct Id3v2TextFrames {
     // An ID3v2.4 tag that holds only the first frame of each id above, "" when there is none.
     std::string tag;
-    // True when the title, the lead artist and the album were all found: no frame after them
-    // can change what names are made of.
+    // True when the title, the lead artist and the album were all found: no later frame can
+    // change any field of the tags read (TrackTags), so the rest of the tag need not be read.
     bool complete = false;
 };
 

@@ -1,5 +1,7 @@
 #include "organizer/organizerengine.h"
 
+#include <unistd.h>
+
 #include <climits>
 
 #include "organizer/namebuilder.h"
@@ -40,6 +42,23 @@ bool HasOverlongName(const std::string& path) {
     return false;
 }
 
+// The folder joined to the current one when relative, as the walk's paths are made, so that
+// the two compare alike; "" when the current folder cannot be found.
+std::string MakeAbsolute(const std::string& folder) {
+    if (folder.starts_with('/')) {
+        return folder;
+    }
+    char buffer[PATH_MAX];
+    if (getcwd(buffer, sizeof buffer) == nullptr) {
+        return {};
+    }
+    const std::string current = buffer;
+    if (folder.empty()) {
+        return current;
+    }
+    return current.ends_with('/') ? current + folder : current + "/" + folder;
+}
+
 // The step that gives the file its new name: a rename within its folder, or a shortcut in
 // another folder. Whether the name is free is found out by carrying the step out: the rename
 // fails atomically on a taken name.
@@ -65,9 +84,13 @@ OrganizerEngine::OrganizerEngine(RunHost& host, PlanExecutor& executor,
       m_executor(executor),
       m_converter(converter),
       m_tick(sysinfo::GetTickCount),
-      m_discovery(m_state, host, executor, m_tick) {}
+      m_discovery(m_state, host, executor, [this] { return m_tick(); }) {}
 
-int OrganizerEngine::StartRun(const std::string& folder) {
+int OrganizerEngine::StartRun(const std::string& requested) {
+    const std::string folder = MakeAbsolute(requested);
+    if (folder.empty()) {
+        return 1;
+    }
     m_host.AddFolder(folder);
     m_state.m_strLastFolder = folder;
     m_state.m_strRunFolder = folder;

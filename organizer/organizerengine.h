@@ -34,10 +34,10 @@ public:
     // The clock of the caption rules; the system's monotonic clock unless replaced.
     void SetTickSource(TickSource tick) { m_tick = std::move(tick); }
 
-    TrackDiscovery& Discovery() { return m_discovery; }
-
     // Organizes `folder`: walk, then the file pass unless the walk was stopped or declined.
-    // Returns the file pass's result, or 1 when the run ended before it.
+    // A relative folder is taken from the current folder, which the walk's paths start with
+    // too; when the current folder cannot be found the run ends before it starts. Returns the
+    // file pass's result, or 1 when the run ended before it.
     int StartRun(const std::string& folder);
     // Handles each file of the list until the end or a stop. Always returns 1.
     int OrganizeFiles(const FileList& list);

@@ -6,12 +6,27 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <string_view>
+
+#include "platform/filerename.h"
 
 namespace {
 
 bool IsSymbolicLink(const std::string& path) {
     struct stat info {};
     return lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
+// True when `path` is a symbolic link holding exactly `target`.
+bool IsLinkTo(const std::string& path, const std::string& target) {
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+        return false;
+    }
+    std::string buffer(target.size() + 1, '\0');  // one byte more shows a longer target
+    const ssize_t length = readlink(path.c_str(), buffer.data(), buffer.size());
+    return length >= 0 &&
+           std::string_view(buffer.data(), static_cast<std::size_t>(length)) == target;
 }
 
 bool IsUnsupported(int error) {
@@ -40,37 +55,42 @@ bool MakeTemporaryLink(const std::string& target, const std::string& linkPath,
     return false;
 }
 
-// The name is taken. Swapping the two names is atomic, and what was there can be looked at
-// afterwards: a symbolic link goes, anything else is swapped back untouched.
+bool Exchange(const std::string& a, const std::string& b) {
+    return renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0;
+}
+
+// Something other than a link took the name between the look and the swap, and now sits under
+// the temporary name: it goes back. When the swap back fails (our link was removed, say), it
+// is moved back to its free name, and failing that left where it is rather than lost.
+void PutBack(const std::string& temporary, const std::string& linkPath) {
+    if (!Exchange(temporary, linkPath)) {
+        MoveFile(temporary, linkPath);
+    }
+}
+
+// `linkPath` was a symbolic link a moment ago. The swap is atomic, and what came back is
+// looked at afterwards: only a symbolic link is deleted.
 bool ReplaceLink(const std::string& temporary, const std::string& linkPath) {
-    if (renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, linkPath.c_str(), RENAME_EXCHANGE) == 0) {
+    if (Exchange(temporary, linkPath)) {
         if (IsSymbolicLink(temporary)) {
             unlink(temporary.c_str());  // the link that was replaced
             return true;
         }
-        renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, linkPath.c_str(), RENAME_EXCHANGE);
+        PutBack(temporary, linkPath);
         return false;
     }
-    // Without an atomic swap, look first; the gap to the rename is as small as it gets here.
-    return IsUnsupported(errno) && IsSymbolicLink(linkPath) &&
-           rename(temporary.c_str(), linkPath.c_str()) == 0;
+    // Without an atomic swap the window since the look is as small as it gets here.
+    return IsUnsupported(errno) && rename(temporary.c_str(), linkPath.c_str()) == 0;
 }
 
+// Only a free name or a symbolic link is ever touched: a file or folder of that name (a
+// Windows shortcut, say) never moves, not even for a moment.
 bool MoveLinkIntoPlace(const std::string& temporary, const std::string& linkPath) {
-    if (renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, linkPath.c_str(), RENAME_NOREPLACE) == 0) {
-        return true;
-    }
-    if (errno == EEXIST) {
-        return ReplaceLink(temporary, linkPath);
-    }
-    if (!IsUnsupported(errno)) {
-        return false;
-    }
     struct stat info {};
     if (lstat(linkPath.c_str(), &info) != 0) {
-        return errno == ENOENT && rename(temporary.c_str(), linkPath.c_str()) == 0;
+        return errno == ENOENT && MoveFile(temporary, linkPath);
     }
-    return S_ISLNK(info.st_mode) && rename(temporary.c_str(), linkPath.c_str()) == 0;
+    return S_ISLNK(info.st_mode) && ReplaceLink(temporary, linkPath);
 }
 
 }  // namespace
@@ -94,7 +114,11 @@ bool CreateShortcut(const std::string& target, const std::string& linkPath) {
     if (MoveLinkIntoPlace(temporary, linkPath)) {
         return true;
     }
-    unlink(temporary.c_str());
+    // After a failed swap back the temporary name may hold someone else's entry: only the
+    // link made above is deleted.
+    if (IsLinkTo(temporary, target)) {
+        unlink(temporary.c_str());
+    }
     return false;
 }
 

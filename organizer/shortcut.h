@@ -17,7 +17,8 @@ ShortcutState InspectShortcut(const std::string& linkPath);
 
 // Writes the link `linkPath` pointing at `target`. An existing symbolic link of that name is
 // replaced atomically (the new link is made under a temporary name and moved over it);
-// anything else of that name is never replaced and the call fails. True on success.
+// anything else of that name (a file, a folder) is never moved nor replaced, and the call
+// fails. No temporary name is left behind. True on success.
 bool CreateShortcut(const std::string& target, const std::string& linkPath);
 
 // Deletes `linkPath` when it is still a dead symbolic link. True when it was deleted.

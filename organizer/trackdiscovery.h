@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "organizer/planexecutor.h"
@@ -22,9 +23,9 @@ using TickSource = std::function<std::uint32_t()>;
 // current entry once the run flag is cleared. Links to folders are not followed.
 class TrackDiscovery {
 public:
-    // All four must outlive the walk.
-    TrackDiscovery(RunState& state, RunHost& host, PlanExecutor& executor, const TickSource& tick)
-        : m_state(state), m_host(host), m_executor(executor), m_tick(tick) {}
+    // The state, the host and the executor must outlive the walk; the clock is kept as a copy.
+    TrackDiscovery(RunState& state, RunHost& host, PlanExecutor& executor, TickSource tick)
+        : m_state(state), m_host(host), m_executor(executor), m_tick(std::move(tick)) {}
 
     // Appends the audio files of `folder` (no trailing '/' as a rule) to `list`. `startTick`
     // is the entry tick of the parent folder (or the run's start tick): the caption shows the
@@ -45,7 +46,7 @@ private:
     RunState& m_state;
     RunHost& m_host;
     PlanExecutor& m_executor;
-    const TickSource& m_tick;
+    TickSource m_tick;
 };
 
 // True when the path is longer than `suffix` (lower case) and ends with it, ignoring the case

@@ -259,17 +259,28 @@ TEST_F(OrganizerEngineTest, WmaFilesAreReadThroughTheBoundModule) {
 }
 
 TEST_F(OrganizerEngineTest, ArtistFoldersKeepOneShortcutPerTitle) {
-    Song("a.mp3", Id3v1("小雨", "歌手甲"));
-    Song("b.mp3", Id3v1("小雨", "歌手甲"));
-    m_state.m_bArtistDirs = 1;
-    Run();
+    // Writes down the links in the order the engine asks for them.
+    class LinkOrderExecutor : public DiskExecutor {
+    public:
+        std::vector<std::string> targets;
+        void Execute(const PlanStep& step) override {
+            if (step.kind == StepKind::Link) {
+                targets.push_back(step.other);
+            }
+            DiskExecutor::Execute(step);
+        }
+    } recording;
+    OrganizerEngine engine(m_host, recording, m_converter);
+    engine.State().m_bArtistDirs = 1;
+    const std::string a = Song("a.mp3", Id3v1("小雨", "歌手甲"));
+    const std::string b = Song("b.mp3", Id3v1("小雨", "歌手甲"));
 
-    const auto names = Names();
-    ASSERT_EQ(names.size(), 4U);
-    EXPECT_THAT(names, Contains("歌手甲/"));
-    EXPECT_TRUE(names[3] == "歌手甲/小雨.mp3.lnk -> " + (m_dir / "a.mp3") ||
-                names[3] == "歌手甲/小雨.mp3.lnk -> " + (m_dir / "b.mp3"))
-        << names[3];
+    engine.StartRun(m_dir.path());
+
+    ASSERT_THAT(recording.targets, UnorderedElementsAre(a, b));
+    EXPECT_THAT(Names(), ElementsAre("a.mp3", "b.mp3", "歌手甲/",
+                                     "歌手甲/小雨.mp3.lnk -> " + recording.targets.back()))
+        << "the file handled later wins";
 }
 
 TEST_F(OrganizerEngineTest, AShortcutNeverReplacesAFile) {
@@ -342,6 +353,55 @@ INSTANTIATE_TEST_SUITE_P(
                       {"sub/", "sub/deep.mp3", "sub/歌手/", "sub/歌手/乙.mp3.lnk -> sub/deep.mp3",
                        "top.mp3", "歌手/", "歌手/甲.mp3.lnk -> top.mp3"}},
         PlacementCase{0, 1, 1, kTopRenamed}, PlacementCase{1, 1, 1, kAllRenamed}));
+
+// Works in `folder` while it lives, then goes back to the folder it came from.
+class ScopedCurrentFolder {
+public:
+    explicit ScopedCurrentFolder(const std::string& folder) : m_previous(fs::current_path()) {
+        fs::current_path(folder);
+    }
+    ~ScopedCurrentFolder() { fs::current_path(m_previous); }
+    ScopedCurrentFolder(const ScopedCurrentFolder&) = delete;
+    ScopedCurrentFolder& operator=(const ScopedCurrentFolder&) = delete;
+
+private:
+    fs::path m_previous;
+};
+
+TEST_F(OrganizerEngineTest, ARelativeRunFolderIsTakenFromTheCurrentFolder) {
+    const std::string top = Song("music/top.mp3", Id3v1("甲", "歌手"));
+    Song("music/sub/deep.mp3", Id3v1("乙", "歌手"));
+    const ScopedCurrentFolder inside(m_dir.path());
+
+    Run("music");
+    EXPECT_THAT(Names(), ElementsAre("music/", "music/sub/", "music/sub/deep.mp3", "music/甲.mp3"))
+        << "renamed in place, no shortcut";
+    EXPECT_EQ(m_state.m_strRunFolder, m_dir / "music");
+    EXPECT_EQ(m_state.m_strLastFolder, m_dir / "music");
+    EXPECT_EQ(m_host.events.front(), "folder " + (m_dir / "music"));
+
+    fs::rename(m_dir / "music/甲.mp3", top);
+    m_state.m_bArtistDirs = 1;
+    Run("music");
+    EXPECT_THAT(Names(), ElementsAre("music/", "music/sub/", "music/sub/deep.mp3", "music/top.mp3",
+                                     "music/歌手/", "music/歌手/甲.mp3.lnk -> " + top));
+}
+
+TEST_F(OrganizerEngineTest, ARelativeRunFolderWithoutACurrentFolderTouchesNothing) {
+    Song("music/a.mp3", Id3v1("小雨"));
+    const std::string gone = m_dir / "gone";
+    fs::create_directory(gone);
+    const ScopedCurrentFolder inside(gone);
+    fs::remove(gone);
+
+    EXPECT_EQ(m_engine.StartRun("music"), 1);
+    EXPECT_EQ(m_engine.StartRun(""), 1);
+
+    EXPECT_THAT(Names(), ElementsAre("music/", "music/a.mp3"));
+    EXPECT_THAT(m_host.events, IsEmpty());
+    EXPECT_EQ(m_state.m_bRunning, 0);
+    EXPECT_EQ(m_state.m_nRenamed, 0);
+}
 
 TEST(GetFolderPartTest, KeepsEverythingUpToTheLastSlash) {
     EXPECT_EQ(OrganizerEngine::GetFolderPart("/music/pop/a.mp3"), "/music/pop/");

@@ -21,6 +21,31 @@ using ::testing::IsEmpty;
 using ::testing::UnorderedElementsAre;
 using ::testing::UnorderedElementsAreArray;
 
+// The full paths of the entries of `folder` (dots left out) in the order the file system
+// lists them, which is the order the walk meets them in.
+FileList InListingOrder(const std::string& folder) {
+    FileList paths;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        paths.push_back(entry.path().string());
+    }
+    return paths;
+}
+
+// The audio files of `folder` listed before its entry `stop`.
+FileList AudioFilesBefore(const std::string& folder, const std::string& stop) {
+    FileList files;
+    for (const std::string& path : InListingOrder(folder)) {
+        if (path == stop) {
+            return files;
+        }
+        if (path.ends_with(".mp3")) {
+            files.push_back(path);
+        }
+    }
+    ADD_FAILURE() << stop << " is not in " << folder;
+    return files;
+}
+
 class TrackDiscoveryTest : public ::testing::Test {
 protected:
     TempDir m_dir;
@@ -203,7 +228,13 @@ TEST_F(TrackDiscoveryTest, AStopEndsEveryLevelAfterItsCurrentEntry) {
     ASSERT_GT(stopAt, 0);
     EXPECT_EQ(m_host.pumps, stopAt) << "no entry is looked at after the stop";
     EXPECT_EQ(m_state.m_nFolderCount, 4);
-    EXPECT_LT(list.size(), 15U);
+    // Each level has the files it met before the entry it was on, the deepest one the entry
+    // it stopped at.
+    FileList expected = AudioFilesBefore(m_dir.path(), m_dir / "a");
+    const FileList middle = AudioFilesBefore(m_dir / "a/b", m_dir / "a/b/c");
+    expected.insert(expected.end(), middle.begin(), middle.end());
+    expected.push_back(InListingOrder(m_dir / "a/b/c").front());
+    EXPECT_EQ(list, expected);
 }
 
 TEST_F(TrackDiscoveryTest, TheCaptionShowsFoldersEnteredMoreThan500msAfterTheirParent) {
@@ -271,6 +302,20 @@ TEST_F(TrackDiscoveryTest, TheConfirmationNeedsBothOptionsAndMoreThanAudioFiles)
     m_state.m_bSubfolders = 0;
     Scan(m_dir.path(), 1);
     EXPECT_THAT(m_host.events, IsEmpty());
+
+    const std::string question = "ask 2个MP3文件将被转移到" + m_dir.path() + "下, 您确定吗?";
+    m_state.m_bSubfolders = 1;
+    m_host.answer = false;
+    Scan(m_dir.path(), 1);
+    EXPECT_EQ(m_result, 1);
+    EXPECT_THAT(m_host.events, ElementsAre(question)) << "a file that is no audio file";
+
+    std::filesystem::remove(m_dir / "cover.jpg");
+    MakeLink(m_dir / "a.mp3", "a.mp3.lnk");
+    m_host.answer = true;
+    Scan(m_dir.path(), 1);
+    EXPECT_EQ(m_result, 0);
+    EXPECT_THAT(m_host.events, ElementsAre(question, question)) << "a shortcut";
 }
 
 }  // namespace
