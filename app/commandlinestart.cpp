@@ -1,8 +1,5 @@
 #include "app/commandlinestart.h"
 
-#include <unistd.h>
-
-#include <climits>
 #include <iostream>
 
 #include "app/headlesshost.h"
@@ -11,6 +8,7 @@
 #include "organizer/conversiontables.h"
 #include "organizer/diskexecutor.h"
 #include "organizer/previewexecutor.h"
+#include "platform/absolutepath.h"
 #include "platform/messagebox.h"
 #include "platform/module.h"
 #include "platform/profile.h"
@@ -21,11 +19,6 @@ namespace {
 
 constexpr const char* kSection = "Set";
 constexpr std::size_t kShortestPath = 7;  // an argument this short names no file
-
-std::string CurrentFolder() {
-    char buffer[PATH_MAX];
-    return getcwd(buffer, sizeof buffer) != nullptr ? buffer : "";
-}
 
 int Organize(const std::string& folder, bool preview, const ConversionTables& tables) {
     const ChineseConverter converter(tables);
@@ -67,17 +60,7 @@ std::string StartFolderOf(const std::string& argument) {
         return {};
     }
     const std::string folder = argument.substr(0, slash);
-    if (folder.empty()) {
-        return "/";
-    }
-    if (folder.starts_with('/')) {
-        return folder;
-    }
-    const std::string current = CurrentFolder();
-    if (current.empty()) {
-        return folder;
-    }
-    return current == "/" ? "/" + folder : current + "/" + folder;
+    return folder.empty() ? "/" : AbsolutePath(folder);
 }
 
 int RunCommandLineStart(const CommandLineInfo& info) {

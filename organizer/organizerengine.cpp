@@ -1,11 +1,10 @@
 #include "organizer/organizerengine.h"
 
-#include <unistd.h>
-
 #include <climits>
 
 #include "organizer/namebuilder.h"
 #include "organizer/tagreader.h"
+#include "platform/absolutepath.h"
 #include "platform/ansistring.h"
 #include "platform/codepage.h"
 #include "platform/systeminfo.h"
@@ -42,23 +41,6 @@ bool HasOverlongName(const std::string& path) {
     return false;
 }
 
-// The folder joined to the current one when relative, as the walk's paths are made, so that
-// the two compare alike; "" when the current folder cannot be found.
-std::string MakeAbsolute(const std::string& folder) {
-    if (folder.starts_with('/')) {
-        return folder;
-    }
-    char buffer[PATH_MAX];
-    if (getcwd(buffer, sizeof buffer) == nullptr) {
-        return {};
-    }
-    const std::string current = buffer;
-    if (folder.empty()) {
-        return current;
-    }
-    return current.ends_with('/') ? current + folder : current + "/" + folder;
-}
-
 // The step that gives the file its new name: a rename within its folder, or a shortcut in
 // another folder. Whether the name is free is found out by carrying the step out: the rename
 // fails atomically on a taken name.
@@ -87,7 +69,8 @@ OrganizerEngine::OrganizerEngine(RunHost& host, PlanExecutor& executor,
       m_discovery(m_state, host, executor, [this] { return m_tick(); }) {}
 
 int OrganizerEngine::StartRun(const std::string& requested) {
-    const std::string folder = MakeAbsolute(requested);
+    // Relative, it would not compare with the absolute folders the walk reports.
+    const std::string folder = AbsolutePath(requested);
     if (folder.empty()) {
         return 1;
     }

@@ -4,29 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <climits>
 #include <cstdlib>
+
+#include "platform/absolutepath.h"
 
 namespace {
 
 bool IsEveryEntryMask(const std::string& mask) {
     return mask == "*.*" || mask == "*";
-}
-
-// "" when the folder is relative and the current folder cannot be found.
-std::string MakeAbsolute(const std::string& folder) {
-    if (folder.starts_with('/')) {
-        return folder;
-    }
-    char buffer[PATH_MAX];
-    if (getcwd(buffer, sizeof buffer) == nullptr) {
-        return {};
-    }
-    const std::string cwd = buffer;
-    if (folder.empty() || folder == ".") {
-        return cwd;
-    }
-    return cwd == "/" ? "/" + folder : cwd + "/" + folder;
 }
 
 }  // namespace
@@ -36,7 +21,7 @@ bool FileFind::FindFile(const std::string& pattern) {
     const auto slash = pattern.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : pattern.substr(0, slash);
     const std::string mask = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
-    m_strFolder = MakeAbsolute(slash == 0 ? "/" : folder);
+    m_strFolder = AbsolutePath(slash == 0 ? "/" : folder);
     if (m_strFolder.empty()) {
         return false;
     }

@@ -1,0 +1,45 @@
+#include "platform/absolutepath.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "tests/support/tempdir.h"
+
+namespace {
+
+// Runs in a folder of its own and returns to the previous one afterwards.
+class AbsolutePathTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(getcwd(m_previous, sizeof m_previous), nullptr);
+        ASSERT_EQ(chdir(m_dir.path().c_str()), 0);
+    }
+    void TearDown() override { ASSERT_EQ(chdir(m_previous), 0); }
+
+    TempDir m_dir;
+    char m_previous[PATH_MAX] = {};
+};
+
+TEST_F(AbsolutePathTest, JoinsRelativePathsToTheCurrentFolderAsText) {
+    EXPECT_EQ(AbsolutePath("/music/pop"), "/music/pop");
+    EXPECT_EQ(AbsolutePath("music/pop"), m_dir / "music/pop");
+    EXPECT_EQ(AbsolutePath(""), m_dir.path());
+    EXPECT_EQ(AbsolutePath("."), m_dir.path());
+    // Nothing is resolved: a link keeps its own name.
+    ASSERT_EQ(symlink("/usr", (m_dir / "link").c_str()), 0);
+    EXPECT_EQ(AbsolutePath("link/x"), m_dir / "link/x");
+}
+
+TEST_F(AbsolutePathTest, GivesNothingWhenTheCurrentFolderIsGone) {
+    ASSERT_EQ(mkdir((m_dir / "gone").c_str(), 0700), 0);
+    ASSERT_EQ(chdir((m_dir / "gone").c_str()), 0);
+    ASSERT_EQ(rmdir((m_dir / "gone").c_str()), 0);
+    EXPECT_EQ(AbsolutePath("a.mp3"), "");
+    EXPECT_EQ(AbsolutePath("/music"), "/music");
+}
+
+}  // namespace
