@@ -15,31 +15,23 @@ constexpr std::size_t kBufferSize = 16 * 1024;
 
 }  // namespace
 
-ReadOnlyFileStream::ReadOnlyFileStream(const std::string& path) : m_strPath(path) {
-    // O_NONBLOCK keeps the open itself from waiting on a FIFO; it changes nothing for a
-    // regular file.
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        return;
-    }
+// O_NONBLOCK keeps the open itself from waiting on a FIFO; it changes nothing for a regular
+// file.
+ReadOnlyFileStream::ReadOnlyFileStream(const std::string& path)
+    : m_strPath(path), m_file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)) {
     struct stat info {};
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+    if (!m_file || fstat(m_file.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
         info.st_size > std::numeric_limits<long>::max()) {
-        close(fd);
+        if (m_file) {
+            m_file.Close();
+        }
         return;
     }
-    m_fd = fd;
     m_nLength = static_cast<long>(info.st_size);
 }
 
-ReadOnlyFileStream::~ReadOnlyFileStream() {
-    if (m_fd >= 0) {
-        close(m_fd);
-    }
-}
-
 TagLib::ByteVector ReadOnlyFileStream::readBlock(unsigned long length) {
-    if (m_fd < 0 || m_nPosition >= m_nLength) {
+    if (!m_file || m_nPosition >= m_nLength) {
         return {};
     }
     const auto available = static_cast<unsigned long>(m_nLength - m_nPosition);
@@ -47,13 +39,14 @@ TagLib::ByteVector ReadOnlyFileStream::readBlock(unsigned long length) {
     const std::size_t wanted = std::min({length, available, largest});
     if (wanted > kBufferSize) {
         TagLib::ByteVector block(static_cast<unsigned int>(wanted), '\0');
-        block.resize(static_cast<unsigned int>(ReadAt(m_nPosition, block.data(), wanted)));
+        block.resize(
+            static_cast<unsigned int>(ReadAt(m_file.get(), block.data(), wanted, m_nPosition)));
         m_nPosition += static_cast<long>(block.size());
         return block;
     }
     if (!IsBuffered(wanted)) {
         m_buffer.resize(kBufferSize);
-        m_buffer.resize(ReadAt(m_nPosition, m_buffer.data(), kBufferSize));
+        m_buffer.resize(ReadAt(m_file.get(), m_buffer.data(), kBufferSize, m_nPosition));
         m_nBufferStart = m_nPosition;
     }
     const auto offset = static_cast<std::size_t>(m_nPosition - m_nBufferStart);
@@ -69,18 +62,6 @@ void ReadOnlyFileStream::seek(long offset, Position p) {
         return;  // like fseek: a seek before the start fails and the position stays
     }
     m_nPosition = target;
-}
-
-std::size_t ReadOnlyFileStream::ReadAt(long offset, char* out, std::size_t size) const {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t got = pread(m_fd, out + done, size - done, offset + static_cast<long>(done));
-        if (got <= 0) {
-            break;  // the file shrank, or a read error: what was read is all there is
-        }
-        done += static_cast<std::size_t>(got);
-    }
-    return done;
 }
 
 bool ReadOnlyFileStream::IsBuffered(std::size_t count) const {

@@ -2,6 +2,8 @@
 
 #include <taglib/tiostream.h>
 
+#include "platform/filedescriptor.h"
+
 #include <string>
 #include <vector>
 
@@ -17,7 +19,6 @@ namespace asfmeta {
 class ReadOnlyFileStream : public TagLib::IOStream {
 public:
     explicit ReadOnlyFileStream(const std::string& path);
-    ~ReadOnlyFileStream() override;
     ReadOnlyFileStream(const ReadOnlyFileStream&) = delete;
     ReadOnlyFileStream& operator=(const ReadOnlyFileStream&) = delete;
 
@@ -27,19 +28,17 @@ public:
     void insert(const TagLib::ByteVector&, unsigned long, unsigned long) override {}
     void removeBlock(unsigned long, unsigned long) override {}
     bool readOnly() const override { return true; }
-    bool isOpen() const override { return m_fd >= 0; }
+    bool isOpen() const override { return static_cast<bool>(m_file); }
     void seek(long offset, Position p) override;
     long tell() const override { return m_nPosition; }
     long length() override { return m_nLength; }
     void truncate(long) override {}
 
 private:
-    // Reads up to `size` bytes at `offset`; fewer when the file ends or a read fails.
-    std::size_t ReadAt(long offset, char* out, std::size_t size) const;
     bool IsBuffered(std::size_t count) const;
 
     std::string m_strPath;
-    int m_fd = -1;
+    FileDescriptor m_file;
     long m_nLength = 0;
     long m_nPosition = 0;
     std::vector<char> m_buffer;  // the file's bytes from m_nBufferStart on

@@ -38,22 +38,6 @@ struct TagBytes {
     std::string id3v2TextFrames;  // the text frames of the ID3v2 tag at its start
 };
 
-// Reads up to `count` bytes at `offset`; fewer at the end of the file or on an error.
-std::size_t ReadAt(int fd, char* buffer, std::size_t count, off_t offset) {
-    std::size_t done = 0;
-    while (done < count) {
-        const ssize_t n = pread(fd, buffer + done, count - done, offset + static_cast<off_t>(done));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            break;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return done;
-}
-
 // The text frames of the ID3v2 tag the file starts with. Most of a large tag is pictures and
 // padding, and taggers write the text frames first: when the first read already holds the
 // title, lead artist and album, the rest of the tag is not read.

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstddef>
 
 // Owns an open file descriptor and closes it when it goes; -1 holds none.
 class FileDescriptor {
@@ -30,3 +31,7 @@ public:
 private:
     int m_fd;
 };
+
+// Reads up to `count` bytes at `offset` of `fd`, going on after a signal; fewer when the file
+// ends or a read fails (what was read is all there is).
+std::size_t ReadAt(int fd, char* buffer, std::size_t count, off_t offset);
