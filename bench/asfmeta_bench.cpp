@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "asfmeta/asfmeta.h"
+#include "bench/medianpasses.h"
 #include "platform/module.h"
 #include "platform/systeminfo.h"
 #include "tests/support/tempdir.h"
@@ -60,36 +61,6 @@ std::size_t ReadBare(const std::string& path) {
     return got > 0 ? static_cast<std::size_t>(got) : 0;
 }
 
-// The median seconds of a pass of each reader; the readers take turns pass by pass, so that
-// the load of the machine weighs on them alike.
-std::vector<double> MedianPasses(
-    const std::vector<std::string>& paths,
-    const std::vector<std::function<std::size_t(const std::string&)>>& readers) {
-    std::vector<std::vector<double>> seconds(readers.size());
-    std::size_t sink = 0;
-    for (int round = 0; round <= kPasses; ++round) {
-        for (std::size_t r = 0; r < readers.size(); ++r) {
-            const auto start = std::chrono::steady_clock::now();
-            for (const std::string& path : paths) {
-                sink += readers[r](path);
-            }
-            const std::chrono::duration<double> pass = std::chrono::steady_clock::now() - start;
-            if (round > 0) {
-                seconds[r].push_back(pass.count());
-            }
-        }
-    }
-    if (sink == 0) {
-        std::fprintf(stderr, "warning: nothing was read\n");
-    }
-    std::vector<double> medians;
-    for (std::vector<double>& passes : seconds) {
-        std::sort(passes.begin(), passes.end());
-        medians.push_back(passes[passes.size() / 2]);
-    }
-    return medians;
-}
-
 }  // namespace
 
 int main() {
@@ -105,15 +76,17 @@ int main() {
         std::fprintf(stderr, "cannot write the WMA files\n");
         return 2;
     }
-    const std::vector<double> medians =
-        MedianPasses(paths, {ReadBare, [getAsfmeta](const std::string& path) {
-                                 std::array<char, 1024> title{};
-                                 std::array<char, 64> artist{};
-                                 std::array<char, 64> album{};
-                                 const int result = getAsfmeta(path.c_str(), title.data(),
-                                                               artist.data(), album.data());
-                                 return static_cast<std::size_t>(result);
-                             }});
+    const std::vector<double> medians = MedianPasses(
+        paths,
+        {ReadBare,
+         [getAsfmeta](const std::string& path) {
+             std::array<char, 1024> title{};
+             std::array<char, 64> artist{};
+             std::array<char, 64> album{};
+             const int result = getAsfmeta(path.c_str(), title.data(), artist.data(), album.data());
+             return static_cast<std::size_t>(result);
+         }},
+        kPasses);
     const double perFile = 1e6 / kFiles;
     std::printf("%d files, median of %d passes, microseconds per file\n", kFiles, kPasses);
     std::printf("  floor       %7.2f\n", medians[0] * perFile);

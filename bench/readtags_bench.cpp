@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/medianpasses.h"
 #include "organizer/tagreader.h"
 #include "platform/codepage.h"
 #include "tests/support/mp3writer.h"
@@ -115,42 +116,6 @@ std::size_t ReadBare(const BenchFile& file, std::vector<char>& buffer) {
     return got;
 }
 
-using Reader = std::function<std::size_t(const BenchFile&)>;
-
-// Seconds of one pass of `read` over all files.
-double TimePass(const std::vector<BenchFile>& files, const Reader& read, std::size_t& sink) {
-    const auto start = std::chrono::steady_clock::now();
-    for (const BenchFile& file : files) {
-        sink += read(file);
-    }
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-// The median pass of each reader. The readers take turns, pass by pass, so that the load of
-// the machine weighs on all of them alike; a first round warms the cache.
-std::vector<double> MedianPasses(const std::vector<BenchFile>& files,
-                                 const std::vector<Reader>& readers) {
-    std::size_t sink = 0;
-    std::vector<std::vector<double>> seconds(readers.size());
-    for (int round = 0; round <= kPasses; ++round) {
-        for (std::size_t r = 0; r < readers.size(); ++r) {
-            const double pass = TimePass(files, readers[r], sink);
-            if (round > 0) {
-                seconds[r].push_back(pass);
-            }
-        }
-    }
-    if (sink == 0) {
-        std::fprintf(stderr, "warning: nothing was read\n");
-    }
-    std::vector<double> medians;
-    for (std::vector<double>& passes : seconds) {
-        std::sort(passes.begin(), passes.end());
-        medians.push_back(passes[passes.size() / 2]);
-    }
-    return medians;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -175,20 +140,22 @@ int main(int argc, char** argv) {
 
     std::vector<char> buffer;
     const std::vector<double> medians =
-        MedianPasses(files, {[&](const BenchFile& file) { return ReadBare(file, buffer); },
-                             [](const BenchFile& file) {
-                                 TrackTags first;
-                                 TrackTags second;
-                                 ReadMp3Tags(file.path, first, second);
-                                 return first.title.size() + second.title.size();
-                             },
-                             [](const BenchFile& file) {
-                                 TrackTags first;
-                                 TrackTags second;
-                                 ReadId3Tags(file.path, first, kId3v1);
-                                 ReadId3Tags(file.path, second, kId3v2);
-                                 return first.title.size() + second.title.size();
-                             }});
+        MedianPasses(files,
+                     {[&](const BenchFile& file) { return ReadBare(file, buffer); },
+                      [](const BenchFile& file) {
+                          TrackTags first;
+                          TrackTags second;
+                          ReadMp3Tags(file.path, first, second);
+                          return first.title.size() + second.title.size();
+                      },
+                      [](const BenchFile& file) {
+                          TrackTags first;
+                          TrackTags second;
+                          ReadId3Tags(file.path, first, kId3v1);
+                          ReadId3Tags(file.path, second, kId3v2);
+                          return first.title.size() + second.title.size();
+                      }},
+                     kPasses);
     const double floor = medians[0];
     const double once = medians[1];
     const double twice = medians[2];
