@@ -1,12 +1,17 @@
 #include "platform/registry.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 
-#include "platform/hivefile.h"
-#include "platform/mimeglobs.h"
+#include "platform/registry/hivefile.h"
+#include "platform/registry/mimeglobs.h"
+#include "platform/registry/regtext.h"
 
 using namespace registry_detail;
 
@@ -53,19 +58,42 @@ public:
     void SetMimeGlobsPath(const std::string& path) {
         const std::lock_guard lock(mutex_);
         mimeGlobs_ = path.empty() ? kDefaultMimeGlobs : path;
+        globs_.reset();
     }
 
-    std::string MimeGlobsPath() {
+    // The glob file as it is now, read again only when it changed: a walk over the extension
+    // keys asks it once for each.
+    std::shared_ptr<const MimeGlobs> Globs() {
         const std::lock_guard lock(mutex_);
-        return mimeGlobs_;
+        struct stat info {};
+        const bool found = stat(mimeGlobs_.c_str(), &info) == 0;
+        const FileStamp stamp{found ? info.st_dev : 0, found ? info.st_ino : 0,
+                              found ? info.st_size : -1, found ? info.st_mtim.tv_sec : 0,
+                              found ? info.st_mtim.tv_nsec : 0};
+        if (!globs_ || stamp != globsStamp_) {
+            globs_ = std::make_shared<const MimeGlobs>(MimeGlobs::Load(mimeGlobs_));
+            globsStamp_ = stamp;
+        }
+        return globs_;
     }
 
 private:
+    struct FileStamp {
+        dev_t device = 0;
+        ino_t inode = 0;
+        off_t size = -1;
+        time_t seconds = 0;
+        long nanoseconds = 0;
+        bool operator==(const FileStamp&) const = default;
+    };
+
     std::mutex mutex_;
     std::map<std::uintptr_t, OpenKey> keys_;
     // Handles are never reused, so that a closed handle stays invalid.
     std::uintptr_t next_ = 0;
     std::string mimeGlobs_ = kDefaultMimeGlobs;
+    std::shared_ptr<const MimeGlobs> globs_;
+    FileStamp globsStamp_;
 };
 
 RegistryState& State() {
@@ -103,7 +131,7 @@ std::string MimeProgramId(HiveId hive, std::string_view path) {
         path.find('\\') != std::string_view::npos) {
         return {};
     }
-    return MimeTypeForExtension(State().MimeGlobsPath(), path);
+    return State().Globs()->TypeForExtension(path);
 }
 
 // The key as callers see it: stored, the hive's root, or an extension key the MIME database
@@ -139,6 +167,54 @@ RegKeyNode& StoreKey(HiveId id, Hive& hive, std::string_view path) {
 
 bool KeyExists(HiveId id, const Hive& hive, std::string_view path) {
     return LookupKey(id, hive, path).has_value();
+}
+
+// Orders names as Windows lists sub-keys: by their upper-case form, so that "A" comes before
+// "_x" (lower-casing would put '_' first).
+bool UpperCaseLess(std::string_view a, std::string_view b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        const auto upper = [](char c) {
+            return static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+        };
+        return upper(x) < upper(y);
+    });
+}
+
+// The names of the sub-keys of `path` as callers see them: the stored ones and, below the root
+// of HKEY_CLASSES_ROOT, the extension keys the MIME database answers for.
+std::vector<std::string> SubKeyNames(HiveId id, const Hive& hive, std::string_view path) {
+    std::vector<std::string> names = hive.SubKeyNames(path);
+    if (id == HiveId::kClassesRoot && path.empty()) {
+        std::map<std::string, std::string> byName;
+        for (std::string& name : names) {
+            byName.emplace(FoldCase(name), std::move(name));
+        }
+        for (std::string& extension : State().Globs()->Extensions()) {
+            byName.try_emplace(FoldCase(extension), std::move(extension));
+        }
+        names.clear();
+        for (auto& [folded, name] : byName) {
+            names.push_back(std::move(name));
+        }
+    }
+    std::sort(names.begin(), names.end(), UpperCaseLess);
+    return names;
+}
+
+// The stored keys at `path` and below it, as a hive of their own.
+Hive StoredSubtree(const Hive& hive, std::string_view path) {
+    const std::string folded = FoldCase(path);
+    Hive subtree;
+    for (const RegKeyNode* key : hive.Keys()) {
+        const std::string name = FoldCase(key->path);
+        if (folded.empty() || name == folded || name.starts_with(folded + "\\")) {
+            RegKeyNode& copy = subtree.CreateKey(key->path);
+            for (const auto& [id, value] : key->values) {
+                copy.SetValue(value);
+            }
+        }
+    }
+    return subtree;
 }
 
 // The value as RegSetValueExA stores it, or nullopt for data that does not fit its type.
@@ -337,11 +413,96 @@ LONG RegDeleteKeyA(HKEY key, const char* subKey) {
     });
 }
 
+LONG RegDeleteValueA(HKEY key, const char* valueName) {
+    const auto open = State().Find(key);
+    if (!open) {
+        return ERROR_INVALID_HANDLE;
+    }
+    if ((open->access & KEY_SET_VALUE) == 0) {
+        return ERROR_ACCESS_DENIED;
+    }
+    const std::string name = valueName == nullptr ? std::string{} : valueName;
+    const auto check = [&](const Hive& hive) {
+        const auto node = LookupKey(open->hive, hive, open->path);
+        if (!node) {
+            return ERROR_KEY_DELETED;
+        }
+        return node->FindValue(name) == nullptr ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
+    };
+    if (const LONG error = check(ReadHive(open->hive))) {
+        return error;
+    }
+    return ChangeHive(open->hive, [&](Hive& hive, bool& changed) {
+        const LONG error = check(hive);
+        if (error == ERROR_SUCCESS) {
+            StoreKey(open->hive, hive, open->path).EraseValue(name);
+            changed = true;
+        }
+        return error;
+    });
+}
+
+LONG RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* reserved,
+                   char* keyClass, DWORD* classSize, FILETIME* lastWriteTime) {
+    const auto open = State().Find(key);
+    if (!open) {
+        return ERROR_INVALID_HANDLE;
+    }
+    if (name == nullptr || nameSize == nullptr || reserved != nullptr ||
+        (keyClass != nullptr && classSize == nullptr)) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    if ((open->access & KEY_ENUMERATE_SUB_KEYS) == 0) {
+        return ERROR_ACCESS_DENIED;
+    }
+    const Hive hive = ReadHive(open->hive);
+    if (!KeyExists(open->hive, hive, open->path)) {
+        return ERROR_KEY_DELETED;
+    }
+    const std::vector<std::string> names = SubKeyNames(open->hive, hive, open->path);
+    if (index >= names.size()) {
+        return ERROR_NO_MORE_ITEMS;
+    }
+    const std::string& found = names[index];
+    if (*nameSize <= found.size()) {
+        return ERROR_MORE_DATA;
+    }
+    std::memcpy(name, found.c_str(), found.size() + 1);
+    *nameSize = static_cast<DWORD>(found.size());
+    if (keyClass != nullptr && *classSize > 0) {
+        keyClass[0] = '\0';
+    }
+    if (classSize != nullptr) {
+        *classSize = 0;
+    }
+    if (lastWriteTime != nullptr) {
+        *lastWriteTime = FILETIME{};
+    }
+    return ERROR_SUCCESS;
+}
+
 LONG RegCloseKey(HKEY key) {
     if (key == HKEY_CLASSES_ROOT || key == HKEY_CURRENT_USER || key == HKEY_LOCAL_MACHINE) {
         return ERROR_SUCCESS;
     }
     return State().Remove(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+}
+
+registry::ChangeWatch::ChangeWatch(HKEY key, const char* subKey) {
+    const auto base = State().Find(key);
+    if (base && JoinPath(base->path, subKey, path_) == ERROR_SUCCESS) {
+        hive_ = static_cast<int>(base->hive);
+        snapshot_ = Snapshot();
+    }
+}
+
+bool registry::ChangeWatch::HasChanged() const {
+    return hive_ >= 0 && Snapshot() != snapshot_;
+}
+
+std::string registry::ChangeWatch::Snapshot() const {
+    const auto id = static_cast<HiveId>(hive_);
+    return FormatRegText(StoredSubtree(ReadHive(id), path_), HiveName(id));
 }
 
 void registry::SetMimeGlobsPath(const std::string& path) {

@@ -1,7 +1,8 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
+
+#include "platform/registry/regtypes.h"
 
 // A small registry with the calls, types and result codes of the Windows one, for the
 // settings of the program and the shell extension's registration.
@@ -25,52 +26,6 @@
 // the stored key answers.
 //
 // All calls are safe to use from several threads.
-
-using BYTE = std::uint8_t;
-using DWORD = std::uint32_t;
-using LONG = std::int32_t;
-using REGSAM = DWORD;
-
-struct HKEY__;
-using HKEY = HKEY__*;
-struct SECURITY_ATTRIBUTES;
-
-// Macros as in the Windows headers, so that they can stand in constant tables of keys.
-#define HKEY_CLASSES_ROOT (reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000000u)))
-#define HKEY_CURRENT_USER (reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000001u)))
-#define HKEY_LOCAL_MACHINE (reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000002u)))
-
-inline constexpr LONG ERROR_SUCCESS = 0;
-inline constexpr LONG ERROR_FILE_NOT_FOUND = 2;
-inline constexpr LONG ERROR_PATH_NOT_FOUND = 3;
-inline constexpr LONG ERROR_ACCESS_DENIED = 5;
-inline constexpr LONG ERROR_INVALID_HANDLE = 6;
-inline constexpr LONG ERROR_WRITE_FAULT = 29;
-inline constexpr LONG ERROR_INVALID_PARAMETER = 87;
-inline constexpr LONG ERROR_DISK_FULL = 112;
-inline constexpr LONG ERROR_BAD_PATHNAME = 161;
-inline constexpr LONG ERROR_MORE_DATA = 234;
-inline constexpr LONG ERROR_KEY_DELETED = 1018;
-
-inline constexpr DWORD REG_NONE = 0;
-inline constexpr DWORD REG_SZ = 1;
-inline constexpr DWORD REG_EXPAND_SZ = 2;
-inline constexpr DWORD REG_BINARY = 3;
-inline constexpr DWORD REG_DWORD = 4;
-inline constexpr DWORD REG_MULTI_SZ = 7;
-
-inline constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
-inline constexpr DWORD REG_CREATED_NEW_KEY = 1;
-inline constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
-
-inline constexpr REGSAM KEY_QUERY_VALUE = 0x0001;
-inline constexpr REGSAM KEY_SET_VALUE = 0x0002;
-inline constexpr REGSAM KEY_CREATE_SUB_KEY = 0x0004;
-inline constexpr REGSAM KEY_ENUMERATE_SUB_KEYS = 0x0008;
-inline constexpr REGSAM KEY_NOTIFY = 0x0010;
-inline constexpr REGSAM KEY_READ = 0x20019;
-inline constexpr REGSAM KEY_WRITE = 0x20006;
-inline constexpr REGSAM KEY_ALL_ACCESS = 0xF003F;
 
 // Sub-key paths are relative to `key`, parts separated by '\'; one trailing '\' is allowed,
 // an empty part elsewhere (a leading '\', "a\\b") gives ERROR_BAD_PATHNAME. An empty path
@@ -104,10 +59,43 @@ LONG RegSetValueExA(HKEY key, const char* valueName, DWORD reserved, DWORD type,
 // answers for.
 LONG RegDeleteKeyA(HKEY key, const char* subKey);
 
+// Deletes a value (null or "" name: the default value); needs KEY_SET_VALUE. Fails with
+// ERROR_FILE_NOT_FOUND when the key has no such value.
+LONG RegDeleteValueA(HKEY key, const char* valueName);
+
+// The name of the sub-key at `index` (0 for the first); needs KEY_ENUMERATE_SUB_KEYS. Sub-keys
+// come in the order of their names in upper case, as Windows lists them. `*nameSize` holds the
+// buffer's size on entry and the name's length without its NUL on return; a buffer too small gives
+// ERROR_MORE_DATA (buffer untouched), an index past the last sub-key ERROR_NO_MORE_ITEMS. Keys have
+// no class
+// (`*classSize` becomes 0) and no recorded write time (`*lastWriteTime` is zeroed). At the root
+// of HKEY_CLASSES_ROOT the extension keys the MIME database answers for are listed too.
+LONG RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* reserved,
+                   char* keyClass, DWORD* classSize, FILETIME* lastWriteTime);
+
 // Closes an opened key; closing a predefined key does nothing.
 LONG RegCloseKey(HKEY key);
 
 namespace registry {
+
+// Tells whether a key or anything below it (values, sub-keys) changed since the watch began,
+// by this process or another. A write that stores what was already there is no change, so a
+// registration repeated as it stands leaves a watch on it quiet. Only stored keys count: the
+// MIME database's extension keys are not watched.
+class ChangeWatch {
+public:
+    // Watches `subKey` of `key`; the watch outlives the handle. A key that does not exist yet
+    // is watched for its creation; an invalid handle never reports a change.
+    ChangeWatch(HKEY key, const char* subKey);
+    bool HasChanged() const;
+
+private:
+    std::string Snapshot() const;
+
+    int hive_ = -1;
+    std::string path_;
+    std::string snapshot_;
+};
 
 // The MIME glob file that answers for extension keys (default "/usr/share/mime/globs2",
 // lines "weight:type:*.ext[:flags]"); "" restores the default. For tests.

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -698,6 +699,208 @@ TEST_F(RegistryTest, SystemMimeDatabaseKnowsTheMusicTypes) {
     registry::SetMimeGlobsPath("");
     EXPECT_EQ(QueryString(Key::Open(HKEY_CLASSES_ROOT, ".mp3").get(), nullptr), "audio/mpeg");
     EXPECT_EQ(QueryString(Key::Open(HKEY_CLASSES_ROOT, ".wma").get(), nullptr), "audio/x-ms-wma");
+}
+
+// Every sub-key name by RegEnumKeyExA, until it says there are no more.
+std::vector<std::string> EnumKeys(HKEY key) {
+    std::vector<std::string> names;
+    for (DWORD index = 0;; ++index) {
+        char name[256];
+        DWORD size = sizeof name;
+        const LONG result =
+            RegEnumKeyExA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr);
+        if (result != ERROR_SUCCESS) {
+            EXPECT_EQ(result, ERROR_NO_MORE_ITEMS);
+            return names;
+        }
+        EXPECT_EQ(size, std::strlen(name));
+        names.emplace_back(name);
+    }
+}
+
+TEST_F(RegistryTest, EnumKeysListsDirectSubKeysInNameOrder) {
+    for (const char* path : {"Set\\b", "Set\\A", "Set\\c\\deep", "Set!", "Set\\_x"}) {
+        ASSERT_EQ(Key(HKEY_CURRENT_USER, path).result(), ERROR_SUCCESS) << path;
+    }
+    Key set = Key::Open(HKEY_CURRENT_USER, "SET");
+    EXPECT_EQ(EnumKeys(set.get()), (std::vector<std::string>{"A", "b", "c", "_x"}));
+    EXPECT_EQ(EnumKeys(Key::Open(HKEY_CURRENT_USER, "Set\\c\\deep").get()),
+              std::vector<std::string>{});
+
+    struct Case {
+        const char* what;
+        DWORD index;
+        DWORD size;
+        LONG result;
+        DWORD sizeAfter;
+    };
+    const std::vector<Case> cases = {
+        {"fits with its NUL", 0, 2, ERROR_SUCCESS, 1},
+        {"no room for the NUL", 0, 1, ERROR_MORE_DATA, 1},
+        {"empty buffer", 1, 0, ERROR_MORE_DATA, 0},
+        {"past the last", 4, 16, ERROR_NO_MORE_ITEMS, 16},
+    };
+    for (const Case& c : cases) {
+        char name[16] = "untouched";
+        DWORD size = c.size;
+        EXPECT_EQ(
+            RegEnumKeyExA(set.get(), c.index, name, &size, nullptr, nullptr, nullptr, nullptr),
+            c.result)
+            << c.what;
+        EXPECT_EQ(size, c.sizeAfter) << c.what;
+        EXPECT_STREQ(name, c.result == ERROR_SUCCESS ? "A" : "untouched") << c.what;
+    }
+    char keyClass[8] = "junk";
+    DWORD classSize = sizeof keyClass;
+    FILETIME written{7, 7};
+    char name[16];
+    DWORD size = sizeof name;
+    EXPECT_EQ(RegEnumKeyExA(set.get(), 3, name, &size, nullptr, keyClass, &classSize, &written),
+              ERROR_SUCCESS);
+    EXPECT_STREQ(name, "_x");
+    EXPECT_EQ(classSize, 0u);
+    EXPECT_STREQ(keyClass, "");
+    EXPECT_EQ(written.dwLowDateTime | written.dwHighDateTime, 0u);
+}
+
+TEST_F(RegistryTest, EnumKeysChecksHandlesAndAccess) {
+    Key set(HKEY_CURRENT_USER, "Set\\Sub");
+    char name[16];
+    DWORD size = sizeof name;
+    DWORD reserved = 0;
+    EXPECT_EQ(RegEnumKeyExA(Key::Open(HKEY_CURRENT_USER, "Set", KEY_QUERY_VALUE).get(), 0, name,
+                            &size, nullptr, nullptr, nullptr, nullptr),
+              ERROR_ACCESS_DENIED);
+    EXPECT_EQ(
+        RegEnumKeyExA(HKEY_CURRENT_USER, 0, name, nullptr, nullptr, nullptr, nullptr, nullptr),
+        ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(
+        RegEnumKeyExA(HKEY_CURRENT_USER, 0, name, &size, &reserved, nullptr, nullptr, nullptr),
+        ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(RegEnumKeyExA(reinterpret_cast<HKEY>(std::uintptr_t{12345}), 0, name, &size, nullptr,
+                            nullptr, nullptr, nullptr),
+              ERROR_INVALID_HANDLE);
+    ASSERT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "Set\\Sub"), ERROR_SUCCESS);
+    EXPECT_EQ(RegEnumKeyExA(set.get(), 0, name, &size, nullptr, nullptr, nullptr, nullptr),
+              ERROR_KEY_DELETED);
+}
+
+// The root of HKEY_CLASSES_ROOT lists what opens there: stored keys and the extension keys of
+// the MIME database, each once.
+TEST_F(RegistryTest, EnumClassesRootListsTheMimeExtensions) {
+    ASSERT_EQ(Key(HKEY_CLASSES_ROOT, "CLSID\\{x}").result(), ERROR_SUCCESS);
+    ASSERT_EQ(Key(HKEY_CLASSES_ROOT, ".MP3\\shellex").result(), ERROR_SUCCESS);
+    const std::vector<std::string> names = EnumKeys(HKEY_CLASSES_ROOT);
+    EXPECT_EQ(names, (std::vector<std::string>{".MP3", ".tst", ".UP", ".wma", "CLSID"}));
+    for (const std::string& name : names) {
+        EXPECT_EQ(Key::Open(HKEY_CLASSES_ROOT, name).result(), ERROR_SUCCESS) << name;
+    }
+    EXPECT_EQ(EnumKeys(Key::Open(HKEY_CLASSES_ROOT, "CLSID").get()),
+              std::vector<std::string>{"{x}"});
+    EXPECT_EQ(EnumKeys(Key::Open(HKEY_CLASSES_ROOT, ".wma").get()), std::vector<std::string>{});
+    EXPECT_EQ(EnumKeys(HKEY_LOCAL_MACHINE), std::vector<std::string>{});
+}
+
+TEST_F(RegistryTest, DeleteValueFollowsTheWindowsRules) {
+    Key set(HKEY_CURRENT_USER, kSettingsKey);
+    ASSERT_EQ(SetString(set.get(), "ExePath", "/opt/sortune"), ERROR_SUCCESS);
+    ASSERT_EQ(SetString(set.get(), nullptr, "default"), ERROR_SUCCESS);
+    ASSERT_EQ(SetDword(set.get(), "FindPath", 1), ERROR_SUCCESS);
+
+    struct Case {
+        const char* name;
+        LONG first;
+        LONG again;
+    };
+    const std::vector<Case> cases = {
+        {"exepath", ERROR_SUCCESS, ERROR_FILE_NOT_FOUND},
+        {nullptr, ERROR_SUCCESS, ERROR_FILE_NOT_FOUND},
+        {"Missing", ERROR_FILE_NOT_FOUND, ERROR_FILE_NOT_FOUND},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(RegDeleteValueA(set.get(), c.name), c.first) << (c.name ? c.name : "(default)");
+        EXPECT_EQ(RegDeleteValueA(set.get(), c.name), c.again) << (c.name ? c.name : "(default)");
+    }
+    EXPECT_EQ(QueryString(set.get(), "ExePath"), std::nullopt);
+    EXPECT_EQ(QueryString(set.get(), ""), std::nullopt);
+    EXPECT_EQ(QueryDword(set.get(), "FindPath"), 1u);
+    EXPECT_EQ(QueryDword(Key::Open(HKEY_CURRENT_USER, kSettingsKey).get(), "FindPath"), 1u);
+
+    EXPECT_EQ(
+        RegDeleteValueA(Key::Open(HKEY_CURRENT_USER, kSettingsKey, KEY_READ).get(), "FindPath"),
+        ERROR_ACCESS_DENIED);
+    ASSERT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteValueA(set.get(), "FindPath"), ERROR_KEY_DELETED);
+}
+
+// The program id of an extension key that only the MIME database answered for can be deleted
+// too: the key is stored without it, and so no longer answers with the MIME type.
+TEST_F(RegistryTest, DeletingAMimeProgramIdStoresTheKeyWithoutIt) {
+    Key mp3 = Key::Open(HKEY_CLASSES_ROOT, ".mp3", KEY_ALL_ACCESS);
+    EXPECT_EQ(RegDeleteValueA(mp3.get(), "Other"), ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(Exists(m_home.HiveFile("HKEY_CLASSES_ROOT")));
+    EXPECT_EQ(RegDeleteValueA(mp3.get(), nullptr), ERROR_SUCCESS);
+    Key again = Key::Open(HKEY_CLASSES_ROOT, ".MP3");
+    EXPECT_EQ(again.result(), ERROR_SUCCESS);
+    EXPECT_EQ(QueryString(again.get(), nullptr), std::nullopt);
+}
+
+TEST_F(RegistryTest, ChangeWatchSeesChangesBelowItsKeyOnly) {
+    const std::string handler = "audio/mpeg\\shellex\\ContextMenuHandlers\\Sortmenu";
+    const auto write = [](const std::string& path, const char* name, const std::string& data) {
+        Key key(HKEY_CLASSES_ROOT, path);
+        return SetString(key.get(), name, data);
+    };
+    ASSERT_EQ(write(handler, nullptr, "{clsid}"), ERROR_SUCCESS);
+
+    struct Case {
+        const char* what;
+        std::function<void()> change;
+        bool seen;
+    };
+    const std::vector<Case> cases = {
+        {"nothing", [] {}, false},
+        {"the same value again", [&] { write(handler, nullptr, "{clsid}"); }, false},
+        {"the same key again", [&] { Key again(HKEY_CLASSES_ROOT, handler); }, false},
+        {"a key beside it", [&] { write("audio/x-ms-wma\\shellex", nullptr, "x"); }, false},
+        {"another hive", [&] { Key user(HKEY_CURRENT_USER, "audio/mpeg\\shellex\\x"); }, false},
+        {"a new value", [&] { write(handler, "Extra", "1"); }, true},
+        {"a changed value", [&] { write(handler, nullptr, "{other}"); }, true},
+        {"a new sub-key", [&] { Key sub(HKEY_CLASSES_ROOT, handler + "\\Sub"); }, true},
+        {"the key deleted", [&] { RegDeleteKeyA(HKEY_CLASSES_ROOT, handler.c_str()); }, true},
+        {"the value deleted",
+         [&] {
+             Key key(HKEY_CLASSES_ROOT, handler);
+             RegDeleteValueA(key.get(), nullptr);
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(write(handler, nullptr, "{clsid}"), ERROR_SUCCESS);
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, (handler + "\\Sub").c_str());
+        const registry::ChangeWatch watch(HKEY_CLASSES_ROOT, "audio/mpeg\\shellex");
+        c.change();
+        EXPECT_EQ(watch.HasChanged(), c.seen) << c.what;
+    }
+}
+
+TEST_F(RegistryTest, ChangeWatchSeesOtherProcessesAndNewKeys) {
+    const registry::ChangeWatch root(HKEY_CLASSES_ROOT, nullptr);
+    const registry::ChangeWatch missing(HKEY_CLASSES_ROOT, "CLSID\\{x}");
+    const registry::ChangeWatch invalid(reinterpret_cast<HKEY>(std::uintptr_t{12345}), "x");
+    EXPECT_FALSE(root.HasChanged());
+    const pid_t child = fork();
+    if (child == 0) {
+        HKEY key = nullptr;
+        _exit(RegCreateKeyExA(HKEY_CLASSES_ROOT, "clsid\\{X}\\InProcServer32", 0, nullptr,
+                              REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key, nullptr));
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_TRUE(root.HasChanged());
+    EXPECT_TRUE(missing.HasChanged());
+    EXPECT_FALSE(invalid.HasChanged());
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "platform/reghive.h"
+#include "platform/registry/reghive.h"
 
 #include <algorithm>
 
@@ -37,6 +37,10 @@ void RegKeyNode::SetValue(RegValue value) {
     }
 }
 
+bool RegKeyNode::EraseValue(std::string_view name) {
+    return values.erase(FoldCase(name)) == 1;
+}
+
 bool Hive::PathLess::operator()(const std::string& a, const std::string& b) const {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
         const auto rank = [](char c) { return c == '\\' ? 0 : static_cast<unsigned char>(c) + 1; };
@@ -72,6 +76,20 @@ bool Hive::HasSubKeys(std::string_view path) const {
     const std::string prefix = path.empty() ? std::string{} : FoldCase(path) + "\\";
     const auto next = keys_.upper_bound(FoldCase(path));
     return next != keys_.end() && next->first.starts_with(prefix);
+}
+
+std::vector<std::string> Hive::SubKeyNames(std::string_view path) const {
+    const std::string prefix = path.empty() ? std::string{} : FoldCase(path) + "\\";
+    std::vector<std::string> names;
+    for (auto it = keys_.upper_bound(FoldCase(path)); it != keys_.end(); ++it) {
+        if (!it->first.starts_with(prefix)) {
+            break;
+        }
+        if (it->first.find('\\', prefix.size()) == std::string::npos) {
+            names.emplace_back(LastPart(it->second.path));
+        }
+    }
+    return names;
 }
 
 void Hive::DeleteKey(std::string_view path) {

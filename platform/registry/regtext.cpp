@@ -1,4 +1,4 @@
-#include "platform/regtext.h"
+#include "platform/registry/regtext.h"
 
 #include "platform/codepage.h"
 

@@ -1,4 +1,4 @@
-#include "platform/hivefile.h"
+#include "platform/registry/hivefile.h"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/filedescriptor.h"
-#include "platform/regtext.h"
+#include "platform/registry/regtext.h"
 
 namespace registry_detail {
 

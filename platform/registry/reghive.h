@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/registry.h"
+#include "platform/registry/regtypes.h"
 
 namespace registry_detail {
 
@@ -27,6 +27,8 @@ struct RegKeyNode {
     const RegValue* FindValue(std::string_view name) const;
     // Replaces the type and data of the value of that name, or adds the value.
     void SetValue(RegValue value);
+    // Removes the value of that name; false when there is none.
+    bool EraseValue(std::string_view name);
 };
 
 class Hive {
@@ -36,6 +38,8 @@ public:
     // itself was new. Parts that exist keep their case; new ones take the case given here.
     RegKeyNode& CreateKey(std::string_view path, bool* created = nullptr);
     bool HasSubKeys(std::string_view path) const;
+    // The last parts of the direct sub-keys of `path`, as stored.
+    std::vector<std::string> SubKeyNames(std::string_view path) const;
     void DeleteKey(std::string_view path);
 
     // Every key, each parent before its sub-keys.

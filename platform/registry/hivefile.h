@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/reghive.h"
-#include "platform/registry.h"
+#include "platform/registry/reghive.h"
+#include "platform/registry/regtypes.h"
 
 namespace registry_detail {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/reghive.h"
+#include "platform/registry/reghive.h"
 
 namespace registry_detail {
 

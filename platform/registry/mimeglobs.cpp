@@ -1,0 +1,99 @@
+#include "platform/registry/mimeglobs.h"
+
+#include <charconv>
+#include <fstream>
+#include <iterator>
+#include <map>
+
+#include "platform/registry/reghive.h"
+
+namespace registry_detail {
+
+namespace {
+
+std::vector<std::string_view> SplitFields(std::string_view line) {
+    std::vector<std::string_view> fields;
+    for (;;) {
+        const auto colon = line.find(':');
+        fields.push_back(line.substr(0, colon));
+        if (colon == std::string_view::npos) {
+            return fields;
+        }
+        line.remove_prefix(colon + 1);
+    }
+}
+
+bool HasFlag(std::string_view flags, std::string_view flag) {
+    for (std::string_view rest = flags; !rest.empty();) {
+        const auto comma = rest.find(',');
+        if (rest.substr(0, comma) == flag) {
+            return true;
+        }
+        rest.remove_prefix(comma == std::string_view::npos ? rest.size() : comma + 1);
+    }
+    return false;
+}
+
+bool IsPlainExtensionPattern(std::string_view pattern) {
+    return pattern.size() > 2 && pattern.starts_with("*.") &&
+           pattern.find_first_of("*?[", 1) == std::string_view::npos;
+}
+
+}  // namespace
+
+MimeGlobs MimeGlobs::Load(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    return Parse(text);
+}
+
+MimeGlobs MimeGlobs::Parse(std::string_view text) {
+    MimeGlobs table;
+    while (!text.empty()) {
+        const auto end = text.find('\n');
+        const std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (line.starts_with('#')) {
+            continue;
+        }
+        const auto fields = SplitFields(line);
+        int weight = -1;
+        if (fields.size() < 3 ||
+            std::from_chars(fields[0].data(), fields[0].data() + fields[0].size(), weight).ec !=
+                std::errc{} ||
+            fields[1].empty() || !IsPlainExtensionPattern(fields[2])) {
+            continue;
+        }
+        const std::string_view flags = fields.size() > 3 ? fields[3] : std::string_view{};
+        table.globs_.push_back(Glob{weight, std::string(fields[1]),
+                                    std::string(fields[2].substr(1)), HasFlag(flags, "cs")});
+    }
+    return table;
+}
+
+std::string MimeGlobs::TypeForExtension(std::string_view extension) const {
+    const Glob* best = nullptr;
+    for (const Glob& glob : globs_) {
+        const bool matches = glob.caseSensitive ? glob.extension == extension
+                                                : FoldCase(glob.extension) == FoldCase(extension);
+        if (matches && (best == nullptr || glob.weight > best->weight)) {
+            best = &glob;
+        }
+    }
+    return best == nullptr ? std::string{} : best->type;
+}
+
+std::vector<std::string> MimeGlobs::Extensions() const {
+    std::map<std::string, std::string> byName;
+    for (const Glob& glob : globs_) {
+        byName.try_emplace(FoldCase(glob.extension), glob.extension);
+    }
+    std::vector<std::string> extensions;
+    extensions.reserve(byName.size());
+    for (auto& [name, extension] : byName) {
+        extensions.push_back(std::move(extension));
+    }
+    return extensions;
+}
+
+}  // namespace registry_detail

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace registry_detail {
+
+// The shared MIME database's glob file (`globs2`, lines "weight:type:*.ext[:flags]"), which
+// tells the MIME type of a file extension; internal to the registry.
+class MimeGlobs {
+public:
+    // Reads what parses of the file at `path`; a missing file gives no globs.
+    static MimeGlobs Load(const std::string& path);
+    static MimeGlobs Parse(std::string_view text);
+
+    // The MIME type of files ending in `extension` (".mp3" gives "audio/mpeg"), "" when none.
+    // Only plain "*.ext" patterns count; of several, the highest weight wins, then the first
+    // listed. Patterns marked "cs" match in exactly their case, others regardless of the case
+    // of A-Z.
+    std::string TypeForExtension(std::string_view extension) const;
+
+    // Every extension a plain pattern names (".mp3"), once for names that compare alike, as
+    // first written.
+    std::vector<std::string> Extensions() const;
+
+private:
+    struct Glob {
+        int weight = 0;
+        std::string type;
+        std::string extension;  // with its dot
+        bool caseSensitive = false;
+    };
+    std::vector<Glob> globs_;
+};
+
+}  // namespace registry_detail
