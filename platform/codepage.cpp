@@ -105,4 +105,24 @@ std::string Utf16ToCp936Uncached(std::u16string_view text) {
     return converter.Run(reinterpret_cast<const char*>(text.data()), text.size() * 2, 2);
 }
 
+std::string Cp936ToUtf8Uncached(std::string_view text) {
+    text = UpToNul(text);
+    return Converter("UTF-8", "GB18030").Run(text.data(), text.size(), 1);
+}
+
+std::string Utf8ToCp936Uncached(std::string_view text) {
+    return Converter("GB18030", "UTF-8").Run(text.data(), text.size(), 1);
+}
+
+std::u16string Cp936ToUtf16Uncached(std::string_view text) {
+    text = UpToNul(text);
+    const std::string bytes = Converter("UTF-16LE", "GB18030").Run(text.data(), text.size(), 1);
+    std::u16string units(bytes.size() / 2, u'\0');
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                         static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+    }
+    return units;
+}
+
 }  // namespace codepage

@@ -38,5 +38,11 @@ std::string Utf16ToCp936(std::u16string_view text);
 // The same without the per-thread converter the functions above keep: for loadable modules,
 // where thread-local state would outlive the call and keep the module from unloading.
 std::string Utf16ToCp936Uncached(std::u16string_view text);
+std::string Cp936ToUtf8Uncached(std::string_view text);
+std::string Utf8ToCp936Uncached(std::string_view text);
+
+// Decodes code page 936 text into UTF-16 code units, as Cp936ToUtf8 does into UTF-8; without a
+// per-thread converter, for loadable modules.
+std::u16string Cp936ToUtf16Uncached(std::string_view text);
 
 }  // namespace codepage

@@ -1,6 +1,12 @@
 #include "platform/messagebox.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <string_view>
+#include <vector>
+
+#include "platform/codepage.h"
+#include "platform/process.h"
 
 namespace {
 
@@ -11,6 +17,40 @@ int ShowOnStandardError(const std::string& text, unsigned type) {
     return (type & 0xF) == MB_YESNO ? IDNO : IDOK;
 }
 
+bool HasDisplay() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && value[0] != '\0') {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool OnKde() {
+    const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
+    return desktop != nullptr && std::string_view(desktop).find("KDE") != std::string_view::npos;
+}
+
+// The command lines that show an OK box, in the order they are tried.
+std::vector<std::vector<std::string>> DialogCommands(const std::string& caption,
+                                                     const std::string& text) {
+    const std::vector<std::string> kdialog = {"kdialog", "--title", caption, "--msgbox", text};
+    const std::vector<std::string> zenity = {"zenity", "--info", "--no-markup",
+                                             "--title=" + caption, "--text=" + text};
+    const std::vector<std::string> xmessage = {"xmessage", "-center", "-title", caption,
+                                               "-buttons", "OK:0",    text};
+    if (OnKde()) {
+        return {kdialog, zenity, xmessage};
+    }
+    return {zenity, kdialog, xmessage};
+}
+
+std::string WithoutCarriageReturns(std::string text) {
+    std::erase(text, '\r');
+    return text;
+}
+
 }  // namespace
 
 void SetMessageBoxHost(MessageBoxHost* host) {
@@ -19,4 +59,19 @@ void SetMessageBoxHost(MessageBoxHost* host) {
 
 int AfxMessageBox(const std::string& text, unsigned type) {
     return g_host != nullptr ? g_host->Show(text, type) : ShowOnStandardError(text, type);
+}
+
+int MessageBoxA(HWND /*owner*/, const char* text, const char* caption, unsigned /*type*/) {
+    const std::string body =
+        WithoutCarriageReturns(codepage::Cp936ToUtf8Uncached(text != nullptr ? text : ""));
+    const std::string title = codepage::Cp936ToUtf8Uncached(caption != nullptr ? caption : "");
+    if (HasDisplay()) {
+        for (const std::vector<std::string>& command : DialogCommands(title, body)) {
+            if (!process::FindProgram(command[0]).empty() && process::RunAndWait(command) >= 0) {
+                return IDOK;
+            }
+        }
+    }
+    std::fprintf(stderr, "%s: %s\n", title.c_str(), body.c_str());
+    return IDOK;
 }

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/wintypes.h"
+
 // Modal message boxes. The window layer installs a host that shows real boxes; until one is
 // installed (a run without a display) the text goes to standard error and a question is
 // answered with its safe choice, No.
@@ -26,3 +28,13 @@ public:
 void SetMessageBoxHost(MessageBoxHost* host);
 
 int AfxMessageBox(const std::string& text, unsigned type = MB_OK);
+
+// The system's message box, for a module that runs in another program's process (a shell
+// extension in its host) and cannot rely on that program's window layer. `text` and `caption`
+// are code page 936 text; a CR LF breaks a line. With a display, the box is shown by the first
+// dialog program found in PATH (kdialog first on KDE, then zenity, kdialog, xmessage) and the
+// call returns when the user closes it; without a display, or without any of them, the caption
+// and the text go to standard error. Only the OK box is shown; the icon is left to the dialog
+// program. Returns IDOK.
+inline constexpr unsigned MB_ICONINFORMATION = 0x40;
+int MessageBoxA(HWND owner, const char* text, const char* caption, unsigned type);

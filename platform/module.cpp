@@ -4,6 +4,8 @@
 
 #include <utility>
 
+#include "platform/absolutepath.h"
+
 Module::Module(const std::string& path) {
     m_hModule = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (m_hModule == nullptr) {
@@ -36,4 +38,12 @@ void Module::Free() {
         dlclose(m_hModule);
         m_hModule = nullptr;
     }
+}
+
+std::string ModuleFileName(const void* address) {
+    Dl_info info{};
+    if (dladdr(address, &info) == 0 || info.dli_fname == nullptr || info.dli_fname[0] == '\0') {
+        return {};
+    }
+    return AbsolutePath(info.dli_fname);
 }

@@ -40,3 +40,7 @@ private:
     void* m_hModule = nullptr;
     std::string m_strError;
 };
+
+// The absolute path of the loaded module (program or shared module) that holds `address`, as a
+// module asks for its own file name; "" when no module holds it.
+std::string ModuleFileName(const void* address);

@@ -18,5 +18,8 @@ using WCHAR = char16_t;
 using UINT_PTR = std::uintptr_t;
 using LPARAM = std::intptr_t;
 
+struct HWND__;
+using HWND = HWND__*;
+
 inline constexpr BOOL FALSE = 0;
 inline constexpr BOOL TRUE = 1;
