@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -17,7 +18,35 @@ using namespace registry_detail;
 
 namespace {
 
-constexpr const char* kDefaultMimeGlobs = "/usr/share/mime/globs2";
+// The shared MIME database lives in the XDG data folders: the user's first, then the system's.
+std::vector<std::string> DefaultMimeGlobFiles() {
+    std::vector<std::string> folders;
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    const char* home = std::getenv("HOME");
+    if (dataHome != nullptr && dataHome[0] == '/') {
+        folders.emplace_back(dataHome);
+    } else if (home != nullptr && home[0] == '/') {
+        folders.push_back(std::string(home) + "/.local/share");
+    }
+    const char* dataDirs = std::getenv("XDG_DATA_DIRS");
+    std::string_view dirs =
+        dataDirs != nullptr && dataDirs[0] != '\0' ? dataDirs : "/usr/local/share:/usr/share";
+    for (;;) {
+        const auto colon = dirs.find(':');
+        const std::string_view dir = dirs.substr(0, colon);
+        if (dir.starts_with('/')) {
+            folders.emplace_back(dir);
+        }
+        if (colon == std::string_view::npos) {
+            break;
+        }
+        dirs.remove_prefix(colon + 1);
+    }
+    for (std::string& folder : folders) {
+        folder += "/mime/globs2";
+    }
+    return folders;
+}
 
 struct OpenKey {
     HiveId hive = HiveId::kCurrentUser;
@@ -57,28 +86,34 @@ public:
 
     void SetMimeGlobsPath(const std::string& path) {
         const std::lock_guard lock(mutex_);
-        mimeGlobs_ = path.empty() ? kDefaultMimeGlobs : path;
+        mimeGlobs_ = path;
         globs_.reset();
     }
 
-    // The glob file as it is now, read again only when it changed: a walk over the extension
-    // keys asks it once for each.
+    // The glob files as they are now, read again only when one changed: a walk over the
+    // extension keys asks them once for each.
     std::shared_ptr<const MimeGlobs> Globs() {
         const std::lock_guard lock(mutex_);
-        struct stat info {};
-        const bool found = stat(mimeGlobs_.c_str(), &info) == 0;
-        const FileStamp stamp{found ? info.st_dev : 0, found ? info.st_ino : 0,
-                              found ? info.st_size : -1, found ? info.st_mtim.tv_sec : 0,
-                              found ? info.st_mtim.tv_nsec : 0};
-        if (!globs_ || stamp != globsStamp_) {
-            globs_ = std::make_shared<const MimeGlobs>(MimeGlobs::Load(mimeGlobs_));
-            globsStamp_ = stamp;
+        const std::vector<std::string> files =
+            mimeGlobs_.empty() ? DefaultMimeGlobFiles() : std::vector<std::string>{mimeGlobs_};
+        std::vector<FileStamp> stamps;
+        for (const std::string& file : files) {
+            struct stat info {};
+            const bool found = stat(file.c_str(), &info) == 0;
+            stamps.push_back(FileStamp{file, found ? info.st_dev : 0, found ? info.st_ino : 0,
+                                       found ? info.st_size : -1, found ? info.st_mtim.tv_sec : 0,
+                                       found ? info.st_mtim.tv_nsec : 0});
+        }
+        if (!globs_ || stamps != globsStamps_) {
+            globs_ = std::make_shared<const MimeGlobs>(MimeGlobs::Load(files));
+            globsStamps_ = std::move(stamps);
         }
         return globs_;
     }
 
 private:
     struct FileStamp {
+        std::string path;
         dev_t device = 0;
         ino_t inode = 0;
         off_t size = -1;
@@ -91,9 +126,9 @@ private:
     std::map<std::uintptr_t, OpenKey> keys_;
     // Handles are never reused, so that a closed handle stays invalid.
     std::uintptr_t next_ = 0;
-    std::string mimeGlobs_ = kDefaultMimeGlobs;
+    std::string mimeGlobs_;  // "" for the XDG data folders
     std::shared_ptr<const MimeGlobs> globs_;
-    FileStamp globsStamp_;
+    std::vector<FileStamp> globsStamps_;
 };
 
 RegistryState& State() {

@@ -21,9 +21,9 @@
 // plain bytes.
 //
 // In HKEY_CLASSES_ROOT a file-extension key that nobody wrote (".mp3") exists as long as the
-// shared MIME database knows the extension; its default value, the program id, is the MIME
-// type ("audio/mpeg"). Writing into such a key stores it, program id included; from then on
-// the stored key answers.
+// shared MIME database (of the XDG data folders) knows the extension; its default value, the
+// program id, is the MIME type ("audio/mpeg"). Writing into such a key stores it, program id
+// included; from then on the stored key answers.
 //
 // All calls are safe to use from several threads.
 
@@ -97,8 +97,10 @@ private:
     std::string snapshot_;
 };
 
-// The MIME glob file that answers for extension keys (default "/usr/share/mime/globs2",
-// lines "weight:type:*.ext[:flags]"); "" restores the default. For tests.
+// The MIME glob file that answers for extension keys (lines "weight:type:*.ext[:flags]");
+// "" restores the default, the shared MIME database's `mime/globs2` in the XDG data folders
+// ($XDG_DATA_HOME, default ~/.local/share, then each of $XDG_DATA_DIRS, default
+// /usr/local/share:/usr/share). For tests.
 void SetMimeGlobsPath(const std::string& path);
 
 }  // namespace registry

@@ -41,9 +41,13 @@ bool IsPlainExtensionPattern(std::string_view pattern) {
 
 }  // namespace
 
-MimeGlobs MimeGlobs::Load(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+MimeGlobs MimeGlobs::Load(const std::vector<std::string>& paths) {
+    std::string text;
+    for (const std::string& path : paths) {
+        std::ifstream file(path, std::ios::binary);
+        text.append(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        text += '\n';
+    }
     return Parse(text);
 }
 

@@ -10,8 +10,8 @@ namespace registry_detail {
 // tells the MIME type of a file extension; internal to the registry.
 class MimeGlobs {
 public:
-    // Reads what parses of the file at `path`; a missing file gives no globs.
-    static MimeGlobs Load(const std::string& path);
+    // Reads what parses of the files at `paths`, in order; a missing file gives no globs.
+    static MimeGlobs Load(const std::vector<std::string>& paths);
     static MimeGlobs Parse(std::string_view text);
 
     // The MIME type of files ending in `extension` (".mp3" gives "audio/mpeg"), "" when none.

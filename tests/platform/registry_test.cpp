@@ -903,4 +903,38 @@ TEST_F(RegistryTest, ChangeWatchSeesOtherProcessesAndNewKeys) {
     EXPECT_FALSE(invalid.HasChanged());
 }
 
+// Without a file set by a test, the MIME database of the XDG data folders answers: the
+// user's own first, then the system's.
+TEST_F(RegistryTest, MimeDatabaseComesFromTheXdgDataFolders) {
+    const std::string user = m_home.path() + "/data";
+    const std::string system = m_home.path() + "/system";
+    std::filesystem::create_directories(user + "/mime");
+    std::filesystem::create_directories(system + "/mime");
+    WriteFile(user + "/mime/globs2", "50:audio/x-mine:*.mine\n50:audio/x-users:*.both\n");
+    WriteFile(system + "/mime/globs2", "50:audio/x-systems:*.both\n50:audio/x-sys:*.sys\n");
+    const std::vector<std::pair<const char*, std::string>> variables = {
+        {"XDG_DATA_HOME", user}, {"XDG_DATA_DIRS", "relative:" + system}};
+    std::vector<std::optional<std::string>> saved;
+    for (const auto& [name, value] : variables) {
+        const char* old = std::getenv(name);
+        saved.push_back(old != nullptr ? std::optional<std::string>(old) : std::nullopt);
+        setenv(name, value.c_str(), 1);
+    }
+    registry::SetMimeGlobsPath("");
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {".mine", "audio/x-mine"}, {".sys", "audio/x-sys"}, {".both", "audio/x-users"}};
+    for (const auto& [extension, type] : cases) {
+        EXPECT_EQ(QueryString(Key::Open(HKEY_CLASSES_ROOT, extension).get(), nullptr), type)
+            << extension;
+    }
+    EXPECT_EQ(Key::Open(HKEY_CLASSES_ROOT, ".mp3").result(), ERROR_FILE_NOT_FOUND);
+    for (std::size_t i = 0; i < variables.size(); ++i) {
+        if (saved[i]) {
+            setenv(variables[i].first, saved[i]->c_str(), 1);
+        } else {
+            unsetenv(variables[i].first);
+        }
+    }
+}
+
 }  // namespace
