@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "app/headlesshost.h"
+#include "app/shellextension.h"
 #include "app/stopsignal.h"
 #include "asfmeta/asfmeta.h"
 #include "organizer/conversiontables.h"
@@ -34,6 +35,11 @@ int Organize(const std::string& folder, bool preview, const ConversionTables& ta
     state.m_bSubfolders = static_cast<int>(GetProfileInt(kSection, "FindPath", 0));
     state.m_bArtistDirs = static_cast<int>(GetProfileInt(kSection, "Artist_dir", 0));
     state.m_strWindowsDir = sysinfo::SystemFolders();
+
+    if (!preview) {
+        // The menu's half of binding the companions: the shell extension registered again.
+        RegisterShellExtension();
+    }
 
     // Bound for the whole run and freed after it, as the dialog holds it while it is open.
     const Module tagModule(sysinfo::ExecutableFolder() + "/" + kAsfmetaModule);

@@ -1,6 +1,7 @@
 #include <cstdio>
 
 #include "app/commandlinestart.h"
+#include "app/shellextension.h"
 #include "platform/commandline.h"
 
 namespace {
@@ -42,6 +43,9 @@ int main(int argc, char** argv) {
     if (info.showVersion) {
         std::printf("sortune %s\n", SORTUNE_VERSION);
         return 0;
+    }
+    if (info.m_strFileName == "i" || info.m_strFileName == "u") {
+        return RunShellExtensionCommand(info.m_strFileName);
     }
     WarnOfUnknownSwitches(info);
     if (!info.m_strFileName.empty()) {

@@ -35,6 +35,9 @@ public:
 
     // Unloads the module; nothing happens when none is loaded.
     void Free();
+    // Leaves the module loaded for the rest of the process and lets it go, for a module whose
+    // objects may outlive this one.
+    void Detach() { m_hModule = nullptr; }
 
 private:
     void* m_hModule = nullptr;

@@ -15,6 +15,7 @@ using HANDLE = void*;
 inline constexpr DWORD CREATE_DEFAULT_ERROR_MODE = 0x04000000;
 inline constexpr DWORD NORMAL_PRIORITY_CLASS = 0x00000020;
 inline constexpr DWORD STARTF_USESHOWWINDOW = 0x00000001;
+inline constexpr WORD SW_SHOWNORMAL = 1;
 inline constexpr WORD SW_SHOW = 5;
 
 struct STARTUPINFOA {

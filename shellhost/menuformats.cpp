@@ -1,0 +1,16 @@
+#include "shellhost/menuformats.h"
+
+std::string PublishedName(const PublishedHandler& handler) {
+    std::string name = "sortune-shell-";
+    for (const char c : handler.classId) {
+        if (c != '{' && c != '}') {
+            name += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        }
+    }
+    return name;
+}
+
+std::vector<std::string> HostCommand(const PublishTarget& target, const PublishedHandler& handler,
+                                     UINT offset) {
+    return {target.hostPath, "invoke", handler.classId, std::to_string(offset)};
+}
