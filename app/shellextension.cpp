@@ -1,5 +1,7 @@
 #include "app/shellextension.h"
 
+#include <vector>
+
 #include "menuext/menuext.h"
 #include "platform/module.h"
 #include "platform/process.h"
@@ -11,7 +13,8 @@ namespace {
 
 constexpr const char* kShellHost = "sortune-shell";
 
-void CallAndPublish(const char* exportName) {
+// `quiet`: the host tells nothing (at a start of the dialog, which shows nothing of this).
+void CallAndPublish(const char* exportName, bool quiet) {
     const std::string folder = sysinfo::ExecutableFolder();
     if (folder.empty()) {
         return;
@@ -26,25 +29,27 @@ void CallAndPublish(const char* exportName) {
         call();
     }
     if (registrations.HasChanged()) {
-        process::RunAndWait({folder + "/" + kShellHost, "publish"});
+        std::vector<std::string> command = {folder + "/" + kShellHost, "publish"};
+        if (quiet) {
+            command.emplace_back("--quiet");
+        }
+        process::RunAndWait(command);
     }
 }
 
 }  // namespace
 
 void RegisterShellExtension() {
-    CallAndPublish("DllRegisterServer");
+    CallAndPublish("DllRegisterServer", true);
 }
 
 void UnregisterShellExtension() {
-    CallAndPublish("DllUnregisterServer");
+    CallAndPublish("DllUnregisterServer", true);
 }
 
 int RunShellExtensionCommand(const std::string& command) {
-    if (command == "i") {
-        RegisterShellExtension();
-    } else {
-        UnregisterShellExtension();
-    }
+    // Asked for on the command line: the host may say what the user needs to do (restart
+    // Thunar) or what it could not write.
+    CallAndPublish(command == "i" ? "DllRegisterServer" : "DllUnregisterServer", false);
     return 0;
 }

@@ -14,15 +14,19 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: sortune-shell publish\n"
+    "Usage: sortune-shell publish [--quiet]\n"
     "       sortune-shell invoke CLASSID OFFSET PATH...\n"
     "publish writes the file managers' menu files for the registered context-menu handlers\n"
-    "and removes those of handlers no longer registered. invoke runs the command at OFFSET of\n"
-    "the handler CLASSID on the files PATH..., as the file managers' menu items do.\n";
+    "and removes those of handlers no longer registered; --quiet says nothing. invoke runs\n"
+    "the command at OFFSET of the handler CLASSID on the files PATH..., as the file\n"
+    "managers' menu items do.\n";
 
-int Publish() {
+int Publish(bool quiet) {
     const PublishReport report =
         PublishHandlers(FindContextMenuHandlers(), PublishPlaces::OfThisUser());
+    if (quiet) {
+        return report.problems.empty() ? 0 : 1;
+    }
     for (const std::string& problem : report.problems) {
         std::fprintf(stderr, "sortune-shell: %s\n", problem.c_str());
     }
@@ -75,8 +79,9 @@ int Invoke(const std::string& classId, const std::string& offsetText,
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.size() == 1 && args[0] == "publish") {
-        return Publish();
+    if (!args.empty() && args[0] == "publish" &&
+        (args.size() == 1 || (args.size() == 2 && args[1] == "--quiet"))) {
+        return Publish(args.size() == 2);
     }
     if (args.size() >= 3 && args[0] == "invoke") {
         return Invoke(args[1], args[2], std::vector<std::string>(args.begin() + 3, args.end()));
