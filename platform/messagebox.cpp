@@ -38,12 +38,13 @@ std::vector<std::vector<std::string>> DialogCommands(const std::string& caption,
     const std::vector<std::string> kdialog = {"kdialog", "--title", caption, "--msgbox", text};
     const std::vector<std::string> zenity = {"zenity", "--info", "--no-markup",
                                              "--title=" + caption, "--text=" + text};
-    const std::vector<std::string> xmessage = {"xmessage", "-center", "-title", caption,
-                                               "-buttons", "OK:0",    text};
+    // Not modal, but seen: a desktop notification, where a notification service runs.
+    const std::vector<std::string> notification = {"notify-send", "--app-name=" + caption, caption,
+                                                   text};
     if (OnKde()) {
-        return {kdialog, zenity, xmessage};
+        return {kdialog, zenity, notification};
     }
-    return {zenity, kdialog, xmessage};
+    return {zenity, kdialog, notification};
 }
 
 std::string WithoutCarriageReturns(std::string text) {
@@ -67,7 +68,7 @@ int MessageBoxA(HWND /*owner*/, const char* text, const char* caption, unsigned 
     const std::string title = codepage::Cp936ToUtf8Uncached(caption != nullptr ? caption : "");
     if (HasDisplay()) {
         for (const std::vector<std::string>& command : DialogCommands(title, body)) {
-            if (!process::FindProgram(command[0]).empty() && process::RunAndWait(command) >= 0) {
+            if (!process::FindProgram(command[0]).empty() && process::RunAndWait(command) == 0) {
                 return IDOK;
             }
         }

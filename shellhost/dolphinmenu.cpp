@@ -4,6 +4,8 @@
 
 namespace {
 
+// Dolphin shows an action's '&' as it is, but takes one in the submenu's name as a mnemonic.
+//
 // Dolphin orders the actions of a service menu by their identifiers and places the one
 // separator it keeps by its identifier "_SEPARATOR_": items before it start with a capital,
 // items after it with a small letter ('A' < '_' < 'a').
@@ -39,7 +41,7 @@ std::vector<PublishedFile> DolphinServiceMenus(const PublishedHandler& handler,
             const std::string id = ActionId(i, afterSeparator);
             actionList += id + ";";
             actions +=
-                "\n[Desktop Action " + id + "]\nName=" + KeyFileValue(QtLabel(item.text)) + "\n";
+                "\n[Desktop Action " + id + "]\nName=" + KeyFileValue(PlainLabel(item.text)) + "\n";
             if (!item.iconPath.empty()) {
                 actions += "Icon=" + KeyFileValue(item.iconPath) + "\n";
             }

@@ -543,12 +543,12 @@ TEST_F(MenuextTest, AboutBoxShowsTheAboutTextWithItsCaption) {
          ":0",
          "KDE",
          {"--title", "Sortmenu", "--msgbox", text}},
-        {"xmessage alone",
-         {"xmessage"},
+        {"a notification, never xmessage",
+         {"notify-send", "xmessage"},
          ":0",
          std::nullopt,
-         {"-center", "-title", "Sortmenu", "-buttons", "OK:0", text}},
-        {"no dialog program", {}, ":0", std::nullopt, {}},
+         {"--app-name=Sortmenu", "Sortmenu", text}},
+        {"no dialog program", {"xmessage"}, ":0", std::nullopt, {}},
         {"no display", {"zenity"}, std::nullopt, std::nullopt, {}},
     };
     for (const Case& c : cases) {
