@@ -21,5 +21,10 @@ using LPARAM = std::intptr_t;
 struct HWND__;
 using HWND = HWND__*;
 
-inline constexpr BOOL FALSE = 0;
-inline constexpr BOOL TRUE = 1;
+// Macros, as in the Windows headers (and GLib's, which agree).
+#ifndef FALSE
+#define FALSE 0
+#endif
+#ifndef TRUE
+#define TRUE 1
+#endif

@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libtag1-dev zlib1g-dev
   qt6-base-dev qt6-qpa-plugins fonts-arphic-uming shared-mime-info
-  libgtest-dev libgmock-dev
+  libgtest-dev libgmock-dev libglib2.0-dev
   opencc libopencc1.1 python3
   time
 )

@@ -1,0 +1,327 @@
+// The whole road in a temporary home: `sortune i` publishes the menu files, each file read by
+// a parser of its kind, each published command run the way its file manager runs it with a
+// hostile file name, and `sortune u` removing every file it wrote and nothing else.
+
+#include <fcntl.h>
+#include <glib.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+
+#include "platform/process.h"
+#include "platform/profile.h"
+#include "tests/support/fileio.h"
+#include "tests/support/recordings.h"
+#include "tests/support/scopedconfighome.h"
+#include "tests/support/tempdir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kName = "sortune-shell-5e1a7c20-3b94-4d2f-8c61-0a9b7d3e4f12";
+const std::string kFolder = "整理mp3\\wma文件";
+const std::vector<std::string> kItems = {"整理当前文件夹", "自定义整理...", "关于..."};
+
+// Runs `argv` in `folder` (the current folder when empty) and returns its exit status.
+int RunProgram(const std::vector<std::string>& argv, const std::string& folder = "") {
+    const pid_t child = fork();
+    if (child == 0) {
+        if (!folder.empty() && chdir(folder.c_str()) != 0) {
+            _exit(126);
+        }
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 2);
+        std::vector<char*> args;
+        for (const std::string& arg : argv) {
+            args.push_back(const_cast<char*>(arg.c_str()));
+        }
+        args.push_back(nullptr);
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    int status = 0;
+    return waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Every file below `folder` with its content, inode and change time.
+struct FileState {
+    std::string content;
+    ino_t inode;
+    std::int64_t changed;
+    mode_t mode;
+    bool operator==(const FileState&) const = default;
+};
+std::map<std::string, FileState> Snapshot(const std::string& folder) {
+    std::map<std::string, FileState> files;
+    std::error_code error;
+    for (auto it = fs::recursive_directory_iterator(folder, error);
+         it != fs::recursive_directory_iterator(); ++it) {
+        struct stat info {};
+        if (stat(it->path().c_str(), &info) == 0) {
+            const std::string name = it->path().lexically_relative(folder).string();
+            files[name] = {S_ISREG(info.st_mode) ? ReadFile(it->path()) : "<folder>", info.st_ino,
+                           info.st_ctim.tv_sec * 1000000000LL + info.st_ctim.tv_nsec,
+                           info.st_mode & 0777};
+        }
+    }
+    return files;
+}
+
+class KeyFile {
+public:
+    explicit KeyFile(const std::string& path) : file_(g_key_file_new()) {
+        GError* error = nullptr;
+        loaded_ = g_key_file_load_from_file(file_, path.c_str(), G_KEY_FILE_NONE, &error);
+        if (!loaded_) {
+            ADD_FAILURE() << path << ": " << error->message;
+            g_error_free(error);
+        }
+    }
+    ~KeyFile() { g_key_file_free(file_); }
+    KeyFile(const KeyFile&) = delete;
+    KeyFile& operator=(const KeyFile&) = delete;
+
+    std::string Get(const std::string& group, const std::string& key) const {
+        gchar* value = g_key_file_get_string(file_, group.c_str(), key.c_str(), nullptr);
+        const std::string text = value != nullptr ? value : "<missing>";
+        g_free(value);
+        return text;
+    }
+    std::vector<std::string> List(const std::string& group, const std::string& key) const {
+        gsize length = 0;
+        gchar** values =
+            g_key_file_get_string_list(file_, group.c_str(), key.c_str(), &length, nullptr);
+        std::vector<std::string> list(values, values + length);
+        g_strfreev(values);
+        return list;
+    }
+
+private:
+    GKeyFile* file_;
+    bool loaded_ = false;
+};
+
+// The <action> elements of uca.xml, each as its children's text, read by GLib's XML parser.
+using UcaAction = std::map<std::string, std::string>;
+std::vector<UcaAction> ReadUca(const std::string& xml) {
+    struct State {
+        std::vector<UcaAction> actions;
+        std::string element;
+    } state;
+    GMarkupParser parser{};
+    parser.start_element = [](GMarkupParseContext*, const gchar* name, const gchar**, const gchar**,
+                              gpointer data, GError**) {
+        auto* s = static_cast<State*>(data);
+        s->element = name;
+        if (s->element == "action") {
+            s->actions.emplace_back();
+        } else if (!s->actions.empty()) {
+            s->actions.back()[s->element];
+        }
+    };
+    parser.text = [](GMarkupParseContext*, const gchar* text, gsize size, gpointer data, GError**) {
+        auto* s = static_cast<State*>(data);
+        if (!s->actions.empty() && s->element != "action") {
+            s->actions.back()[s->element] += std::string(text, size);
+        }
+    };
+    parser.end_element = [](GMarkupParseContext*, const gchar*, gpointer data, GError**) {
+        static_cast<State*>(data)->element = "action";
+    };
+    GMarkupParseContext* context =
+        g_markup_parse_context_new(&parser, G_MARKUP_DEFAULT_FLAGS, &state, nullptr);
+    GError* error = nullptr;
+    if (!g_markup_parse_context_parse(context, xml.c_str(), static_cast<gssize>(xml.size()),
+                                      &error) ||
+        !g_markup_parse_context_end_parse(context, &error)) {
+        ADD_FAILURE() << "uca.xml: " << error->message;
+        g_error_free(error);
+    }
+    g_markup_parse_context_free(context);
+    return state.actions;
+}
+
+std::vector<std::string> SplitArgv(const std::string& line) {
+    gint argc = 0;
+    gchar** argv = nullptr;
+    std::vector<std::string> words;
+    if (g_shell_parse_argv(line.c_str(), &argc, &argv, nullptr)) {
+        words.assign(argv, argv + argc);
+        g_strfreev(argv);
+    }
+    return words;
+}
+
+// An Exec line as Dolphin and Nemo run it: split into words, %F one argument per path.
+std::vector<std::string> ExpandExec(const std::string& exec, const std::string& path) {
+    std::vector<std::string> argv;
+    for (const std::string& word : SplitArgv(exec)) {
+        argv.push_back(word == "%F" ? path : word);
+    }
+    return argv;
+}
+
+class PublishTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(m_music / "odd \"dir\" $x `y`;\n");
+        m_song = m_music / "odd \"dir\" $x `y`;\n/a 'b' $(c) \\\" \xFF.mp3";
+        WriteFile(m_song, "ID3");
+        fs::create_directories(Config() + "/Thunar");
+        WriteFile(Config() + "/Thunar/uca.xml", kUserUca);
+    }
+
+    std::string Data() const { return m_home.DataHome(); }
+    std::string Config() const { return m_home.path(); }
+    std::string Published(const std::string& path) const { return Data() + "/" + path; }
+
+    int Sortune(const std::string& command) { return RunProgram({SORTUNE_EXECUTABLE, command}); }
+
+    // Runs one published command and returns what the stand-in program received.
+    std::vector<RecordedRun> RunsOf(const std::function<int()>& run) {
+        fs::remove_all(m_records.path());
+        fs::create_directories(m_records.path());
+        EXPECT_EQ(run(), 0);
+        return WaitForRuns(m_records.path(), 1);
+    }
+
+    static constexpr const char* kUserUca =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<actions>\n<action>\n"
+        "\t<icon>utilities-terminal</icon>\n\t<name>Open Terminal Here</name>\n"
+        "\t<unique-id>1796657547733391-1</unique-id>\n"
+        "\t<command>exo-open --working-directory %f --launch TerminalEmulator</command>\n"
+        "\t<description>Example for a custom action &amp; more</description>\n"
+        "\t<patterns>*</patterns>\n\t<startup-notify/>\n\t<directories/>\n</action>\n"
+        "<!-- <action><unique-id>sortune-shell-x</unique-id></action> -->\n</actions>\n";
+
+    ScopedConfigHome m_home;
+    TempDir m_music;
+    TempDir m_records;
+    std::string m_song;
+};
+
+TEST_F(PublishTest, InstallPublishesEveryFormatAndEachCommandGetsExactlyThePath) {
+    const auto before = Snapshot(Data());
+    ASSERT_EQ(Sortune("i"), 0);
+    setenv("SORTUNE_RECORD_DIR", m_records.path().c_str(), 1);
+    ASSERT_TRUE(WriteProfileString("Set", "ExePath", SORTUNE_ARGV_RECORDER));
+
+    // Dolphin: one service menu, executable, the items in order around one separator.
+    const std::string dolphin = Published("kio/servicemenus/" + std::string(kName) + "-0.desktop");
+    EXPECT_EQ(fs::status(dolphin).permissions() & fs::perms::owner_exec, fs::perms::owner_exec);
+    const KeyFile service(dolphin);
+    EXPECT_EQ(service.Get("Desktop Entry", "Type"), "Service");
+    EXPECT_EQ(service.Get("Desktop Entry", "X-KDE-Submenu"), kFolder + "(&M)");
+    EXPECT_THAT(service.List("Desktop Entry", "MimeType"),
+                testing::ElementsAre("audio/mpeg", "audio/x-ms-wma"));
+    const auto actions = service.List("Desktop Entry", "Actions");
+    EXPECT_THAT(actions, testing::ElementsAre("A00", "A01", "_SEPARATOR_", "a02"));
+    std::vector<std::string> names;
+    for (const char* id : {"A00", "A01", "a02"}) {
+        names.push_back(service.Get(std::string("Desktop Action ") + id, "Name"));
+    }
+    EXPECT_EQ(names, kItems);
+
+    // Nemo: a flat list, in file-name order.
+    const std::string nemo = Published("nemo/actions/" + std::string(kName));
+    for (std::size_t i = 0; i < kItems.size(); ++i) {
+        const KeyFile action(nemo + "-0" + std::to_string(i) + ".nemo_action");
+        EXPECT_EQ(action.Get("Nemo Action", "Selection"), "notnone");
+        EXPECT_THAT(action.List("Nemo Action", "Mimetypes"),
+                    testing::ElementsAre("audio/mpeg", "audio/x-ms-wma"));
+    }
+    EXPECT_EQ(KeyFile(nemo + "-00.nemo_action").Get("Nemo Action", "Comment"),
+              "Register module using regsvr32 tool.");
+
+    // FreeDesktop actions: a menu listing its items and the separator.
+    const std::string actionsFolder = Published("file-manager/actions/") + kName;
+    const KeyFile menu(actionsFolder + "-0.desktop");
+    EXPECT_EQ(menu.Get("Desktop Entry", "Type"), "Menu");
+    EXPECT_THAT(menu.List("Desktop Entry", "ItemsList"),
+                testing::ElementsAre(std::string(kName) + "-0-0", std::string(kName) + "-0-1",
+                                     "SEPARATOR", std::string(kName) + "-0-2"));
+
+    // Thunar: the user's action first, untouched, then ours in menu order.
+    const std::string uca = ReadFile(Config() + "/Thunar/uca.xml");
+    EXPECT_EQ(uca.find(std::string(kUserUca).substr(0, std::string(kUserUca).rfind("</actions>"))),
+              0u);
+    const auto ucaActions = ReadUca(uca);
+    ASSERT_EQ(ucaActions.size(), 4u);
+    for (std::size_t i = 0; i < kItems.size(); ++i) {
+        const UcaAction& action = ucaActions[i + 1];
+        EXPECT_EQ(action.at("name"), kItems[i]);
+        EXPECT_EQ(action.at("submenu"), kFolder);
+        EXPECT_EQ(action.at("unique-id"), std::string(kName) + "-" + std::to_string(i));
+        EXPECT_EQ(action.at("patterns").find("*.mp3;*.MP3"), 0u);
+        EXPECT_EQ(action.count("audio-files"), 1u);
+        EXPECT_EQ(ReadFile(action.at("icon")).substr(1, 3), "PNG");
+    }
+
+    // Each command, run as its file manager runs it, with the hostile path.
+    const std::vector<RecordedRun> exactly = {{m_song}};
+    const std::map<std::string, std::string> execs = {
+        {"Dolphin", service.Get("Desktop Action A00", "Exec")},
+        {"Nemo", KeyFile(nemo + "-00.nemo_action").Get("Nemo Action", "Exec")},
+        {"FreeDesktop",
+         KeyFile(actionsFolder + "-0-0.desktop").Get("X-Action-Profile files", "Exec")}};
+    for (const auto& [manager, exec] : execs) {
+        EXPECT_EQ(RunsOf([&] { return process::RunAndWait(ExpandExec(exec, m_song)); }), exactly)
+            << manager;
+    }
+    std::string thunar = ucaActions[1].at("command");
+    gchar* quoted = g_shell_quote(m_song.c_str());
+    thunar.replace(thunar.find("%F"), 2, quoted);
+    g_free(quoted);
+    EXPECT_EQ(RunsOf([&] { return RunProgram({"/bin/sh", "-c", thunar}); }), exactly) << "Thunar";
+    const std::string script = Published("nautilus/scripts/" + kFolder + "/" + kItems[0]);
+    const std::string folder = fs::path(m_song).parent_path().string();
+    EXPECT_EQ(RunsOf([&] {
+                  return RunProgram({script, fs::path(m_song).filename().string()}, folder);
+              }),
+              exactly)
+        << "Nautilus";
+    // Nautilus shows the scripts on every file: the host starts nothing for other types.
+    WriteFile(folder + "/notes.txt", "");
+    EXPECT_EQ(RunProgram({script, "notes.txt"}, folder), 1);
+    EXPECT_EQ(WaitForRuns(m_records.path(), 2, 0.5).size(), 1u);
+
+    // Registering again changes nothing, so no file is rewritten.
+    const auto published = Snapshot(Data());
+    const std::string ucaBefore = ReadFile(Config() + "/Thunar/uca.xml");
+    ASSERT_EQ(Sortune("i"), 0);
+    EXPECT_EQ(Snapshot(Data()), published);
+    EXPECT_EQ(ReadFile(Config() + "/Thunar/uca.xml"), ucaBefore);
+
+    // Unregistering removes every file written, and the user's actions survive byte for byte.
+    ASSERT_EQ(Sortune("u"), 0);
+    EXPECT_EQ(Snapshot(Data()), before);
+    EXPECT_EQ(ReadFile(Config() + "/Thunar/uca.xml"), kUserUca);
+    unsetenv("SORTUNE_RECORD_DIR");
+}
+
+// Without a uca.xml of the user's, the one the host makes goes again with its actions; a file
+// in the way of a published one is never replaced.
+TEST_F(PublishTest, UninstallRemovesAUcaFileItMadeAndNeverAFileItDidNotWrite) {
+    fs::remove(Config() + "/Thunar/uca.xml");
+    fs::remove(Config() + "/Thunar");
+    const std::string dolphin = Published("kio/servicemenus/" + std::string(kName) + "-0.desktop");
+    fs::create_directories(fs::path(dolphin).parent_path());
+    WriteFile(dolphin, "mine");
+    const auto before = Snapshot(Data());
+
+    ASSERT_EQ(Sortune("i"), 0);
+    EXPECT_EQ(ReadFile(dolphin), "mine");
+    EXPECT_EQ(ReadUca(ReadFile(Config() + "/Thunar/uca.xml")).size(), 3u);
+    EXPECT_TRUE(fs::exists(Published("nemo/actions/" + std::string(kName) + "-00.nemo_action")));
+    ASSERT_EQ(Sortune("u"), 0);
+    EXPECT_EQ(Snapshot(Data()), before);
+    EXPECT_FALSE(fs::exists(Config() + "/Thunar"));
+}
+
+}  // namespace
