@@ -182,9 +182,9 @@ void Canvas::DrawText(const QString& text, const Rect& rect, const QFont& font, 
     QPainter painter(&image_);
     painter.setFont(font);
     painter.setPen(ToQColor(color));
-    const QRect box(r.left, r.top, r.Width(), r.Height());
-    painter.setClipRect(box);
-    painter.drawText(box, Qt::AlignHCenter | Qt::AlignTop | Qt::TextShowMnemonic, text);
+    // Not clipped: the mnemonic's underline may lie just below the line.
+    painter.drawText(QRect(r.left, r.top, r.Width(), r.Height()),
+                     Qt::AlignHCenter | Qt::AlignTop | Qt::TextShowMnemonic, text);
 }
 
 void Canvas::TextOutBottomCentre(int x, int y, const QString& text, const QFont& font,

@@ -69,7 +69,8 @@ public:
 
     // The size of a text in a font, every character measured (an ampersand too).
     static QSize GetTextExtent(const QString& text, const QFont& font);
-    // The text centred across the rectangle from its top, clipped to it; "&x" underlines x.
+    // The text centred across the rectangle from its top; "&x" underlines x, the line maybe
+    // just below the rectangle.
     void DrawText(const QString& text, const Rect& rect, const QFont& font, COLORREF color);
     // The text centred on x with the bottom of its line on y.
     void TextOutBottomCentre(int x, int y, const QString& text, const QFont& font, COLORREF color);

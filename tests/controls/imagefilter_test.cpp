@@ -288,8 +288,7 @@ TEST(ScaleFilter, HalvingAveragesUnevenBlocks) {
 
 TEST(ScaleFilter, ARangeUsedUpLeavesTheBackground) {
     // 10 pixels at 0.9: the rounding uses the last column (row) up for output column 7.
-    const Outcome run =
-        Filtered(CScaleFilter(0.9), GreyPicture(10, 10, std::vector<int>(100, 60)));
+    const Outcome run = Filtered(CScaleFilter(0.9), GreyPicture(10, 10, std::vector<int>(100, 60)));
     ASSERT_EQ(run.output.width, 9);
     ASSERT_EQ(run.output.height, 9);
     for (int x = 0; x < 8; ++x) {
