@@ -1,20 +1,27 @@
 // Shows the dialog's controls in a window of their own, to look at them; not part of the
 // product.
 //
-// usage: sortune_controls_gallery
+// usage: sortune_controls_gallery [--close-effect FIGURE [PLAYS]]
 //
-// Two check boxes (one disabled), the yellow expand button, and the Open button with the
-// triangular recent-folders button in its cut-off corner, laid out as in the dialog.
+// Two check boxes (one disabled), the yellow expand button, the Open button with the
+// triangular recent-folders button in its cut-off corner, laid out as in the dialog, and the
+// picture, which plays an effect when clicked. With --close-effect the window closes after a
+// second and the closing effect plays figure FIGURE (0 to 4, -1 at random) PLAYS times (1)
+// on its former rectangle.
 
 #include <QApplication>
 #include <QLabel>
 #include <QPolygon>
+#include <QTimer>
 #include <QWidget>
 
 #include "controls/expandbutton.h"
 #include "controls/shadecheckbox.h"
 #include "controls/shapedbutton.h"
+#include "controls/spinrecteffect.h"
 #include "controls/syscolor.h"
+#include "controls/transitionstatic.h"
+#include "resources/appicons.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -24,7 +31,7 @@ int main(int argc, char** argv) {
     QFont font("AR PL UMing CN", 9);
     font.setStyleStrategy(QFont::NoAntialias);
     window.setFont(font);
-    window.resize(260, 120);
+    window.setGeometry(300, 250, 260, 120);
 
     CExpandButton expand(&window);
     expand.setGeometry(5, 21, 10, 9);
@@ -65,6 +72,30 @@ int main(int argc, char** argv) {
                         QRegion(QPolygon({QPoint(w, half), QPoint(w, h), QPoint(k, h)})), &window,
                         1026, 1, RGB(247, 251, 255), RGB(0, 255, 0), RGB(0, 255, 0), face);
 
+    CTransitionStatic picture(&window);
+    picture.setGeometry(200, 50, 48, 48);
+    picture.LoadPicture();
+    QObject::connect(&picture, &CTransitionStatic::clicked, &picture,
+                     &CTransitionStatic::PlayRandomEffect);
+    window.setWindowIcon(resources::LoadAppIcon(128));
+
     window.show();
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() >= 3 && arguments[1] == "--close-effect") {
+        const int figure = arguments[2].toInt();
+        const int plays = arguments.size() >= 4 ? arguments[3].toInt() : 1;
+        QTimer::singleShot(1000, [&] {
+            const QRect frame = window.frameGeometry();
+            window.close();
+            QCoreApplication::processEvents();
+            for (int play = 0; play < plays; ++play) {
+                CSpinRectEffect effect;
+                effect.SetFigure(figure);
+                effect.Play({frame.left(), frame.top(), frame.left() + frame.width(),
+                             frame.top() + frame.height()});
+            }
+            QCoreApplication::quit();
+        });
+    }
     return application.exec();
 }
