@@ -23,6 +23,8 @@ COLORREF ShiftColor(COLORREF color, int amount) {
 
 CShadeButton::CShadeButton(QWidget* parent) : QAbstractButton(parent) {
     setFocusPolicy(Qt::StrongFocus);
+    // Every paint covers the whole control: nothing is erased first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     RebuildColors();
 }
 

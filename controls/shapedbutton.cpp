@@ -16,6 +16,8 @@ CShapedButton::CShapedButton(QWidget* parent) : QAbstractButton(parent) {
     m_crNormal = m_crPressed = m_crHover = m_crDisabled = GetSysColor(palette(), COLOR_BTNFACE);
     setFocusPolicy(Qt::ClickFocus);
     setMouseTracking(true);
+    // Every paint covers the whole shape: nothing is erased first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 CShapedButton::~CShapedButton() = default;
@@ -46,8 +48,7 @@ bool CShapedButton::CreateShaped(const QString& text, std::uint32_t style, int x
 
 void CShapedButton::SetIcon(const QIcon& icon) {
     m_bRebuild = 1;
-    setIcon(icon);
-    update();
+    setIcon(icon);  // repaints
 }
 
 bool CShapedButton::IsInside(QPoint point) const {

@@ -146,14 +146,6 @@ TEST(SpinFigures, ChosenFramesMatchCornersWorkedByHand) {
     }
 }
 
-TEST(SpinFigures, EachFigureDrawsItsNumberOfOutlines) {
-    EXPECT_EQ(SpinOutlines(Prepared(DrawSpin, kWide, 360, 30)).size(), 1U);
-    EXPECT_EQ(FiveOutlines(Prepared(DrawFive, kWide, 180, 30)).size(), 5U);
-    EXPECT_EQ(ShatterOutlines(Prepared(DrawShatter, kWide, 180, 30)).size(), 16U);
-    EXPECT_EQ(ShatterOutlines(Prepared(DrawShatter, kWide, 180, 10)).size(), 16U);
-    EXPECT_EQ(TenOutlines(Prepared(DrawTen, kWide, 360, 30)).size(), 10U);
-}
-
 TEST(SpinFigures, TheLastOutlinesOfTheSpinsArePointsAndNotDrawn) {
     for (const int angle : {360, 4}) {
         const std::vector<Outline> last = SpinOutlines(Prepared(DrawSpin, kWide, angle, 0));
