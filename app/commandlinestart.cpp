@@ -1,8 +1,12 @@
 #include "app/commandlinestart.h"
 
+#include <unistd.h>
+
 #include <iostream>
 
 #include "app/headlesshost.h"
+#include "app/messages.h"
+#include "app/settingsstore.h"
 #include "app/shellextension.h"
 #include "app/stopsignal.h"
 #include "asfmeta/asfmeta.h"
@@ -10,71 +14,115 @@
 #include "organizer/diskexecutor.h"
 #include "organizer/previewexecutor.h"
 #include "platform/absolutepath.h"
+#include "platform/fileentry.h"
 #include "platform/messagebox.h"
 #include "platform/module.h"
-#include "platform/profile.h"
 #include "platform/systeminfo.h"
+#include "platform/terminal.h"
 #include "resources/embeddedresource.h"
 
 namespace {
 
-constexpr const char* kSection = "Set";
-constexpr std::size_t kShortestPath = 7;  // an argument this short names no file
+ProgressLine::Mode ProgressModeFor(const CommandOptions& options) {
+    if (options.quiet) {
+        return ProgressLine::Mode::Quiet;
+    }
+    return IsTerminal(STDERR_FILENO) ? ProgressLine::Mode::Terminal : ProgressLine::Mode::Lines;
+}
 
-int Organize(const std::string& folder, bool preview, const ConversionTables& tables) {
+// Sets the run's options: the stored ones, unless this command line names them. A start from
+// the command line is a start from the file manager (no artist folders) unless -a asks.
+void ApplyOptions(const CommandOptions& options, const SettingsStore& settings, RunState& state) {
+    state.m_bSubfolders = options.recursive ? (*options.recursive ? 1 : 0) : settings.FindPath();
+    state.m_bArtistDirs = options.byArtist ? 1 : settings.ArtistDir();
+    state.m_bFromShell = options.byArtist ? 0 : 1;
+    state.m_strWindowsDir = sysinfo::SystemFolders();
+}
+
+// Sets the folder of one PATH, or says why there is none and returns false.
+bool FindFolderToOrganize(const std::string& path, ProgressLine& progress, std::string& folder) {
+    if (const int error = StartFolderOf(path, folder)) {
+        progress.Print(messages::PathError(path, error));
+        return false;
+    }
+    if (folder == "/") {
+        progress.Print(messages::RootRefused(path));
+        return false;
+    }
+    return true;
+}
+
+int Organize(const CommandOptions& options, const ConversionTables& tables) {
     const ChineseConverter converter(tables);
+    SettingsStore settings;
     DiskExecutor disk;
     PreviewExecutor shown(std::cout);
-    PlanExecutor& executor = preview ? static_cast<PlanExecutor&>(shown) : disk;
-    HeadlessHost host(executor, converter, !preview);
-    RunState& state = host.Engine().State();
+    PlanExecutor& executor = options.dryRun ? static_cast<PlanExecutor&>(shown) : disk;
+    ProgressLine progress(std::cerr, ProgressModeFor(options), TerminalColumns(STDERR_FILENO),
+                          sysinfo::GetTickCount);
+    HeadlessHost host(
+        executor, converter, settings, progress, std::cout,
+        {.recordFolders = !options.dryRun, .verbose = options.verbose && !options.dryRun});
 
-    if (!preview) {
-        WriteProfileString(kSection, "ExePath", sysinfo::ExecutablePath());
+    if (!options.dryRun) {
+        settings.SetExePath(sysinfo::ExecutablePath());
     }
-    state.m_bSubfolders = static_cast<int>(GetProfileInt(kSection, "FindPath", 0));
-    state.m_bArtistDirs = static_cast<int>(GetProfileInt(kSection, "Artist_dir", 0));
-    state.m_strWindowsDir = sysinfo::SystemFolders();
-
-    if (!preview) {
+    ApplyOptions(options, settings, host.Engine().State());
+    if (!options.dryRun) {
         // The menu's half of binding the companions: the shell extension registered again.
         RegisterShellExtension();
     }
-
-    // Bound for the whole run and freed after it, as the dialog holds it while it is open.
+    // Bound for all the runs and freed after them, as the dialog holds it while it is open.
     const Module tagModule(sysinfo::ExecutableFolder() + "/" + kAsfmetaModule);
     host.Engine().SetTagModule(tagModule.GetProcAddress<PFN_GETASFMETA>(kGetAsfmetaExport));
 
-    if (folder.empty()) {
-        // The dialog would open without a run; without one there is nothing to do.
-        std::cerr << "sortune: no folder to organize: give the path of a file in it, such as "
-                     "/music/a.mp3, or DIR/. for the folder DIR\n";
-        return 2;
-    }
-    state.m_bFromShell = 1;
     InstallStopSignals();
-    host.Engine().StartRun(folder);
-    std::cout.flush();
-    return StopSignal() != 0 ? 128 + StopSignal() : 0;
+    bool failed = false;
+    for (const std::string& path : options.paths) {
+        std::string folder;
+        if (!FindFolderToOrganize(path, progress, folder)) {
+            failed = true;
+            continue;
+        }
+        const RunReport report = host.Organize(folder);
+        std::cout.flush();
+        if (!options.dryRun) {
+            progress.Print(messages::Summary(report.tally));
+        }
+        failed = failed || report.tally.failed > 0;
+        if (report.stopSignal != 0) {
+            progress.Print(
+                messages::Stopped(report.stopSignal, report.filesDone, report.filesTotal));
+            return 128 + report.stopSignal;
+        }
+    }
+    return failed ? 1 : 0;
 }
 
 }  // namespace
 
-std::string StartFolderOf(const std::string& argument) {
-    const auto slash = argument.rfind('/');
-    if (argument.size() <= kShortestPath || slash == std::string::npos) {
-        return {};
+int StartFolderOf(const std::string& path, std::string& folder) {
+    // An empty PATH (an unset variable in a script) names nothing, not the current folder.
+    const std::string absolute = path.empty() ? std::string() : AbsolutePath(path);
+    if (absolute.empty()) {
+        return ENOENT;
     }
-    const std::string folder = argument.substr(0, slash);
-    return folder.empty() ? "/" : AbsolutePath(folder);
+    EntryKind kind = EntryKind::Missing;
+    if (const int error = ResolvedKindOf(absolute, kind)) {
+        return error;
+    }
+    const std::string tidy = TidyPath(absolute);
+    folder = kind == EntryKind::Folder ? tidy : ParentFolder(tidy);
+    return CheckFolderListable(folder);
 }
 
-int RunCommandLineStart(const CommandLineInfo& info) {
+int RunCommandLineStart(const CommandOptions& options) {
     ConversionTables tables;
     tables.Load(resources::FindResource);
     if (ChineseConverter::IsSystemGb2312() != 0) {
         AfxMessageBox("Sorry, Only work GB2312!", MB_OK);
+        std::cerr << messages::LanguageHint() << '\n';
         return 1;
     }
-    return Organize(StartFolderOf(info.m_strFileName), info.HasSwitch("--dry-run"), tables);
+    return Organize(options, tables);
 }

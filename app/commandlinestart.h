@@ -2,18 +2,20 @@
 
 #include <string>
 
-#include "platform/commandline.h"
+#include "app/commandoptions.h"
 
-// The folder a command-line start organizes, or "" when the argument asks for no run. An
-// argument longer than 7 bytes that holds a '/' names a file (or folder), and the folder that
-// holds it is organized; a relative one is taken from the current folder, so that the run's
-// folder and the paths its walk finds are written alike.
-std::string StartFolderOf(const std::string& argument);
+// The folder a PATH of the command line organizes: the folder it names, or the folder that
+// holds the file it names (the file manager passes a file). The PATH is made absolute first
+// and tidied ("DIR/." is DIR). Returns 0 and sets `folder`, or the errno that says why the
+// PATH leads to no folder that can be listed.
+int StartFolderOf(const std::string& path, std::string& folder);
 
-// The program started with a path and without a window: checks the system language, reads
-// the options from the settings, binds the WMA module and organizes the folder of the path,
-// writing each caption to standard error. With "--dry-run" nothing is changed (no file, no
-// setting) and each decision is written to standard output instead. Returns the exit status:
-// 0 after a run, 1 when the language is refused, 2 when the argument names no folder (and
-// nothing is run), 128 + the signal number when a stop signal arrived during the run.
-int RunCommandLineStart(const CommandLineInfo& info);
+// The program started with paths and without a window: checks the system language, reads
+// the options from the settings (-r, --no-recursive and -a override them for this start),
+// binds the WMA module and organizes the folder of each PATH in turn, each as a run of its
+// own, reporting progress, refused steps and a summary on standard error. With --dry-run
+// nothing is changed (no file, no setting) and each decision is written to standard output.
+// Returns the exit status: 0 when nothing failed, 1 when the language is refused, a PATH
+// could not be organized or a step failed, 128 + the signal number when a stop signal
+// ended the runs.
+int RunCommandLineStart(const CommandOptions& options);

@@ -2,38 +2,72 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <string>
 
 #include "organizer/shortcut.h"
+#include "platform/absolutepath.h"
 #include "platform/filerename.h"
 
 namespace {
 
 // Makes the folder that is to hold `path` when it is missing; only that one level, as the
-// run never plans more. A failure shows when the shortcut cannot be written into it.
-void MakeFolderOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos || slash == 0) {
-        return;
+// run never plans more. Returns 0 or the errno of the failure.
+int MakeFolderOf(const std::string& path) {
+    const std::string folder = ParentFolder(path);
+    if (folder.empty() || folder == "/") {
+        return 0;
     }
-    mkdir(path.substr(0, slash).c_str(), 0777);
+    return mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST ? 0 : errno;
+}
+
+StepOutcome Rename(const PlanStep& step) {
+    return MoveFile(step.path, step.other) ? StepOutcome{step} : RefusedStep(step.path, errno);
+}
+
+StepOutcome Link(const PlanStep& step) {
+    if (const int error = MakeFolderOf(step.path)) {
+        return RefusedStep(step.other, error);
+    }
+    return CreateShortcut(step.other, step.path) ? StepOutcome{step}
+                                                 : RefusedStep(step.other, errno);
+}
+
+StepOutcome Delete(const PlanStep& step) {
+    if (DeleteDeadShortcut(step.path)) {
+        return {step};
+    }
+    return errno == 0 ? StepOutcome{PlanStep::Keep(step.path, KeepReason::Changed)}
+                      : RefusedStep(step.path, errno);
 }
 
 }  // namespace
 
-void DiskExecutor::Execute(const PlanStep& step) {
+StepOutcome RefusedStep(const std::string& kept, int error) {
+    switch (error) {
+        case EEXIST:
+            return {PlanStep::Keep(kept, KeepReason::NameTaken)};
+        case ENAMETOOLONG:
+            return {PlanStep::Keep(kept, KeepReason::NameTooLong), error};
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return {PlanStep::Keep(kept, KeepReason::FolderNotWritable), error};
+        default:
+            return {PlanStep::Keep(kept, KeepReason::Failed), error};
+    }
+}
+
+StepOutcome DiskExecutor::Execute(const PlanStep& step) {
     switch (step.kind) {
         case StepKind::Rename:
-            MoveFile(step.path, step.other);
-            break;
+            return Rename(step);
         case StepKind::Link:
-            MakeFolderOf(step.path);
-            CreateShortcut(step.other, step.path);
-            break;
+            return Link(step);
         case StepKind::Delete:
-            DeleteDeadShortcut(step.path);
-            break;
+            return Delete(step);
         case StepKind::Keep:
             break;
     }
+    return {step};
 }

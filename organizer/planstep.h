@@ -14,10 +14,13 @@ enum class StepKind {
 
 enum class KeepReason {
     None,
-    NoTitle,      // the tags give no title
-    NameTaken,    // another file has the new name
-    SameName,     // the file already has its new name
-    NameTooLong,  // the new name is longer than the file system allows
+    NoTitle,            // the tags give no title
+    NameTaken,          // another file has the new name
+    SameName,           // the file already has its new name
+    NameTooLong,        // the new name is longer than the file system allows
+    FolderNotWritable,  // the folder cannot take the new name (permissions, read-only)
+    Changed,            // the entry changed between the look and the step
+    Failed,             // the system refused the step for another reason
 };
 
 struct PlanStep {

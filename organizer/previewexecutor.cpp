@@ -1,12 +1,35 @@
 #include "organizer/previewexecutor.h"
 
-#include <sys/stat.h>
-
+#include "platform/absolutepath.h"
 #include "platform/filerename.h"
 
 namespace {
 
-std::string Escape(const std::string& path) {
+const char* ReasonText(KeepReason reason) {
+    switch (reason) {
+        case KeepReason::NoTitle:
+            return "no title";
+        case KeepReason::NameTaken:
+            return "name taken";
+        case KeepReason::SameName:
+            return "same name";
+        case KeepReason::NameTooLong:
+            return "name too long";
+        case KeepReason::FolderNotWritable:
+            return "folder not writable";
+        case KeepReason::Changed:
+            return "changed";
+        case KeepReason::Failed:
+            return "failed";
+        case KeepReason::None:
+            break;
+    }
+    return "";
+}
+
+}  // namespace
+
+std::string EscapePath(const std::string& path) {
     std::string out;
     out.reserve(path.size());
     for (const char ch : path) {
@@ -30,65 +53,80 @@ std::string Escape(const std::string& path) {
     return out;
 }
 
-const char* ReasonText(KeepReason reason) {
-    switch (reason) {
-        case KeepReason::NoTitle:
-            return "no title";
-        case KeepReason::NameTaken:
-            return "name taken";
-        case KeepReason::SameName:
-            return "same name";
-        case KeepReason::NameTooLong:
-            return "name too long";
-        case KeepReason::None:
-            break;
-    }
-    return "";
-}
-
-}  // namespace
-
 std::string FormatStep(const PlanStep& step) {
     switch (step.kind) {
         case StepKind::Rename:
-            return "rename\t" + Escape(step.path) + "\t" + Escape(step.other);
+            return "rename\t" + EscapePath(step.path) + "\t" + EscapePath(step.other);
         case StepKind::Link:
-            return "link\t" + Escape(step.path) + "\t" + Escape(step.other);
+            return "link\t" + EscapePath(step.path) + "\t" + EscapePath(step.other);
         case StepKind::Delete:
-            return "delete\t" + Escape(step.path);
+            return "delete\t" + EscapePath(step.path);
         case StepKind::Keep:
             break;
     }
-    return "keep\t" + Escape(step.path) + "\t" + ReasonText(step.reason);
+    return "keep\t" + EscapePath(step.path) + "\t" + ReasonText(step.reason);
 }
 
-void PreviewExecutor::Execute(const PlanStep& step) {
+StepOutcome PreviewExecutor::Execute(const PlanStep& step) {
     const PlanStep outcome = Outcome(step);
     m_out << FormatStep(outcome) << '\n';
     Remember(outcome);
+    return {outcome};
 }
 
-PreviewExecutor::EntryType PreviewExecutor::Lookup(const std::string& path) const {
+EntryKind PreviewExecutor::Lookup(const std::string& path) const {
     const auto changed = m_changed.find(path);
-    if (changed != m_changed.end()) {
-        return changed->second;
-    }
-    struct stat info {};
-    if (lstat(path.c_str(), &info) != 0) {
-        return EntryType::Missing;
-    }
-    return S_ISLNK(info.st_mode) ? EntryType::SymbolicLink : EntryType::Other;
+    return changed != m_changed.end() ? changed->second : EntryKindOf(path);
 }
 
-// What carrying the step out would come to: a rename fails on a taken name, and a shortcut
-// replaces nothing but a symbolic link.
-PlanStep PreviewExecutor::Outcome(const PlanStep& step) const {
-    if (step.kind == StepKind::Rename && Lookup(step.other) != EntryType::Missing &&
-        !IsCaseOnlyChange(step.path, step.other)) {
-        return PlanStep::Keep(step.path, KeepReason::NameTaken);
+bool PreviewExecutor::CanChange(const std::string& folder) {
+    const auto known = m_changeable.find(folder);
+    if (known != m_changeable.end()) {
+        return known->second;
     }
-    if (step.kind == StepKind::Link && Lookup(step.path) == EntryType::Other) {
-        return PlanStep::Keep(step.other, KeepReason::NameTaken);
+    return m_changeable[folder] = CanChangeFolder(folder);
+}
+
+bool PreviewExecutor::CanLinkInto(const std::string& linkPath) {
+    const std::string folder = ParentFolder(linkPath);
+    if (Lookup(folder) != EntryKind::Missing) {
+        return CanChange(folder);
+    }
+    // The run makes the artist folder first; one it made takes every link.
+    if (!CanChange(ParentFolder(folder))) {
+        return false;
+    }
+    m_changed[folder] = EntryKind::Folder;
+    m_changeable[folder] = true;
+    return true;
+}
+
+// What carrying the step out would come to: a rename fails on a taken name, a shortcut
+// replaces nothing but a symbolic link, and nothing changes in a folder closed to changes.
+PlanStep PreviewExecutor::Outcome(const PlanStep& step) {
+    switch (step.kind) {
+        case StepKind::Rename:
+            if (Lookup(step.other) != EntryKind::Missing &&
+                !IsCaseOnlyChange(step.path, step.other)) {
+                return PlanStep::Keep(step.path, KeepReason::NameTaken);
+            }
+            return CanChange(ParentFolder(step.path))
+                       ? step
+                       : PlanStep::Keep(step.path, KeepReason::FolderNotWritable);
+        case StepKind::Link:
+            if (!CanLinkInto(step.path)) {
+                return PlanStep::Keep(step.other, KeepReason::FolderNotWritable);
+            }
+            return Lookup(step.path) == EntryKind::SymbolicLink ||
+                           Lookup(step.path) == EntryKind::Missing
+                       ? step
+                       : PlanStep::Keep(step.other, KeepReason::NameTaken);
+        case StepKind::Delete:
+            return CanChange(ParentFolder(step.path))
+                       ? step
+                       : PlanStep::Keep(step.path, KeepReason::FolderNotWritable);
+        case StepKind::Keep:
+            break;
     }
     return step;
 }
@@ -96,14 +134,14 @@ PlanStep PreviewExecutor::Outcome(const PlanStep& step) const {
 void PreviewExecutor::Remember(const PlanStep& step) {
     switch (step.kind) {
         case StepKind::Rename:
-            m_changed[step.path] = EntryType::Missing;
-            m_changed[step.other] = EntryType::Other;
+            m_changed[step.path] = EntryKind::Missing;
+            m_changed[step.other] = EntryKind::Other;
             break;
         case StepKind::Link:
-            m_changed[step.path] = EntryType::SymbolicLink;
+            m_changed[step.path] = EntryKind::SymbolicLink;
             break;
         case StepKind::Delete:
-            m_changed[step.path] = EntryType::Missing;
+            m_changed[step.path] = EntryKind::Missing;
             break;
         case StepKind::Keep:
             break;

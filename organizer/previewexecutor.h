@@ -5,32 +5,38 @@
 #include <unordered_map>
 
 #include "organizer/planexecutor.h"
+#include "platform/fileentry.h"
 
 // Shows the steps of a run instead of carrying them out, one line per step (see FormatStep).
-// A rename or a shortcut that would find its name taken is shown as the file kept ("name
-// taken"); names are looked up as if the steps shown so far had been carried out, so that the
-// preview tells what the run would do.
+// A step that would find its name taken, or its folder closed to changes, is shown as the
+// file kept ("name taken", "folder not writable"); names are looked up as if the steps shown
+// so far had been carried out, so that the preview tells what the run would do.
 class PreviewExecutor : public PlanExecutor {
 public:
     // The stream must outlive the executor.
     explicit PreviewExecutor(std::ostream& out) : m_out(out) {}
 
-    void Execute(const PlanStep& step) override;
+    StepOutcome Execute(const PlanStep& step) override;
 
 private:
-    enum class EntryType { Missing, SymbolicLink, Other };
-
-    EntryType Lookup(const std::string& path) const;
-    PlanStep Outcome(const PlanStep& step) const;
+    EntryKind Lookup(const std::string& path) const;
+    bool CanChange(const std::string& folder);
+    // The folder that is to hold the link `linkPath` can be made, or is there and open.
+    bool CanLinkInto(const std::string& linkPath);
+    PlanStep Outcome(const PlanStep& step);
     void Remember(const PlanStep& step);
 
     std::ostream& m_out;
-    std::unordered_map<std::string, EntryType> m_changed;  // names the steps shown have changed
+    std::unordered_map<std::string, EntryKind> m_changed;  // names the steps shown have changed
+    std::unordered_map<std::string, bool> m_changeable;    // folders looked at, by path
 };
 
 // The line of one step, without its line feed, fields separated by a tab:
 //   rename OLD NEW | link LINK TARGET | delete LINK | keep PATH REASON
-// with REASON one of "no title", "name taken", "same name", "name too long". In the paths a
-// backslash, tab, line feed and carriage return are written \\, \t, \n and \r, so that every
-// step stays one line; all other bytes are written as they are.
+// with REASON one of "no title", "name taken", "same name", "name too long", "folder not
+// writable", "changed", "failed". Paths are written as EscapePath gives them.
 std::string FormatStep(const PlanStep& step);
+
+// A path for a line of text: a backslash, tab, line feed and carriage return are written \\,
+// \t, \n and \r, so that the line stays one line; all other bytes are written as they are.
+std::string EscapePath(const std::string& path);

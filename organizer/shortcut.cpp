@@ -77,6 +77,7 @@ bool ReplaceLink(const std::string& temporary, const std::string& linkPath) {
             return true;
         }
         PutBack(temporary, linkPath);
+        errno = EEXIST;
         return false;
     }
     // Without an atomic swap the window since the look is as small as it gets here.
@@ -90,7 +91,11 @@ bool MoveLinkIntoPlace(const std::string& temporary, const std::string& linkPath
     if (lstat(linkPath.c_str(), &info) != 0) {
         return errno == ENOENT && MoveFile(temporary, linkPath);
     }
-    return S_ISLNK(info.st_mode) && ReplaceLink(temporary, linkPath);
+    if (!S_ISLNK(info.st_mode)) {
+        errno = EEXIST;
+        return false;
+    }
+    return ReplaceLink(temporary, linkPath);
 }
 
 }  // namespace
@@ -114,15 +119,21 @@ bool CreateShortcut(const std::string& target, const std::string& linkPath) {
     if (MoveLinkIntoPlace(temporary, linkPath)) {
         return true;
     }
+    const int error = errno;
     // After a failed swap back the temporary name may hold someone else's entry: only the
     // link made above is deleted.
     if (IsLinkTo(temporary, target)) {
         unlink(temporary.c_str());
     }
+    errno = error;
     return false;
 }
 
 bool DeleteDeadShortcut(const std::string& linkPath) {
     // Looked at again: the entry may have changed since the walk saw it.
-    return InspectShortcut(linkPath) == ShortcutState::Dead && unlink(linkPath.c_str()) == 0;
+    if (InspectShortcut(linkPath) != ShortcutState::Dead) {
+        errno = 0;
+        return false;
+    }
+    return unlink(linkPath.c_str()) == 0;
 }

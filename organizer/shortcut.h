@@ -18,8 +18,10 @@ ShortcutState InspectShortcut(const std::string& linkPath);
 // Writes the link `linkPath` pointing at `target`. An existing symbolic link of that name is
 // replaced atomically (the new link is made under a temporary name and moved over it);
 // anything else of that name (a file, a folder) is never moved nor replaced, and the call
-// fails. No temporary name is left behind. True on success.
+// fails with errno EEXIST. No temporary name is left behind. True on success; on failure
+// false with errno set.
 bool CreateShortcut(const std::string& target, const std::string& linkPath);
 
-// Deletes `linkPath` when it is still a dead symbolic link. True when it was deleted.
+// Deletes `linkPath` when it is still a dead symbolic link. True when it was deleted; false
+// with errno 0 when it is no longer one, or with the errno of the failed deletion.
 bool DeleteDeadShortcut(const std::string& linkPath);

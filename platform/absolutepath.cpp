@@ -18,3 +18,29 @@ std::string AbsolutePath(const std::string& path) {
     }
     return current.ends_with('/') ? current + path : current + "/" + path;
 }
+
+std::string TidyPath(const std::string& path) {
+    std::string tidy = path.starts_with('/') ? "/" : "";
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        const auto slash = path.find('/', start);
+        const std::size_t end = slash == std::string::npos ? path.size() : slash;
+        const std::string part = path.substr(start, end - start);
+        if (!part.empty() && part != ".") {
+            if (!tidy.empty() && !tidy.ends_with('/')) {
+                tidy += '/';
+            }
+            tidy += part;
+        }
+        start = end + 1;
+    }
+    return tidy.empty() && !path.empty() ? "." : tidy;
+}
+
+std::string ParentFolder(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return {};
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}

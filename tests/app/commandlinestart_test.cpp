@@ -1,40 +1,89 @@
 #include "app/commandlinestart.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
+#include <fstream>
+
+#include "tests/support/tempdir.h"
+#include "tests/support/unprivileged.h"
 
 namespace {
 
-struct StartCase {
-    const char* argument;
-    const char* folder;
+// Runs in a folder holding "music/pop/a.mp3" and returns to the previous folder afterwards.
+class StartFolderOfTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(getcwd(m_previous, sizeof m_previous), nullptr);
+        ASSERT_EQ(chdir(m_dir.path().c_str()), 0);
+        ASSERT_EQ(mkdir("music", 0755), 0);
+        ASSERT_EQ(mkdir("music/pop", 0755), 0);
+        std::ofstream("music/pop/a.mp3") << "a";
+        ASSERT_EQ(symlink("music/pop", "link"), 0);
+    }
+    void TearDown() override { ASSERT_EQ(chdir(m_previous), 0); }
+
+    TempDir m_dir;
+    char m_previous[PATH_MAX] = {};
 };
 
-TEST(StartFolderOfTest, TakesTheFolderHoldingTheNamedFileOrFolder) {
-    const StartCase cases[] = {
-        {"/music/pop/Song.mp3", "/music/pop"},
-        {"/Music/Pop/", "/Music/Pop"},    // the case is kept
-        {"/music/pop", "/music"},         // a folder: the one that holds it
-        {"/a/b.mp3", "/a"},               // 8 bytes
-        {"/a/b.mp", ""},                  // 7 bytes: no run
-        {"song-without-folder.mp3", ""},  // no '/': no run
-        {"/abcdefg.mp3", "/"},            // a file in the root folder
-        {"/音乐/小雨.mp3", "/音乐"},
-        {"", ""},
+TEST_F(StartFolderOfTest, AFolderIsOrganizedItselfAFileByItsFolder) {
+    const std::string d = m_dir.path();
+    struct Case {
+        std::string path;
+        std::string folder;
     };
-    for (const StartCase& c : cases) {
-        EXPECT_EQ(StartFolderOf(c.argument), c.folder) << c.argument;
+    const Case cases[] = {
+        {d + "/music/pop/a.mp3", d + "/music/pop"},
+        {d + "/music/pop", d + "/music/pop"},  // not its parent
+        {d + "/music/pop/", d + "/music/pop"},
+        {d + "/music/pop/.", d + "/music/pop"},
+        {d + "/music//pop/./a.mp3", d + "/music/pop"},
+        {"music/pop/a.mp3", d + "/music/pop"},  // short relative paths are fine
+        {"music/.", d + "/music"},
+        {"./music", d + "/music"},
+        {".", d},
+        {"link", d + "/link"},  // a link to a folder keeps its own name
+        {"link/a.mp3", d + "/link"},
+        {"/", "/"},  // the caller refuses it
+    };
+    for (const Case& c : cases) {
+        std::string folder;
+        EXPECT_EQ(StartFolderOf(c.path, folder), 0) << c.path;
+        EXPECT_EQ(folder, c.folder) << c.path;
     }
 }
 
-TEST(StartFolderOfTest, ARelativePathIsTakenFromTheCurrentFolder) {
-    char current[PATH_MAX];
-    ASSERT_NE(getcwd(current, sizeof current), nullptr);
-    EXPECT_EQ(StartFolderOf("music/pop/a.mp3"), std::string(current) + "/music/pop");
-    EXPECT_EQ(StartFolderOf("./a.mp3"), "");  // 7 bytes
-    EXPECT_EQ(StartFolderOf("./ab.mp3"), current);
+TEST_F(StartFolderOfTest, APathLeadingNowhereSaysWhy) {
+    struct Case {
+        std::string path;
+        int error;
+    };
+    const Case cases[] = {
+        {"music/none", ENOENT},
+        {"none/a.mp3", ENOENT},
+        {"music/pop/a.mp3/x", ENOTDIR},
+        {"", ENOENT},
+    };
+    for (const Case& c : cases) {
+        std::string folder;
+        EXPECT_EQ(StartFolderOf(c.path, folder), c.error) << c.path;
+    }
+}
+
+TEST_F(StartFolderOfTest, AFolderThatCannotBeListedIsRefused) {
+    ASSERT_EQ(chmod("music/pop", 0300), 0);  // can be searched, not read
+    const std::string pop = m_dir / "music/pop";
+    const int result = RunUnprivileged(m_dir.path(), [&] {
+        std::string folder;
+        const int ofFolder = StartFolderOf(pop, folder);
+        const int ofFile = StartFolderOf(pop + "/a.mp3", folder);
+        return ofFolder == EACCES && ofFile == EACCES ? 0 : 1;
+    });
+    EXPECT_EQ(result, 0);
 }
 
 }  // namespace

@@ -3,9 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "platform/ansistring.h"
-#include "platform/profile.h"
-#include "tests/support/scopedconfighome.h"
+#include "tests/support/memorysection.h"
 
 namespace {
 
@@ -14,17 +12,19 @@ using ::testing::IsEmpty;
 
 class RecentFoldersTest : public ::testing::Test {
 protected:
-    ScopedConfigHome m_config;
+    MemorySection m_section;
+    SettingsStore m_settings{m_section};
+    RecentFolders m_recent{m_settings};
 
-    static void Store(const std::vector<std::string>& values) {
+    void Store(const std::vector<std::string>& values) {
         for (std::size_t i = 0; i < values.size(); ++i) {
-            WriteProfileString("Set", ansi::Format("path%zu", i), values[i]);
+            m_settings.SetRecentPath(static_cast<int>(i), values[i]);
         }
     }
-    static std::vector<std::string> Stored() {
+    std::vector<std::string> Stored() const {
         std::vector<std::string> values;
         for (int i = 0; i < 6; ++i) {
-            values.push_back(GetProfileString("Set", ansi::Format("path%d", i), "-"));
+            values.push_back(m_section.GetString("path" + std::to_string(i), "-"));
         }
         return values;
     }
@@ -33,42 +33,42 @@ protected:
 TEST_F(RecentFoldersTest, MergeStoredAppendsStoredFoldersSkippingGapsAndDuplicates) {
     Store({"/b", "", "/c", "/b", "/a"});
     std::vector<std::string> list{"/a"};
-    RecentFolders::MergeStored(list);
+    m_recent.MergeStored(list);
     EXPECT_THAT(list, ElementsAre("/a", "/b", "/c"));
 
     std::vector<std::string> empty;
     Store({"", "", "", "", ""});
-    RecentFolders::MergeStored(empty);
+    m_recent.MergeStored(empty);
     EXPECT_THAT(empty, IsEmpty());
 }
 
 TEST_F(RecentFoldersTest, FoldersDifferingInCaseAreTwoFolders) {
     Store({"/Music"});
     std::vector<std::string> list{"/music"};
-    RecentFolders::MergeStored(list);
+    m_recent.MergeStored(list);
     EXPECT_THAT(list, ElementsAre("/music", "/Music"));
 }
 
 TEST_F(RecentFoldersTest, TheFirstFolderIsStoredAsPath0) {
-    RecentFolders::AddFolder("/音乐/流行");
+    m_recent.AddFolder("/音乐/流行");
     EXPECT_THAT(Stored(), ElementsAre("/音乐/流行", "-", "-", "-", "-", "-"));
 }
 
 TEST_F(RecentFoldersTest, AStoredFolderMovesToTheHead) {
     Store({"/a", "/b", "/c", "/d"});
-    RecentFolders::AddFolder("/c");
+    m_recent.AddFolder("/c");
     EXPECT_THAT(Stored(), ElementsAre("/c", "/a", "/b", "/d", "-", "-"));
 }
 
 TEST_F(RecentFoldersTest, ASixthFolderDropsTheOldest) {
     Store({"/a", "/b", "/c", "/d", "/e"});
-    RecentFolders::AddFolder("/f");
+    m_recent.AddFolder("/f");
     EXPECT_THAT(Stored(), ElementsAre("/f", "/a", "/b", "/c", "/d", "-"));
 }
 
 TEST_F(RecentFoldersTest, GapsCloseAndLaterValuesStay) {
     Store({"/a", "", "/b"});
-    RecentFolders::AddFolder("/a");
+    m_recent.AddFolder("/a");
     EXPECT_THAT(Stored(), ElementsAre("/a", "/b", "/b", "-", "-", "-"));
 }
 

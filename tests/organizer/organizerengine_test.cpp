@@ -263,11 +263,11 @@ TEST_F(OrganizerEngineTest, ArtistFoldersKeepOneShortcutPerTitle) {
     class LinkOrderExecutor : public DiskExecutor {
     public:
         std::vector<std::string> targets;
-        void Execute(const PlanStep& step) override {
+        StepOutcome Execute(const PlanStep& step) override {
             if (step.kind == StepKind::Link) {
                 targets.push_back(step.other);
             }
-            DiskExecutor::Execute(step);
+            return DiskExecutor::Execute(step);
         }
     } recording;
     OrganizerEngine engine(m_host, recording, m_converter);
@@ -461,11 +461,11 @@ TEST_F(OrganizerEngineTest, ANameTakenBetweenTheCheckAndTheRenameIsNotReplaced) 
     // Another program takes the new name after the decision, just before the rename.
     class RacingExecutor : public DiskExecutor {
     public:
-        void Execute(const PlanStep& step) override {
+        StepOutcome Execute(const PlanStep& step) override {
             if (step.kind == StepKind::Rename) {
                 std::ofstream(step.other) << "the other program's file";
             }
-            DiskExecutor::Execute(step);
+            return DiskExecutor::Execute(step);
         }
     } racing;
     OrganizerEngine engine(m_host, racing, m_converter);

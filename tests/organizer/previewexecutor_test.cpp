@@ -5,8 +5,12 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/stat.h>
+
 #include "tests/support/contenthash.h"
+#include "tests/support/fileio.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/unprivileged.h"
 
 namespace {
 
@@ -25,6 +29,10 @@ TEST(FormatStepTest, WritesOneTabSeparatedLinePerStep) {
         {PlanStep::Keep("/m/a.mp3", KeepReason::NameTaken), "keep\t/m/a.mp3\tname taken"},
         {PlanStep::Keep("/m/a.mp3", KeepReason::SameName), "keep\t/m/a.mp3\tsame name"},
         {PlanStep::Keep("/m/a.mp3", KeepReason::NameTooLong), "keep\t/m/a.mp3\tname too long"},
+        {PlanStep::Keep("/m/a.mp3", KeepReason::FolderNotWritable),
+         "keep\t/m/a.mp3\tfolder not writable"},
+        {PlanStep::Keep("/m/a.mp3", KeepReason::Changed), "keep\t/m/a.mp3\tchanged"},
+        {PlanStep::Keep("/m/a.mp3", KeepReason::Failed), "keep\t/m/a.mp3\tfailed"},
     };
     for (const FormatCase& c : cases) {
         EXPECT_EQ(FormatStep(c.step), c.line);
@@ -80,6 +88,58 @@ TEST_F(PreviewExecutorTest, ShowsWhatTheStepsWouldComeToOneAfterTheOther) {
     EXPECT_EQ(Show(PlanStep::Delete(d + "new.mp3.lnk")), "delete\t" + d + "new.mp3.lnk\n");
     EXPECT_EQ(Show(PlanStep::Rename(d + "b.mp3", d + "new.mp3.lnk")),
               "rename\t" + d + "b.mp3\t" + d + "new.mp3.lnk\n");
+}
+
+// The preview tells beforehand which steps a folder closed to changes would refuse.
+TEST_F(PreviewExecutorTest, ShowsStepsAFolderClosedToChangesWouldRefuse) {
+    const std::string d = m_dir.path() + "/";
+    std::filesystem::create_directory(m_dir / "locked");
+    std::ofstream(m_dir / "locked/a.mp3") << "a";
+    std::ofstream(m_dir / "locked/taken.mp3") << "taken";
+    ASSERT_EQ(chmod((m_dir / "locked").c_str(), 0555), 0);
+    const PlanStep steps[] = {
+        PlanStep::Rename(d + "locked/a.mp3", d + "locked/b.mp3"),
+        PlanStep::Rename(d + "locked/a.mp3", d + "locked/taken.mp3"),
+        PlanStep::Link(d + "locked/b.mp3.lnk", d + "a.mp3"),
+        PlanStep::Link(d + "locked/歌手/b.mp3.lnk", d + "a.mp3"),
+        PlanStep::Link(d + "歌手/b.mp3.lnk", d + "locked/a.mp3"),  // a new folder in an open one
+        PlanStep::Link(d + "歌手/c.mp3.lnk", d + "locked/a.mp3"),  // which the preview made
+        PlanStep::Delete(d + "locked/dead.mp3.lnk"),
+        PlanStep::Rename(d + "a.mp3", d + "b.mp3"),
+    };
+
+    RunUnprivileged(m_dir.path(), [&] {
+        for (const PlanStep& step : steps) {
+            m_preview.Execute(step);
+        }
+        WriteFile(m_dir / "shown", m_out.str());
+        return 0;
+    });
+
+    const std::string l = d + "locked/";
+    EXPECT_EQ(ReadFile(m_dir / "shown"), "keep\t" + l +
+                                             "a.mp3\tfolder not writable\n"
+                                             "keep\t" +
+                                             l +
+                                             "a.mp3\tname taken\n"
+                                             "keep\t" +
+                                             d +
+                                             "a.mp3\tfolder not writable\n"
+                                             "keep\t" +
+                                             d +
+                                             "a.mp3\tfolder not writable\n"
+                                             "link\t" +
+                                             d + "歌手/b.mp3.lnk\t" + l +
+                                             "a.mp3\n"
+                                             "link\t" +
+                                             d + "歌手/c.mp3.lnk\t" + l +
+                                             "a.mp3\n"
+                                             "keep\t" +
+                                             l +
+                                             "dead.mp3.lnk\tfolder not writable\n"
+                                             "rename\t" +
+                                             d + "a.mp3\t" + d + "b.mp3\n");
+    EXPECT_FALSE(std::filesystem::exists(m_dir / "歌手"));
 }
 
 TEST_F(PreviewExecutorTest, ChangesNothing) {

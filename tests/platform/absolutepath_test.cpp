@@ -43,3 +43,36 @@ TEST_F(AbsolutePathTest, GivesNothingWhenTheCurrentFolderIsGone) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TidyPathTest, DropsDotsRepeatedAndTrailingSlashes) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/m/pop", "/m/pop"},
+        {"/m/./pop//", "/m/pop"},
+        {"/m/pop/.", "/m/pop"},
+        {"/.", "/"},
+        {"/", "/"},
+        {"//", "/"},
+        {"/m/../pop", "/m/../pop"},  // ".." stays: a link before it decides where it leads
+        {"a/./b", "a/b"},
+        {"./a", "a"},
+        {".", "."},
+        {"", ""},
+    };
+    for (const auto& [path, tidy] : cases) {
+        EXPECT_EQ(TidyPath(path), tidy) << path;
+    }
+}
+
+TEST(ParentFolderTest, IsThePathUpToItsLastSlash) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/m/pop/a.mp3", "/m/pop"},  {"/a.mp3", "/"}, {"a.mp3", ""}, {"m/a.mp3", "m"},
+        {"/音乐/小雨.mp3", "/音乐"},
+    };
+    for (const auto& [path, parent] : cases) {
+        EXPECT_EQ(ParentFolder(path), parent) << path;
+    }
+}
+
+}  // namespace

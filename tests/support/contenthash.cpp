@@ -28,15 +28,19 @@ std::string ReadAll(const std::filesystem::path& path) {
 
 }  // namespace
 
+std::string FileContentHash(const std::string& file) {
+    const std::string bytes = ReadAll(file);
+    char text[48];
+    std::snprintf(text, sizeof text, "%zu:%016llx", bytes.size(),
+                  static_cast<unsigned long long>(HashBytes(bytes)));
+    return text;
+}
+
 std::multiset<std::string> HashFileContents(const std::string& folder) {
     std::multiset<std::string> hashes;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
         if (!entry.is_symlink() && entry.is_regular_file()) {
-            const std::string bytes = ReadAll(entry.path());
-            char text[48];
-            std::snprintf(text, sizeof text, "%zu:%016llx", bytes.size(),
-                          static_cast<unsigned long long>(HashBytes(bytes)));
-            hashes.insert(text);
+            hashes.insert(FileContentHash(entry.path()));
         }
     }
     return hashes;

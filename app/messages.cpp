@@ -1,0 +1,180 @@
+#include "app/messages.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "organizer/previewexecutor.h"
+#include "platform/ansistring.h"
+
+namespace messages {
+namespace {
+
+constexpr const char* kHelpEnglish =
+    "Usage: sortune [OPTION]... PATH...\n"
+    "Rename each MP3 and WMA file in a folder after the song title in its tags,\n"
+    "turning traditional Chinese (Big5) into simplified Chinese and dropping a\n"
+    "leading track number. A name that is taken is left alone: no file is ever\n"
+    "replaced. PATH is a folder to organize, or a file whose folder is organized;\n"
+    "several PATHs are organized one after another. Runs in a simplified Chinese\n"
+    "locale (LANG=zh_CN.UTF-8).\n"
+    "\n"
+    "  -n, --dry-run       change nothing; print what a run would do\n"
+    "  -r, --recursive     organize all sub-folders too (this run only)\n"
+    "      --no-recursive  organize the folder itself only (this run only)\n"
+    "  -a, --by-artist     files stay; links named after titles go to artist folders\n"
+    "  -v, --verbose       print each step as it is done\n"
+    "  -q, --quiet         print no progress; errors and the summary still print\n"
+    "  -h, --help          show this help and exit\n"
+    "      --version       show the version and exit\n"
+    "\n"
+    "Without -r or --no-recursive the stored option \"search all sub-folders\"\n"
+    "holds; -a applies to this run only. Steps are printed one a line,\n"
+    "tab-separated: rename OLD NEW, link LINK TARGET, delete DEADLINK,\n"
+    "keep PATH REASON; in paths \\\\, \\t, \\n and \\r stand for a backslash, tab,\n"
+    "line feed and carriage return.\n"
+    "Progress goes to standard error; Ctrl-C stops the run between two files.\n"
+    "Exit status: 0 done, 1 something failed, 2 wrong command line,\n"
+    "128+N stopped by signal N (130 for Ctrl-C).\n";
+
+constexpr const char* kHelpChinese =
+    "用法：sortune [选项]... 路径...\n"
+    "按标签中的歌曲标题重命名文件夹中的每个 MP3 和 WMA 文件，把繁体中文（Big5）\n"
+    "转换为简体中文，并去掉开头的音轨号。新名称已被占用时保留原名，绝不覆盖任何\n"
+    "文件。路径是要整理的文件夹，或一个文件（整理它所在的文件夹）；多个路径依次\n"
+    "整理。需要简体中文环境（LANG=zh_CN.UTF-8）。\n"
+    "\n"
+    "  -n, --dry-run       不做任何改动，只列出整理时会做的事\n"
+    "  -r, --recursive     同时整理所有子目录（仅本次）\n"
+    "      --no-recursive  只整理文件夹本身（仅本次）\n"
+    "  -a, --by-artist     文件不动，在以歌手命名的文件夹中建立以标题命名的链接\n"
+    "  -v, --verbose       每完成一步就列出一行\n"
+    "  -q, --quiet         不显示进度；错误和汇总照常显示\n"
+    "  -h, --help          显示此帮助并退出\n"
+    "      --version       显示版本并退出\n"
+    "\n"
+    "未给出 -r 或 --no-recursive 时，沿用保存的“查找所有子目录”选项；-a 只用于\n"
+    "本次整理。\n"
+    "每一步占一行，以制表符分隔：rename 原路径 新路径、link 链接 目标、\n"
+    "delete 失效链接、keep 路径 原因；路径中的 \\\\、\\t、\\n、\\r 分别表示\n"
+    "反斜杠、制表符、换行符和回车符。\n"
+    "进度显示在标准错误上；按 Ctrl-C 在两个文件之间停止整理。\n"
+    "退出状态：0 完成，1 有操作失败，2 命令行有误，128+N 被信号 N 停止\n"
+    "（Ctrl-C 为 130）。\n";
+
+const char* Pick(const char* chinese, const char* english) {
+    return UsesChinese() ? chinese : english;
+}
+
+std::string Reason(int error) {
+    return std::strerror(error);
+}
+
+}  // namespace
+
+bool UsesChinese() {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0') {
+            return std::strncmp(value, "zh", 2) == 0;
+        }
+    }
+    return false;
+}
+
+std::string Help() {
+    return Pick(kHelpChinese, kHelpEnglish);
+}
+
+std::string UsageError(const ParsedCommandLine& parsed) {
+    const char* text = parsed.text.c_str();
+    switch (parsed.problem) {
+        case UsageProblem::UnknownOption:
+            return ansi::Format(
+                Pick("sortune: 无法识别的选项“%s”", "sortune: unrecognized option '%s'"), text);
+        case UsageProblem::UnknownShort:
+            return ansi::Format(
+                Pick("sortune: 无效的选项 -- “%s”", "sortune: invalid option -- '%s'"), text);
+        case UsageProblem::UnexpectedValue:
+            return ansi::Format(Pick("sortune: 选项“%s”不接受参数",
+                                     "sortune: option '%s' doesn't allow an argument"),
+                                text);
+        case UsageProblem::MissingPath:
+            return Pick("sortune: 缺少要整理的路径（没有显示器时无法打开对话框）",
+                        "sortune: missing PATH to organize (without a display there is no "
+                        "dialog)");
+        case UsageProblem::None:
+            break;
+    }
+    return {};
+}
+
+std::string TryHelp() {
+    return Pick("请尝试执行“sortune --help”来获取更多信息。",
+                "Try 'sortune --help' for more information.");
+}
+
+std::string LanguageHint() {
+    return Pick("sortune: 请在简体中文环境中运行，例如：LANG=zh_CN.UTF-8 sortune 路径",
+                "sortune: run it in a simplified Chinese locale, for example: "
+                "LANG=zh_CN.UTF-8 sortune PATH");
+}
+
+std::string PathError(const std::string& path, int error) {
+    return ansi::Format(Pick("sortune: 无法整理“%s”：%s", "sortune: cannot organize '%s': %s"),
+                        EscapePath(path).c_str(), Reason(error).c_str());
+}
+
+std::string RootRefused(const std::string& path) {
+    return ansi::Format(Pick("sortune: 拒绝整理根文件夹（“%s”）",
+                             "sortune: refusing to organize the root folder ('%s')"),
+                        EscapePath(path).c_str());
+}
+
+std::string StepFailed(const PlanStep& step, int error) {
+    const std::string path = EscapePath(step.path);
+    const std::string other = EscapePath(step.other);
+    const std::string reason = Reason(error);
+    switch (step.kind) {
+        case StepKind::Rename:
+            return ansi::Format(Pick("sortune: 无法将“%s”重命名为“%s”：%s",
+                                     "sortune: cannot rename '%s' to '%s': %s"),
+                                path.c_str(), other.c_str(), reason.c_str());
+        case StepKind::Link:
+            return ansi::Format(Pick("sortune: 无法建立链接“%s”（指向“%s”）：%s",
+                                     "sortune: cannot write the link '%s' to '%s': %s"),
+                                path.c_str(), other.c_str(), reason.c_str());
+        case StepKind::Delete:
+            return ansi::Format(Pick("sortune: 无法删除失效链接“%s”：%s",
+                                     "sortune: cannot delete the dead link '%s': %s"),
+                                path.c_str(), reason.c_str());
+        case StepKind::Keep:
+            break;
+    }
+    return ansi::Format("sortune: %s: %s", path.c_str(), reason.c_str());
+}
+
+std::string Summary(const RunTally& tally) {
+    return ansi::Format(
+        Pick("sortune: 重命名 %d，链接 %d，删除失效链接 %d，保留 %d，失败 %d",
+             "sortune: %d renamed, %d linked, %d dead links deleted, %d kept, %d failed"),
+        tally.renamed, tally.linked, tally.deleted, tally.kept, tally.failed);
+}
+
+std::string Stopped(int signal, int done, int total) {
+    const char* name = sigabbrev_np(signal);
+    const std::string signalName = name != nullptr ? std::string("SIG") + name : "?";
+    if (total == 0) {
+        return ansi::Format(Pick("sortune: 被 %s 停止，尚未处理任何文件",
+                                 "sortune: stopped by %s before any file was handled"),
+                            signalName.c_str());
+    }
+    return ansi::Format(Pick("sortune: 被 %s 停止，已处理 %d 个文件（共 %d 个）",
+                             "sortune: stopped by %s after %d of %d files"),
+                        signalName.c_str(), done, total);
+}
+
+std::string Progress(int done, int total) {
+    return ansi::Format("mp3名称整理 - %d/%d ", done, total);
+}
+
+}  // namespace messages

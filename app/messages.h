@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+#include "app/commandoptions.h"
+#include "organizer/planstep.h"
+#include "organizer/runtally.h"
+
+// What the command line says to its user, in simplified Chinese when the user's messages are
+// Chinese (LC_ALL, then LC_MESSAGES, then LANG name a "zh" locale) and in English otherwise.
+// Lines come without their line feed; those that stand alone start with "sortune: ".
+namespace messages {
+
+bool UsesChinese();
+
+std::string Help();
+// The refused command line, and the line that points to the help.
+std::string UsageError(const ParsedCommandLine& parsed);
+std::string TryHelp();
+// How to run the program after its language check refused the locale.
+std::string LanguageHint();
+
+// A PATH that could not be organized: `error` is the errno of the look at it.
+std::string PathError(const std::string& path, int error);
+std::string RootRefused(const std::string& path);
+// A step the system refused, with the errno that says why.
+std::string StepFailed(const PlanStep& step, int error);
+std::string Summary(const RunTally& tally);
+// The run was stopped by `signal` after `done` of the `total` files the walk found; a stop
+// during the walk has a `total` of 0.
+std::string Stopped(int signal, int done, int total);
+// The progress line of a terminal: files done of all, and the folder being worked on.
+std::string Progress(int done, int total);
+
+}  // namespace messages

@@ -1,0 +1,53 @@
+#include "platform/fileentry.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace {
+
+EntryKind KindOfMode(mode_t mode) {
+    if (S_ISDIR(mode)) {
+        return EntryKind::Folder;
+    }
+    return S_ISLNK(mode) ? EntryKind::SymbolicLink : EntryKind::Other;
+}
+
+}  // namespace
+
+EntryKind EntryKindOf(const std::string& path) {
+    struct stat info {};
+    return lstat(path.c_str(), &info) == 0 ? KindOfMode(info.st_mode) : EntryKind::Missing;
+}
+
+int ResolvedKindOf(const std::string& path, EntryKind& kind) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0) {
+        kind = EntryKind::Missing;
+        return errno;
+    }
+    kind = KindOfMode(info.st_mode);
+    return 0;
+}
+
+int CheckFolderListable(const std::string& folder) {
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) {
+        return errno;
+    }
+    errno = 0;
+    // Opening can succeed where reading fails (a folder of a broken file system).
+    const bool readable = readdir(dir) != nullptr || errno == 0;
+    const int error = errno;
+    closedir(dir);
+    return readable ? 0 : error;
+}
+
+bool CanChangeFolder(const std::string& folder) {
+    // The effective ids decide, as they do for the rename itself; a read-only mount answers
+    // EROFS here too.
+    return faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+}

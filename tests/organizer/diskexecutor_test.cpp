@@ -1,0 +1,112 @@
+#include "organizer/diskexecutor.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+
+#include "organizer/previewexecutor.h"
+#include "tests/support/tempdir.h"
+#include "tests/support/unprivileged.h"
+
+namespace {
+
+struct OutcomeCase {
+    PlanStep step;
+    std::string shown;  // FormatStep of the outcome, with "D/" for the folder
+    int error;
+};
+
+// The outcome as a line with the folder written "D/", and its errno.
+std::string Shown(const StepOutcome& outcome, const std::string& folder) {
+    std::string line = FormatStep(outcome.step);
+    for (auto at = line.find(folder); at != std::string::npos; at = line.find(folder)) {
+        line.replace(at, folder.size(), "D");
+    }
+    return line;
+}
+
+class DiskExecutorTest : public ::testing::Test {
+protected:
+    TempDir m_dir;
+    DiskExecutor m_disk;
+
+    void SetUp() override {
+        std::ofstream(m_dir / "a.mp3") << "a";
+        std::ofstream(m_dir / "taken.mp3") << "taken";
+        std::ofstream(m_dir / "file.mp3.lnk") << "not a link";
+        ASSERT_EQ(symlink("gone.mp3", (m_dir / "dead.mp3.lnk").c_str()), 0);
+        ASSERT_EQ(symlink("taken.mp3", (m_dir / "live.mp3.lnk").c_str()), 0);
+    }
+};
+
+TEST_F(DiskExecutorTest, EachStepSaysHowItCameOut) {
+    const std::string d = m_dir.path() + "/";
+    const OutcomeCase cases[] = {
+        {PlanStep::Rename(d + "a.mp3", d + "taken.mp3"), "keep\tD/a.mp3\tname taken", 0},
+        {PlanStep::Rename(d + "a.mp3", d + "b.mp3"), "rename\tD/a.mp3\tD/b.mp3", 0},
+        {PlanStep::Rename(d + "gone.mp3", d + "c.mp3"), "keep\tD/gone.mp3\tfailed", ENOENT},
+        {PlanStep::Link(d + "歌手/b.mp3.lnk", d + "b.mp3"), "link\tD/歌手/b.mp3.lnk\tD/b.mp3", 0},
+        {PlanStep::Link(d + "file.mp3.lnk", d + "b.mp3"), "keep\tD/b.mp3\tname taken", 0},
+        {PlanStep::Link(d + "x/y/b.mp3.lnk", d + "b.mp3"), "keep\tD/b.mp3\tfailed", ENOENT},
+        {PlanStep::Delete(d + "dead.mp3.lnk"), "delete\tD/dead.mp3.lnk", 0},
+        {PlanStep::Delete(d + "live.mp3.lnk"), "keep\tD/live.mp3.lnk\tchanged", 0},
+        {PlanStep::Keep(d + "b.mp3", KeepReason::NoTitle), "keep\tD/b.mp3\tno title", 0},
+    };
+    for (const OutcomeCase& c : cases) {
+        const StepOutcome outcome = m_disk.Execute(c.step);
+        EXPECT_EQ(Shown(outcome, m_dir.path()), c.shown) << FormatStep(c.step);
+        EXPECT_EQ(outcome.error, c.error) << FormatStep(c.step);
+    }
+    EXPECT_EQ(std::filesystem::read_symlink(m_dir / "歌手/b.mp3.lnk"), d + "b.mp3");
+    EXPECT_FALSE(std::filesystem::is_symlink(m_dir / "dead.mp3.lnk"));
+    EXPECT_TRUE(std::filesystem::is_symlink(m_dir / "live.mp3.lnk"));
+}
+
+TEST_F(DiskExecutorTest, AFolderClosedToChangesFailsItsSteps) {
+    const std::string d = m_dir.path() + "/";
+    std::filesystem::create_directory(m_dir / "locked");
+    std::ofstream(m_dir / "locked/a.mp3") << "a";
+    ASSERT_EQ(chmod((m_dir / "locked").c_str(), 0555), 0);
+    const PlanStep steps[] = {
+        PlanStep::Rename(d + "locked/a.mp3", d + "locked/b.mp3"),
+        PlanStep::Link(d + "locked/b.mp3.lnk", d + "a.mp3"),    // the link's folder
+        PlanStep::Link(d + "locked/x/b.mp3.lnk", d + "a.mp3"),  // the artist folder's parent
+    };
+    for (const PlanStep& step : steps) {
+        const int result = RunUnprivileged(m_dir.path(), [&] {
+            const StepOutcome outcome = m_disk.Execute(step);
+            return outcome.step.reason == KeepReason::FolderNotWritable ? outcome.error : -1;
+        });
+        EXPECT_EQ(result, EACCES) << FormatStep(step);
+    }
+}
+
+TEST(RefusedStepTest, TellsATakenNameFromAFailure) {
+    struct Case {
+        int error;
+        KeepReason reason;
+        bool failed;
+    };
+    const Case cases[] = {
+        {EEXIST, KeepReason::NameTaken, false},
+        {EACCES, KeepReason::FolderNotWritable, true},
+        {EPERM, KeepReason::FolderNotWritable, true},
+        {EROFS, KeepReason::FolderNotWritable, true},
+        {ENAMETOOLONG, KeepReason::NameTooLong, true},
+        {EIO, KeepReason::Failed, true},
+        {ENOSPC, KeepReason::Failed, true},
+    };
+    for (const Case& c : cases) {
+        const StepOutcome outcome = RefusedStep("/m/a.mp3", c.error);
+        EXPECT_EQ(outcome.step.kind, StepKind::Keep) << c.error;
+        EXPECT_EQ(outcome.step.path, "/m/a.mp3") << c.error;
+        EXPECT_EQ(outcome.step.reason, c.reason) << c.error;
+        EXPECT_EQ(outcome.Failed(), c.failed) << c.error;
+    }
+}
+
+}  // namespace
