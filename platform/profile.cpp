@@ -90,6 +90,10 @@ bool WriteProfileInt(const std::string& section, const std::string& entry, int v
 
 bool WriteProfileString(const std::string& section, const std::string& entry,
                         const std::string& value) {
+    // The registry ends a text at its first NUL: such a value would not read back as written.
+    if (value.find('\0') != std::string::npos) {
+        return false;
+    }
     return SetValue(section, entry, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                     static_cast<DWORD>(value.size() + 1));
 }

@@ -12,7 +12,8 @@ unsigned int GetProfileInt(const std::string& section, const std::string& entry,
 std::string GetProfileString(const std::string& section, const std::string& entry,
                              const std::string& defaultValue = "");
 
-// True when the value was stored.
+// True when the value was stored. A string holding a NUL byte is refused, since it could not
+// be read back whole.
 bool WriteProfileInt(const std::string& section, const std::string& entry, int value);
 bool WriteProfileString(const std::string& section, const std::string& entry,
                         const std::string& value);

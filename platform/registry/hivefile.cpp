@@ -7,10 +7,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
 #include "platform/filedescriptor.h"
+#include "platform/filerename.h"
 #include "platform/registry/regtext.h"
 
 namespace registry_detail {
@@ -19,6 +21,7 @@ namespace {
 
 constexpr mode_t kFolderMode = 0700;
 constexpr mode_t kFileMode = 0600;
+constexpr int kMaxDamagedCopies = 1000;
 
 LONG ErrorFromErrno(int error) {
     switch (error) {
@@ -123,9 +126,10 @@ void SyncFolder(const std::string& folder) {
     }
 }
 
-// Replaces `path` by a file holding `bytes`: written beside it, synced, then renamed over it.
-int WriteAtomically(const std::string& folder, const std::string& path, std::string_view bytes) {
-    std::string temporary = path + ".XXXXXX";
+// Writes `bytes` to a new file beside `path`, readable by its owner only, and syncs it. Returns
+// 0 and sets `temporary` to its name, or an errno (and leaves no file).
+int WriteTemporary(const std::string& path, std::string_view bytes, std::string& temporary) {
+    temporary = path + ".XXXXXX";
     FileDescriptor file(mkostemp(temporary.data(), O_CLOEXEC));
     if (file.get() < 0) {
         return errno;
@@ -139,15 +143,49 @@ int WriteAtomically(const std::string& folder, const std::string& path, std::str
     }
     const int closeError = file.Close();
     error = error != 0 ? error : closeError;
-    if (error == 0 && rename(temporary.c_str(), path.c_str()) != 0) {
-        error = errno;
-    }
     if (error != 0) {
+        unlink(temporary.c_str());
+    }
+    return error;
+}
+
+// Replaces `path` by a file holding `bytes`: written beside it, synced, then renamed over it.
+int WriteAtomically(const std::string& folder, const std::string& path, std::string_view bytes) {
+    std::string temporary;
+    if (const int error = WriteTemporary(path, bytes, temporary)) {
+        return error;
+    }
+    if (rename(temporary.c_str(), path.c_str()) != 0) {
+        const int error = errno;
         unlink(temporary.c_str());
         return error;
     }
     SyncFolder(folder);
     return 0;
+}
+
+// Keeps `bytes`, the damaged file at `path`, under the first free name of `<path>.bak`,
+// `<path>.bak.1`, `<path>.bak.2`...: a copy kept before is never replaced, so the user's
+// original survives every later damage. Returns 0 and sets `kept`, or an errno.
+int KeepDamagedCopy(const std::string& folder, const std::string& path, std::string_view bytes,
+                    std::string& kept) {
+    std::string temporary;
+    if (const int error = WriteTemporary(path, bytes, temporary)) {
+        return error;
+    }
+    for (int number = 0; number < kMaxDamagedCopies; ++number) {
+        kept = path + ".bak" + (number == 0 ? std::string() : "." + std::to_string(number));
+        if (MoveFile(temporary, kept)) {
+            SyncFolder(folder);
+            return 0;
+        }
+        if (errno != EEXIST) {
+            break;
+        }
+    }
+    const int error = errno;
+    unlink(temporary.c_str());
+    return error;
 }
 
 // Holds an exclusive lock on the lock file for as long as it lives.
@@ -230,9 +268,15 @@ LONG ChangeHive(HiveId hive, const HiveChange& change) {
         return result;
     }
     if (!parsed.clean && readError == 0) {
-        if (const int error = WriteAtomically(folder, path + ".bak", text)) {
+        std::string kept;
+        if (const int error = KeepDamagedCopy(folder, path, text, kept)) {
             return ErrorFromErrno(error);
         }
+        // The user should know that a hand-edited file lost lines, and where they went.
+        std::fprintf(stderr,
+                     "sortune: the settings file '%s' was damaged: what could not be read is "
+                     "left out, the file as it was is kept as '%s'\n",
+                     path.c_str(), kept.c_str());
     }
     if (const int error =
             WriteAtomically(folder, path, FormatRegText(parsed.hive, HiveName(hive)))) {

@@ -30,7 +30,9 @@ Hive ReadHive(HiveId hive);
 // Applies `change` to the current hive and writes the result when `change` returns
 // ERROR_SUCCESS and sets `changed`. Returns `change`'s result, or a Windows error code when
 // the folder, the lock or the file cannot be had. A file that exists but cannot be read is
-// never replaced; one that did not parse cleanly is first kept as `<hive>.reg.bak`.
+// never replaced; one that did not parse cleanly is first kept as `<hive>.reg.bak` (or, when
+// that name is taken by an earlier damage, `.bak.1`, `.bak.2`...; no copy is ever replaced),
+// and a warning naming both files goes to standard error.
 using HiveChange = std::function<LONG(Hive& hive, bool& changed)>;
 LONG ChangeHive(HiveId hive, const HiveChange& change);
 

@@ -119,6 +119,28 @@ TEST_F(SortuneTest, KeepsTheSettingsOfARun) {
     EXPECT_EQ(GetProfileString("Set", "path1"), "/elsewhere");
 }
 
+// A hand-edited settings file with a broken line: the run goes on with what can be read, and
+// says once where the file as it was is kept, though the run writes several settings.
+TEST_F(SortuneTest, ADamagedSettingsFileIsKeptAndNamedOnce) {
+    const std::string hive = m_config.HiveFile("HKEY_CURRENT_USER");
+    fs::create_directories(m_config.RegistryFolder());
+    const std::string damaged =
+        "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Sortune\\Set]\n"
+        "\"FindPath\"=dword:00000001\n\"path0\"=\"/half a line\n";
+    WriteFile(hive, damaged);
+    Song("sub/a.mp3", "小雨");
+
+    const ProgramResult outcome = Run({m_music.path()});
+
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_TRUE(fs::exists(m_music / "sub/小雨.mp3")) << "the stored FindPath was read";
+    EXPECT_EQ(CountOf(outcome.err, "was damaged"), 1) << outcome.err;
+    EXPECT_THAT(outcome.err, HasSubstr("'" + hive + "' was damaged"));
+    EXPECT_THAT(outcome.err, HasSubstr("kept as '" + hive + ".bak'\n"));
+    EXPECT_EQ(ReadFile(hive + ".bak"), damaged);
+    EXPECT_EQ(GetProfileString("Set", "path0"), m_music.path());
+}
+
 TEST_F(SortuneTest, DryRunPrintsThePlanAndTouchesNothing) {
     Song("a.mp3", "小雨");
     Song("b.mp3", "小雨");

@@ -88,6 +88,17 @@ TEST_F(ProfileTest, ValueOfTheOtherTypeGivesTheDefault) {
     EXPECT_EQ(GetProfileString("Set", "path0", "default"), "default");
 }
 
+// The registry ends a text at its first NUL: such a value is refused, never stored cut short.
+TEST_F(ProfileTest, ATextHoldingANulIsRefusedNotCut) {
+    ASSERT_TRUE(WriteProfileString("Set", "path0", "/old"));
+    for (const std::string& value : {std::string("/a\0b", 4), std::string("\0", 1)}) {
+        EXPECT_FALSE(WriteProfileString("Set", "path0", value));
+        EXPECT_FALSE(WriteProfileString("Set", "path1", value));
+    }
+    EXPECT_EQ(GetProfileString("Set", "path0"), "/old");
+    EXPECT_EQ(GetProfileString("Set", "path1", "none"), "none");
+}
+
 TEST_F(ProfileTest, WritesReportFailure) {
     std::ofstream(m_home.path() + "/sortune") << "a file where the folder should be";
     EXPECT_FALSE(WriteProfileInt("Set", "FindPath", 1));

@@ -595,6 +595,40 @@ TEST_F(DamagedHiveTest, DamagedFileIsKeptAsBackupBeforeTheFirstChange) {
     EXPECT_FALSE(Exists(UserHive() + ".bak"));
 }
 
+// Each damage is kept in a copy of its own, so that a later damage never replaces the copy of
+// the user's original; the user is told once per damage which file holds what.
+TEST_F(DamagedHiveTest, EachDamageIsKeptInACopyOfItsOwnWithOneWarning) {
+    const std::string first = WriteGoodHive() + "garbage\n";
+    WriteFile(UserHive(), first);
+    Key key = Key::Open(HKEY_CURRENT_USER, kSettingsKey, KEY_ALL_ACCESS);
+
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(SetDword(key.get(), "Artist_dir", 1), ERROR_SUCCESS);
+    ASSERT_EQ(SetDword(key.get(), "Artist_dir", 0), ERROR_SUCCESS);  // clean now: no copy
+    const std::string firstWarning = testing::internal::GetCapturedStderr();
+
+    const std::string second = ReadFile(UserHive()) + "\"broken\"=dword:1\n";
+    WriteFile(UserHive(), second);
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(SetDword(key.get(), "FindPath", 1), ERROR_SUCCESS);
+    const std::string secondWarning = testing::internal::GetCapturedStderr();
+
+    EXPECT_EQ(ReadFile(UserHive() + ".bak"), first);
+    EXPECT_EQ(ReadFile(UserHive() + ".bak.1"), second);
+    EXPECT_EQ(ModeOf(UserHive() + ".bak.1"), 0600u);
+    EXPECT_FALSE(Exists(UserHive() + ".bak.2"));
+    EXPECT_EQ(firstWarning, "sortune: the settings file '" + UserHive() +
+                                "' was damaged: what could not be read is left out, the file "
+                                "as it was is kept as '" +
+                                UserHive() + ".bak'\n");
+    EXPECT_EQ(secondWarning, "sortune: the settings file '" + UserHive() +
+                                 "' was damaged: what could not be read is left out, the file "
+                                 "as it was is kept as '" +
+                                 UserHive() + ".bak.1'\n");
+    EXPECT_EQ(QueryDword(key.get(), "FindPath"), 1u);
+    EXPECT_EQ(QueryString(key.get(), "ExePath"), "/opt/sortune/sortune");
+}
+
 TEST_F(DamagedHiveTest, CleanFilesKeepNoBackup) {
     WriteGoodHive();
     Key key(HKEY_CURRENT_USER, kSettingsKey);
