@@ -12,6 +12,7 @@
 #include "asfmeta/asfmeta.h"
 #include "organizer/conversiontables.h"
 #include "organizer/diskexecutor.h"
+#include "organizer/journalstore.h"
 #include "organizer/previewexecutor.h"
 #include "platform/absolutepath.h"
 #include "platform/fileentry.h"
@@ -37,6 +38,15 @@ void ApplyOptions(const CommandOptions& options, const SettingsStore& settings, 
     state.m_bArtistDirs = options.byArtist ? 1 : settings.ArtistDir();
     state.m_bFromShell = options.byArtist ? 0 : 1;
     state.m_strWindowsDir = sysinfo::SystemFolders();
+}
+
+// The options of a run as its journal keeps them.
+std::string OptionWords(const RunState& state) {
+    std::string words = state.m_bSubfolders == 1 ? "recursive" : "";
+    if (state.m_bArtistDirs == 1 && state.m_bFromShell == 0) {
+        words += words.empty() ? "by-artist" : " by-artist";
+    }
+    return words;
 }
 
 // Sets the folder of one PATH, or says why there is none and returns false.
@@ -76,6 +86,7 @@ int Organize(const CommandOptions& options, const ConversionTables& tables) {
     const Module tagModule(sysinfo::ExecutableFolder() + "/" + kAsfmetaModule);
     host.Engine().SetTagModule(tagModule.GetProcAddress<PFN_GETASFMETA>(kGetAsfmetaExport));
 
+    JournalStore store(JournalStore::DefaultFolder());
     InstallStopSignals();
     bool failed = false;
     for (const std::string& path : options.paths) {
@@ -84,7 +95,26 @@ int Organize(const CommandOptions& options, const ConversionTables& tables) {
             failed = true;
             continue;
         }
+        JournalWriter journal(sysinfo::GetTickCount);
+        if (!options.dryRun) {
+            JournalHeader header;
+            header.folder = folder;
+            header.options = OptionWords(host.Engine().State());
+            header.version = SORTUNE_VERSION;
+            if (const int error = store.Begin(header, journal)) {
+                // A run that could not be taken back is not made.
+                progress.Print(messages::JournalError(store.Folder(), error));
+                failed = true;
+                continue;
+            }
+        }
+        disk.SetRecorder(journal.IsOpen() ? &journal : nullptr);
         const RunReport report = host.Organize(folder);
+        disk.SetRecorder(nullptr);
+        if (const int error = journal.Finish()) {
+            progress.Print(messages::JournalIncomplete(journal.Path(), error));
+            failed = true;
+        }
         std::cout.flush();
         if (!options.dryRun) {
             progress.Print(messages::Summary(report.tally));

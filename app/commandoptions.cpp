@@ -11,6 +11,31 @@ struct OptionSpec {
     void (*apply)(CommandOptions&);
 };
 
+// Help goes before the version, which goes before the other requests; among those the last
+// one given holds.
+int Rank(Request request) {
+    switch (request) {
+        case Request::Help:
+            return 3;
+        case Request::Version:
+            return 2;
+        case Request::Organize:
+            return 0;
+        case Request::Undo:
+        case Request::Redo:
+        case Request::History:
+            break;
+    }
+    return 1;
+}
+
+template <Request request>
+void Ask(CommandOptions& options) {
+    if (Rank(request) >= Rank(options.request)) {
+        options.request = request;
+    }
+}
+
 constexpr std::array kOptions{
     OptionSpec{'n', "dry-run", [](CommandOptions& o) { o.dryRun = true; }},
     OptionSpec{'r', "recursive", [](CommandOptions& o) { o.recursive = true; }},
@@ -18,13 +43,11 @@ constexpr std::array kOptions{
     OptionSpec{'a', "by-artist", [](CommandOptions& o) { o.byArtist = true; }},
     OptionSpec{'v', "verbose", [](CommandOptions& o) { o.verbose = true; }},
     OptionSpec{'q', "quiet", [](CommandOptions& o) { o.quiet = true; }},
-    OptionSpec{'h', "help", [](CommandOptions& o) { o.request = Request::Help; }},
-    OptionSpec{'\0', "version",
-               [](CommandOptions& o) {
-                   if (o.request != Request::Help) {
-                       o.request = Request::Version;
-                   }
-               }},
+    OptionSpec{'\0', "undo", Ask<Request::Undo>},
+    OptionSpec{'\0', "redo", Ask<Request::Redo>},
+    OptionSpec{'\0', "history", Ask<Request::History>},
+    OptionSpec{'h', "help", Ask<Request::Help>},
+    OptionSpec{'\0', "version", Ask<Request::Version>},
 };
 
 const OptionSpec* FindLong(std::string_view name) {
@@ -91,9 +114,17 @@ ParsedCommandLine ParseCommandOptions(int argc, const char* const* argv) {
             TakeShorts(arg, parsed);
         }
     }
-    if (parsed.problem == UsageProblem::None && parsed.options.request == Request::Organize &&
-        parsed.options.paths.empty()) {
+    if (parsed.problem != UsageProblem::None) {
+        return parsed;
+    }
+    const Request request = parsed.options.request;
+    if (request == Request::Organize && parsed.options.paths.empty()) {
         parsed.problem = UsageProblem::MissingPath;
+    } else if (Rank(request) == 1 && !parsed.options.paths.empty()) {
+        parsed.problem = UsageProblem::PathNotTaken;
+        parsed.text = request == Request::Undo   ? "--undo"
+                      : request == Request::Redo ? "--redo"
+                                                 : "--history";
     }
     return parsed;
 }

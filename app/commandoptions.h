@@ -8,11 +8,18 @@
 // after the paths, short ones may be grouped (-nv), and "--" ends them. Anything that is not
 // understood refuses the whole command line, so that a mistyped preview never runs for real.
 
-enum class Request { Organize, Help, Version };
+enum class Request {
+    Organize,
+    Undo,     // --undo: take back the latest run
+    Redo,     // --redo: take back the latest undo
+    History,  // --history: list the journals
+    Help,
+    Version,
+};
 
 struct CommandOptions {
     Request request = Request::Organize;
-    bool dryRun = false;            // -n, --dry-run: show what a run would do, change nothing
+    bool dryRun = false;            // -n, --dry-run: show what would be done, change nothing
     std::optional<bool> recursive;  // -r / --no-recursive; unset: the stored option holds
     bool byArtist = false;          // -a, --by-artist: links in artist folders, this run only
     bool verbose = false;           // -v, --verbose: a real run prints each step as done
@@ -26,6 +33,7 @@ enum class UsageProblem {
     UnknownShort,     // `text` is the one letter, "x" of "-nx"
     UnexpectedValue,  // `text` is the option, "--dry-run" of "--dry-run=yes"
     MissingPath,      // nothing to organize
+    PathNotTaken,     // `text` is the request ("--undo") that takes no PATH
 };
 
 struct ParsedCommandLine {

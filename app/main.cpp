@@ -5,6 +5,7 @@
 #include "app/commandoptions.h"
 #include "app/messages.h"
 #include "app/shellextension.h"
+#include "app/undocommand.h"
 
 int main(int argc, char** argv) {
     const ParsedCommandLine parsed = ParseCommandOptions(argc, argv);
@@ -19,6 +20,11 @@ int main(int argc, char** argv) {
         case Request::Version:
             std::printf("sortune %s\n", SORTUNE_VERSION);
             return 0;
+        case Request::Undo:
+        case Request::Redo:
+            return RunUndoCommand(parsed.options);
+        case Request::History:
+            return RunHistoryCommand();
         case Request::Organize:
             break;
     }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "organizer/previewexecutor.h"
+#include "platform/absolutepath.h"
 #include "platform/ansistring.h"
 
 namespace messages {
@@ -24,6 +25,9 @@ constexpr const char* kHelpEnglish =
     "  -a, --by-artist     files stay; links named after titles go to artist folders\n"
     "  -v, --verbose       print each step as it is done\n"
     "  -q, --quiet         print no progress; errors and the summary still print\n"
+    "      --undo          take back the latest run (with -n: show what it would do)\n"
+    "      --redo          take back the latest undo\n"
+    "      --history       list the runs kept for undo, oldest first\n"
     "  -h, --help          show this help and exit\n"
     "      --version       show the version and exit\n"
     "\n"
@@ -33,6 +37,8 @@ constexpr const char* kHelpEnglish =
     "keep PATH REASON; in paths \\\\, \\t, \\n and \\r stand for a backslash, tab,\n"
     "line feed and carriage return.\n"
     "Progress goes to standard error; Ctrl-C stops the run between two files.\n"
+    "Each run keeps a journal for --undo in $XDG_STATE_HOME/sortune/runs\n"
+    "(~/.local/state/sortune/runs), the last 50 runs.\n"
     "Exit status: 0 done, 1 something failed, 2 wrong command line,\n"
     "128+N stopped by signal N (130 for Ctrl-C).\n";
 
@@ -49,6 +55,9 @@ constexpr const char* kHelpChinese =
     "  -a, --by-artist     文件不动，在以歌手命名的文件夹中建立以标题命名的链接\n"
     "  -v, --verbose       每完成一步就列出一行\n"
     "  -q, --quiet         不显示进度；错误和汇总照常显示\n"
+    "      --undo          撤销最近一次整理（与 -n 同用时只列出会做的事）\n"
+    "      --redo          重做最近一次撤销\n"
+    "      --history       列出可撤销的整理记录，按时间先后\n"
     "  -h, --help          显示此帮助并退出\n"
     "      --version       显示版本并退出\n"
     "\n"
@@ -58,6 +67,8 @@ constexpr const char* kHelpChinese =
     "delete 失效链接、keep 路径 原因；路径中的 \\\\、\\t、\\n、\\r 分别表示\n"
     "反斜杠、制表符、换行符和回车符。\n"
     "进度显示在标准错误上；按 Ctrl-C 在两个文件之间停止整理。\n"
+    "每次整理都在 $XDG_STATE_HOME/sortune/runs（~/.local/state/sortune/runs）\n"
+    "留下供 --undo 使用的日志，保留最近 50 次。\n"
     "退出状态：0 完成，1 有操作失败，2 命令行有误，128+N 被信号 N 停止\n"
     "（Ctrl-C 为 130）。\n";
 
@@ -102,6 +113,9 @@ std::string UsageError(const ParsedCommandLine& parsed) {
             return Pick("sortune: 缺少要整理的路径（没有显示器时无法打开对话框）",
                         "sortune: missing PATH to organize (without a display there is no "
                         "dialog)");
+        case UsageProblem::PathNotTaken:
+            return ansi::Format(Pick("sortune: “%s”不接受路径", "sortune: '%s' takes no PATH"),
+                                text);
         case UsageProblem::None:
             break;
     }
@@ -175,6 +189,119 @@ std::string Stopped(int signal, int done, int total) {
 
 std::string Progress(int done, int total) {
     return ansi::Format("mp3名称整理 - %d/%d ", done, total);
+}
+
+std::string JournalError(const std::string& folder, int error) {
+    return ansi::Format(Pick("sortune: 无法在“%s”中写入日志：%s；未做任何改动",
+                             "sortune: cannot keep the journal in '%s': %s; nothing was changed"),
+                        EscapePath(folder).c_str(), Reason(error).c_str());
+}
+
+std::string JournalIncomplete(const std::string& path, int error) {
+    return ansi::Format(Pick("sortune: 日志“%s”未能写完：%s",
+                             "sortune: the journal '%s' could not be written to its end: %s"),
+                        EscapePath(path).c_str(), Reason(error).c_str());
+}
+
+std::string NothingToTakeBack(bool redo) {
+    return redo ? Pick("sortune: 没有可重做的撤销", "sortune: nothing to redo")
+                : Pick("sortune: 没有可撤销的整理", "sortune: nothing to undo");
+}
+
+std::string TakingBack(bool redo, const JournalHeader& target) {
+    const char* format =
+        redo ? Pick("sortune: 重做 %s 撤销的、在“%s”中的整理",
+                    "sortune: redoing the run in '%2$s' undone at %1$s")
+             : Pick("sortune: 撤销 %s 在“%s”中的整理", "sortune: undoing the run of %s in '%s'");
+    return ansi::Format(format, target.started.c_str(), EscapePath(target.folder).c_str());
+}
+
+std::string TakeBackFailed(const JournalChange& original, const TakeBackStep& step) {
+    const std::string path = EscapePath(original.path);
+    const std::string other = EscapePath(original.other);
+    std::string what;
+    switch (original.kind) {
+        case ChangeKind::Rename:
+            what = ansi::Format(Pick("将“%s”重命名为“%s”", "the rename of '%s' to '%s'"),
+                                path.c_str(), other.c_str());
+            break;
+        case ChangeKind::Link:
+            what = ansi::Format(Pick("链接“%s”", "the link '%s'"), path.c_str());
+            break;
+        case ChangeKind::Delete:
+            what = ansi::Format(Pick("删除失效链接“%s”", "the deletion of the dead link '%s'"),
+                                path.c_str());
+            break;
+        case ChangeKind::MakeFolder:
+            what = ansi::Format(Pick("建立文件夹“%s”", "the new folder '%s'"), path.c_str());
+            break;
+        case ChangeKind::RemoveFolder:
+            what = ansi::Format(Pick("删除文件夹“%s”", "the removal of the folder '%s'"),
+                                path.c_str());
+            break;
+    }
+    return ansi::Format(Pick("sortune: 无法撤回%s：%s", "sortune: cannot take back %s: %s"),
+                        what.c_str(), SkipText(step).c_str());
+}
+
+std::string SkipText(const TakeBackStep& step) {
+    switch (step.reason) {
+        case SkipReason::MovedSince:
+            return Pick("文件已被移走", "moved since");
+        case SkipReason::NameTakenSince:
+            return Pick("名称已被占用", "name taken since");
+        case SkipReason::ChangedSince:
+            return Pick("已被改动", "changed since");
+        case SkipReason::FolderNotEmpty:
+            return Pick("文件夹不为空", "folder not empty");
+        case SkipReason::Failed:
+        case SkipReason::None:
+            break;
+    }
+    return Reason(step.error);
+}
+
+std::string TakeBackSummary(const TakeBackReport& report) {
+    return ansi::Format(Pick("sortune: 撤回 %d，原已复原 %d，跳过 %d",
+                             "sortune: %d taken back, %d already as before, %d skipped"),
+                        report.changed, report.alreadyBack, report.skipped);
+}
+
+std::string TakeBackStopped(int signal, bool redo) {
+    const char* name = sigabbrev_np(signal);
+    const std::string signalName = name != nullptr ? std::string("SIG") + name : "?";
+    return ansi::Format(Pick("sortune: 被 %s 停止；再次执行 %s 可继续",
+                             "sortune: stopped by %s; run %s again to go on"),
+                        signalName.c_str(), redo ? "--redo" : "--undo");
+}
+
+std::string HistoryLine(const Journal& journal, bool takenBack) {
+    int renamed = 0;
+    int linked = 0;
+    int deleted = 0;
+    int folders = 0;
+    for (const JournalChange& change : journal.changes) {
+        if (change.state == ChangeState::Kept) {
+            continue;
+        }
+        renamed += change.kind == ChangeKind::Rename ? 1 : 0;
+        linked += change.kind == ChangeKind::Link ? 1 : 0;
+        deleted += change.kind == ChangeKind::Delete ? 1 : 0;
+        folders += change.kind == ChangeKind::MakeFolder || change.kind == ChangeKind::RemoveFolder
+                       ? 1
+                       : 0;
+    }
+    const char* state = !journal.complete ? Pick("被打断", "interrupted")
+                        : takenBack
+                            ? (journal.header.kind == JournalKind::Undo ? Pick("已重做", "redone")
+                                                                        : Pick("已撤销", "undone"))
+                            : "";
+    return ansi::Format(Pick("%s\t%s\t%s\t重命名 %d，链接 %d，删除链接 %d，文件夹 %d\t%s",
+                             "%s\t%s\t%s\t%d renamed, %d linked, %d links deleted, %d "
+                             "folders\t%s"),
+                        journal.header.started.c_str(), KindName(journal.header.kind),
+                        EscapePath(journal.header.folder).c_str(), renamed, linked, deleted,
+                        folders, state);
 }
 
 }  // namespace messages

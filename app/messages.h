@@ -5,6 +5,7 @@
 #include "app/commandoptions.h"
 #include "organizer/planstep.h"
 #include "organizer/runtally.h"
+#include "organizer/takeback.h"
 
 // What the command line says to its user, in simplified Chinese when the user's messages are
 // Chinese (LC_ALL, then LC_MESSAGES, then LANG name a "zh" locale) and in English otherwise.
@@ -31,5 +32,21 @@ std::string Summary(const RunTally& tally);
 std::string Stopped(int signal, int done, int total);
 // The progress line of a terminal: files done of all, and the folder being worked on.
 std::string Progress(int done, int total);
+
+// The journal of a run or undo could not be begun in `folder`.
+std::string JournalError(const std::string& folder, int error);
+// The journal `path` of a run or undo that did its changes could not be written to its end.
+std::string JournalIncomplete(const std::string& path, int error);
+std::string NothingToTakeBack(bool redo);
+// The line that says which run is taken back (or, for a redo, which undo).
+std::string TakingBack(bool redo, const JournalHeader& target);
+// A change that could not be taken back, and why.
+std::string TakeBackFailed(const JournalChange& original, const TakeBackStep& step);
+std::string SkipText(const TakeBackStep& step);
+std::string TakeBackSummary(const TakeBackReport& report);
+std::string TakeBackStopped(int signal, bool redo);
+// One journal for --history: time, kind, folder, counts of its changes and whether it was
+// taken back, tab-separated.
+std::string HistoryLine(const Journal& journal, bool takenBack);
 
 }  // namespace messages

@@ -1,47 +1,76 @@
 #include "organizer/diskexecutor.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <string>
 
-#include "organizer/shortcut.h"
 #include "platform/absolutepath.h"
+#include "platform/fileentry.h"
 #include "platform/filerename.h"
+#include "platform/folders.h"
+#include "platform/shelllink.h"
 
-namespace {
-
-// Makes the folder that is to hold `path` when it is missing; only that one level, as the
-// run never plans more. Returns 0 or the errno of the failure.
-int MakeFolderOf(const std::string& path) {
-    const std::string folder = ParentFolder(path);
-    if (folder.empty() || folder == "/") {
-        return 0;
+template <typename Make>
+int DiskExecutor::Recorded(const JournalChange& change, Make make) {
+    std::size_t number = 0;
+    if (m_recorder != nullptr) {
+        if (const int error = m_recorder->Intend(change, number)) {
+            return error;
+        }
     }
-    return mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST ? 0 : errno;
-}
-
-StepOutcome Rename(const PlanStep& step) {
-    return MoveFile(step.path, step.other) ? StepOutcome{step} : RefusedStep(step.path, errno);
-}
-
-StepOutcome Link(const PlanStep& step) {
-    if (const int error = MakeFolderOf(step.path)) {
-        return RefusedStep(step.other, error);
+    const int error = make();
+    if (m_recorder != nullptr) {
+        m_recorder->Settle(number, error == 0);
     }
-    return CreateShortcut(step.other, step.path) ? StepOutcome{step}
-                                                 : RefusedStep(step.other, errno);
+    return error;
 }
 
-StepOutcome Delete(const PlanStep& step) {
-    if (DeleteDeadShortcut(step.path)) {
+StepOutcome DiskExecutor::Rename(const PlanStep& step) {
+    JournalChange change = JournalChange::Of(ChangeKind::Rename, step.path, step.other);
+    if (m_recorder != nullptr && !IdentityOf(step.path, change.identity)) {
+        return RefusedStep(step.path, errno);
+    }
+    const int error = Recorded(change, [&] { return MoveFile(step.path, step.other) ? 0 : errno; });
+    return error == 0 ? StepOutcome{step} : RefusedStep(step.path, error);
+}
+
+StepOutcome DiskExecutor::Link(const PlanStep& step) {
+    // Only the one level the run plans: the artist folder in the file's (or the run's) folder.
+    const std::string folder = ParentFolder(step.path);
+    if (EntryKindOf(folder) == EntryKind::Missing) {
+        const int error = Recorded(JournalChange::Of(ChangeKind::MakeFolder, folder),
+                                   [&] { return MakeFolder(folder); });
+        if (error != 0 && error != EEXIST) {
+            return RefusedStep(step.other, error);
+        }
+    }
+    JournalChange change = JournalChange::Of(ChangeKind::Link, step.path, step.other);
+    if (m_recorder != nullptr) {
+        ReadShortcut(step.path, change.replaced);
+    }
+    const int error =
+        Recorded(change, [&] { return CreateShortcut(step.other, step.path) ? 0 : errno; });
+    return error == 0 ? StepOutcome{step} : RefusedStep(step.other, error);
+}
+
+StepOutcome DiskExecutor::Delete(const PlanStep& step) {
+    JournalChange change = JournalChange::Of(ChangeKind::Delete, step.path);
+    if (m_recorder != nullptr) {
+        ReadShortcut(step.path, change.other);
+    }
+    bool stillDead = true;
+    const int error = Recorded(change, [&] {
+        if (DeleteDeadShortcut(step.path)) {
+            return 0;
+        }
+        stillDead = errno != 0;
+        return stillDead ? errno : ENOENT;
+    });
+    if (error == 0) {
         return {step};
     }
-    return errno == 0 ? StepOutcome{PlanStep::Keep(step.path, KeepReason::Changed)}
-                      : RefusedStep(step.path, errno);
+    return stillDead ? RefusedStep(step.path, error)
+                     : StepOutcome{PlanStep::Keep(step.path, KeepReason::Changed)};
 }
-
-}  // namespace
 
 StepOutcome RefusedStep(const std::string& kept, int error) {
     switch (error) {

@@ -29,30 +29,6 @@ const char* ReasonText(KeepReason reason) {
 
 }  // namespace
 
-std::string EscapePath(const std::string& path) {
-    std::string out;
-    out.reserve(path.size());
-    for (const char ch : path) {
-        switch (ch) {
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            default:
-                out += ch;
-        }
-    }
-    return out;
-}
-
 std::string FormatStep(const PlanStep& step) {
     switch (step.kind) {
         case StepKind::Rename:

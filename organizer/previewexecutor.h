@@ -36,7 +36,3 @@ private:
 // with REASON one of "no title", "name taken", "same name", "name too long", "folder not
 // writable", "changed", "failed". Paths are written as EscapePath gives them.
 std::string FormatStep(const PlanStep& step);
-
-// A path for a line of text: a backslash, tab, line feed and carriage return are written \\,
-// \t, \n and \r, so that the line stays one line; all other bytes are written as they are.
-std::string EscapePath(const std::string& path);

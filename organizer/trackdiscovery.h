@@ -9,7 +9,7 @@
 #include "organizer/planexecutor.h"
 #include "organizer/runhost.h"
 #include "organizer/runstate.h"
-#include "organizer/shortcut.h"
+#include "platform/shelllink.h"
 
 // The full paths of the audio files one walk found, in the order it met them.
 using FileList = std::vector<std::string>;

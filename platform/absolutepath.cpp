@@ -44,3 +44,56 @@ std::string ParentFolder(const std::string& path) {
     }
     return slash == 0 ? "/" : path.substr(0, slash);
 }
+
+std::string EscapePath(const std::string& path) {
+    std::string out;
+    out.reserve(path.size());
+    for (const char ch : path) {
+        switch (ch) {
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            default:
+                out += ch;
+        }
+    }
+    return out;
+}
+
+std::string UnescapePath(std::string_view field) {
+    std::string out;
+    out.reserve(field.size());
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (field[i] != '\\' || i + 1 == field.size()) {
+            out += field[i];
+            continue;
+        }
+        switch (field[++i]) {
+            case 't':
+                out += '\t';
+                break;
+            case 'n':
+                out += '\n';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case '\\':
+                out += '\\';
+                break;
+            default:
+                out += '\\';
+                out += field[i];
+        }
+    }
+    return out;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // Paths as text: nothing is looked up on disk, no link is resolved, so a result names what
 // the user named.
@@ -16,3 +17,10 @@ std::string TidyPath(const std::string& path);
 // The folder that holds `path`, without a trailing '/': "/m/a.mp3" gives "/m", "/a.mp3"
 // gives "/", and a name without '/' gives "".
 std::string ParentFolder(const std::string& path);
+
+// A path for a field of a line of text: a backslash, tab, line feed and carriage return are
+// written \\, \t, \n and \r, so that the field holds no tab and the line stays one line; all
+// other bytes are written as they are.
+std::string EscapePath(const std::string& path);
+// The path an escaped field stands for. A backslash before any other byte stands for itself.
+std::string UnescapePath(std::string_view field);

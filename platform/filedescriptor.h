@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <cstddef>
+#include <string>
+#include <string_view>
 
 // Owns an open file descriptor and closes it when it goes; -1 holds none.
 class FileDescriptor {
@@ -35,3 +37,11 @@ private:
 // Reads up to `count` bytes at `offset` of `fd`, going on after a signal; fewer when the file
 // ends or a read fails (what was read is all there is).
 std::size_t ReadAt(int fd, char* buffer, std::size_t count, off_t offset);
+
+// Writes all of `bytes` to `fd`, going on after a signal and after a short write. Returns 0
+// or the errno of the failed write.
+int WriteAll(int fd, std::string_view bytes);
+
+// Appends the whole file at `path` to `text`. Returns 0 or the errno of the failed open or
+// read.
+int ReadWholeFile(const std::string& path, std::string& text);

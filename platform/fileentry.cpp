@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -21,6 +22,19 @@ EntryKind KindOfMode(mode_t mode) {
 EntryKind EntryKindOf(const std::string& path) {
     struct stat info {};
     return lstat(path.c_str(), &info) == 0 ? KindOfMode(info.st_mode) : EntryKind::Missing;
+}
+
+bool IdentityOf(const std::string& path, FileIdentity& identity) {
+    struct statx info {};
+    if (statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_INO | STATX_BTIME, &info) != 0) {
+        return false;
+    }
+    identity.device = makedev(info.stx_dev_major, info.stx_dev_minor);
+    identity.inode = info.stx_ino;
+    identity.birth = (info.stx_mask & STATX_BTIME) != 0
+                         ? info.stx_btime.tv_sec * 1'000'000'000LL + info.stx_btime.tv_nsec
+                         : 0;
+    return true;
 }
 
 int ResolvedKindOf(const std::string& path, EntryKind& kind) {

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <sys/types.h>
+
+#include <cstdint>
 #include <string>
 
-// What is at a path, as the run and the command line need to know before they act: the kind
-// of entry, whether a folder can be listed, and whether it takes new names.
+// What is at a path, as the run, its undo and the command line need to know before they act:
+// the kind of entry, which file it is, whether a folder can be listed, and whether it takes
+// new names.
 
 enum class EntryKind {
     Missing,  // nothing there, or nothing that can be looked at
@@ -12,8 +16,24 @@ enum class EntryKind {
     Other,         // a file, a device, a socket...
 };
 
+// Which file an entry is, under any name. A device and inode alone can name another file once
+// the first one is deleted (inode numbers are given out again at once), so the time the file
+// was born goes with them where the file system keeps one (0 where it does not; the clock it
+// is read from may step only every few milliseconds).
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    std::int64_t birth = 0;  // nanoseconds since 1970
+
+    bool operator==(const FileIdentity&) const = default;
+};
+
 // The entry at `path` itself: a symbolic link is reported as one, not followed.
 EntryKind EntryKindOf(const std::string& path);
+
+// The identity of the entry at `path` itself (a link is not followed). False when nothing can
+// be looked at there.
+bool IdentityOf(const std::string& path, FileIdentity& identity);
 
 // The entry `path` leads to, following symbolic links. Returns 0 and sets `kind`, or the
 // errno that says why nothing could be looked at there (ENOENT, EACCES, ELOOP...).

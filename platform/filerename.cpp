@@ -19,10 +19,6 @@ bool SameFile(const std::string& a, const std::string& b) {
            infoA.st_dev == infoB.st_dev && infoA.st_ino == infoB.st_ino;
 }
 
-bool IsUnsupported(int error) {
-    return error == EINVAL || error == ENOSYS || error == ENOTSUP;
-}
-
 // The new name is taken: only a change of letter case of the same file goes ahead.
 bool MoveOntoTakenName(const std::string& from, const std::string& to) {
     if (IsCaseOnlyChange(from, to)) {
@@ -75,7 +71,7 @@ bool MoveFile(const std::string& from, const std::string& to) {
     if (errno == EEXIST) {
         return MoveOntoTakenName(from, to);
     }
-    if (!IsUnsupported(errno)) {
+    if (!rename_detail::IsUnsupported(errno)) {
         return false;
     }
     struct stat info {};

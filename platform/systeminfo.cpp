@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <string_view>
@@ -67,6 +68,38 @@ std::uint32_t GetTickCount() {
     const auto ms = static_cast<std::uint64_t>(now.tv_sec) * 1000U +
                     static_cast<std::uint64_t>(now.tv_nsec) / 1000000U;
     return static_cast<std::uint32_t>(ms);
+}
+
+namespace {
+
+timespec Now() {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return now;
+}
+
+std::string FormatTime(const timespec& time, const char* format) {
+    tm local{};
+    localtime_r(&time.tv_sec, &local);
+    char text[64];
+    return std::string(text, std::strftime(text, sizeof text, format, &local));
+}
+
+}  // namespace
+
+std::string TimeStamp() {
+    const timespec now = Now();
+    char micro[24];
+    std::snprintf(micro, sizeof micro, ".%06ld", now.tv_nsec / 1000);
+    return FormatTime(now, "%Y%m%dT%H%M%S") + micro;
+}
+
+std::string LocalTimeText() {
+    return FormatTime(Now(), "%Y-%m-%d %H:%M:%S %z");
+}
+
+long ProcessId() {
+    return static_cast<long>(getpid());
 }
 
 std::string ExecutablePath() {

@@ -23,6 +23,14 @@ LANGID LangIdFromLocale(const std::string& locale);
 // Milliseconds of a monotonic clock, wrapping at 2^32; compare by unsigned subtraction.
 std::uint32_t GetTickCount();
 
+// The wall-clock time now, as a name that sorts in time order ("20261207T161025.123456") and
+// as a person reads it in the local time zone ("2026-12-07 16:10:25 +0800").
+std::string TimeStamp();
+std::string LocalTimeText();
+
+// The id of the running process.
+long ProcessId();
+
 // The absolute path of the running program, "" when the system does not say.
 std::string ExecutablePath();
 // The folder holding the running program, without a trailing '/'.

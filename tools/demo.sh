@@ -1,6 +1,6 @@
 #!/bin/sh
 # Builds sortune, writes a small demo collection into a temporary folder, shows the preview
-# of a run, organizes the collection and lists the names before and after.
+# of a run, organizes the collection, takes the run back and lists the names at each step.
 #
 # usage: tools/demo.sh [BUILD_DIR]     (default: build)
 set -eu
@@ -23,10 +23,11 @@ list() {
         LC_ALL=C sort)
 }
 
-# The program's own settings folder, so that the demo leaves the user's settings alone; the
-# program works only in a simplified Chinese locale.
+# The program's own settings and journal folders, so that the demo leaves the user's alone;
+# the program works only in a simplified Chinese locale.
 run() {
-    XDG_CONFIG_HOME="$work/config" LC_ALL=zh_CN.UTF-8 "$build/bin/sortune" "$@"
+    XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state" LC_ALL=zh_CN.UTF-8 \
+        "$build/bin/sortune" "$@"
 }
 
 echo "Before:"
@@ -39,4 +40,10 @@ echo "Organizing (sortune $music/.):"
 run "$music/." 2>&1 | sed 's/^/  /'
 echo
 echo "After:"
+list
+echo
+echo "Taking the run back (sortune --undo):"
+run --undo 2>&1 | sed "s|$music/||g; s/^/  /"
+echo
+echo "After the undo:"
 list

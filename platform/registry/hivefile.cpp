@@ -1,25 +1,22 @@
 #include "platform/registry/hivefile.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <vector>
 
 #include "platform/filedescriptor.h"
 #include "platform/filerename.h"
 #include "platform/registry/regtext.h"
+#include "platform/userfolders.h"
 
 namespace registry_detail {
 
 namespace {
 
-constexpr mode_t kFolderMode = 0700;
 constexpr mode_t kFileMode = 0600;
 constexpr int kMaxDamagedCopies = 1000;
 
@@ -39,82 +36,6 @@ LONG ErrorFromErrno(int error) {
         default:
             return ERROR_WRITE_FAULT;
     }
-}
-
-std::string PasswordFileHome() {
-    std::vector<char> buffer(16384);
-    passwd entry{};
-    passwd* found = nullptr;
-    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 ||
-        found == nullptr || found->pw_dir == nullptr) {
-        return {};
-    }
-    return found->pw_dir;
-}
-
-std::string ConfigHome() {
-    // A relative XDG_CONFIG_HOME is invalid and ignored, as the base directory rules say.
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg != nullptr && xdg[0] == '/') {
-        return xdg;
-    }
-    const char* home = std::getenv("HOME");
-    const std::string base = home != nullptr && home[0] == '/' ? home : PasswordFileHome();
-    return base.empty() ? std::string{} : base + "/.config";
-}
-
-// Creates the missing folders of `path`, each readable by its owner only; returns an errno.
-int MakeFolders(const std::string& path) {
-    for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-        const std::string part = path.substr(0, slash);
-        if (mkdir(part.c_str(), kFolderMode) != 0 && errno != EEXIST) {
-            return errno;
-        }
-        if (slash == std::string::npos) {
-            break;
-        }
-    }
-    struct stat info {};
-    if (stat(path.c_str(), &info) != 0) {
-        return errno;
-    }
-    return S_ISDIR(info.st_mode) ? 0 : ENOTDIR;
-}
-
-// Reads the whole file into `text`; returns an errno.
-int ReadWholeFile(const std::string& path, std::string& text) {
-    const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0) {
-        return errno;
-    }
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = read(file.get(), buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            return errno;
-        }
-        if (got == 0) {
-            return 0;
-        }
-        text.append(buffer, static_cast<std::size_t>(got));
-    }
-}
-
-int WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written < 0) {
-            return errno;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return 0;
 }
 
 // Makes a rename in `folder` durable. File systems that cannot sync a folder say so with an
@@ -230,7 +151,7 @@ std::string_view HiveName(HiveId hive) {
 }
 
 std::string RegistryFolder() {
-    const std::string config = ConfigHome();
+    const std::string config = XdgConfigHome();
     return config.empty() ? std::string{} : config + "/sortune/registry";
 }
 
@@ -248,7 +169,7 @@ LONG ChangeHive(HiveId hive, const HiveChange& change) {
     if (folder.empty()) {
         return ERROR_PATH_NOT_FOUND;
     }
-    if (const int error = MakeFolders(folder)) {
+    if (const int error = MakePrivateFolders(folder)) {
         return ErrorFromErrno(error);
     }
     const std::string path = HiveFile(folder, hive);

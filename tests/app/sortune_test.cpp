@@ -290,8 +290,10 @@ TEST(SortunePermissionTest, AFolderClosedToChangesFailsFileByFile) {
     ASSERT_TRUE(WriteMp3(music + "/c.mp3", Titled("c1")));
     ASSERT_EQ(chmod((music + "/locked").c_str(), 0555), 0);
     ASSERT_EQ(chmod((music + "/closed").c_str(), 0300), 0);  // cannot be listed
-    const ProgramEnvironment environment{
-        "zh_CN.UTF-8", {{"LC_MESSAGES", "en_US.UTF-8"}, {"XDG_CONFIG_HOME", config}}};
+    const ProgramEnvironment environment{"zh_CN.UTF-8",
+                                         {{"LC_MESSAGES", "en_US.UTF-8"},
+                                          {"XDG_CONFIG_HOME", config},
+                                          {"XDG_STATE_HOME", config + "/state"}}};
 
     const int statuses = RunUnprivileged(root.path(), [&] {
         const ProgramResult preview = RunProgram(SORTUNE_EXECUTABLE, {"-nr", music}, environment);

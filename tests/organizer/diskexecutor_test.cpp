@@ -1,5 +1,6 @@
 #include "organizer/diskexecutor.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,9 +11,12 @@
 
 #include "organizer/previewexecutor.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/treesnapshot.h"
 #include "tests/support/unprivileged.h"
 
 namespace {
+
+using ::testing::ElementsAre;
 
 struct OutcomeCase {
     PlanStep step;
@@ -83,6 +87,77 @@ TEST_F(DiskExecutorTest, AFolderClosedToChangesFailsItsSteps) {
         });
         EXPECT_EQ(result, EACCES) << FormatStep(step);
     }
+}
+
+std::string ReadLink(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::read_symlink(path, error).string();
+}
+
+// Writes each change down as a journal line, after looking whether it is made already.
+class CheckingRecorder : public ChangeRecorder {
+public:
+    std::vector<std::string> lines;
+    int refuse = 0;  // the errno that every change is refused with, when not 0
+
+    int Intend(const JournalChange& change, std::size_t& number) override {
+        if (refuse != 0) {
+            return refuse;
+        }
+        number = lines.size() + 1;
+        const bool made =
+            change.kind == ChangeKind::Rename       ? !std::filesystem::exists(change.path)
+            : change.kind == ChangeKind::MakeFolder ? std::filesystem::exists(change.path)
+            : change.kind == ChangeKind::Delete     ? !std::filesystem::is_symlink(change.path)
+                                                    : ReadLink(change.path) == change.other;
+        lines.push_back(FormatIntent(number, change) + (made ? "made too early" : ""));
+        return 0;
+    }
+    void Settle(std::size_t number, bool made) override {
+        lines.back() += FormatMark(number, made);
+    }
+};
+
+TEST_F(DiskExecutorTest, WritesEachChangeDownBeforeMakingIt) {
+    const std::string d = m_dir.path() + "/";
+    CheckingRecorder recorder;
+    DiskExecutor disk(&recorder);
+    FileIdentity song;
+    ASSERT_TRUE(IdentityOf(d + "a.mp3", song));
+
+    disk.Execute(PlanStep::Rename(d + "a.mp3", d + "b.mp3"));
+    disk.Execute(PlanStep::Rename(d + "x.mp3", d + "taken.mp3"));  // refused: nothing written
+    disk.Execute(PlanStep::Link(d + "歌手/b.mp3.lnk", d + "b.mp3"));
+    disk.Execute(PlanStep::Link(d + "live.mp3.lnk", d + "b.mp3"));
+    disk.Execute(PlanStep::Delete(d + "dead.mp3.lnk"));
+    disk.Execute(PlanStep::Rename(d + "taken.mp3", d + "b.mp3"));
+
+    const std::string renamed =
+        FormatIntent(1, JournalChange::Of(ChangeKind::Rename, d + "a.mp3", d + "b.mp3", {}, song));
+    EXPECT_THAT(recorder.lines,
+                ElementsAre(renamed + "1\tdone\n", "2\tmkdir\t" + d + "歌手\n2\tdone\n",
+                            "3\tlink\t" + d + "歌手/b.mp3.lnk\t" + d + "b.mp3\n3\tdone\n",
+                            "4\tlink\t" + d + "live.mp3.lnk\t" + d + "b.mp3\ttaken.mp3\n4\tdone\n",
+                            "5\tdelete\t" + d + "dead.mp3.lnk\tgone.mp3\n5\tdone\n",
+                            testing::EndsWith("6\tkept\n")));
+}
+
+// A change that cannot be written down is not made: the run could not take it back.
+TEST_F(DiskExecutorTest, AChangeThatCannotBeWrittenDownIsNotMade) {
+    const std::string d = m_dir.path() + "/";
+    CheckingRecorder recorder;
+    recorder.refuse = ENOSPC;
+    DiskExecutor disk(&recorder);
+    const auto before = TreeSnapshot(m_dir.path());
+
+    for (const PlanStep& step : {PlanStep::Rename(d + "a.mp3", d + "b.mp3"),
+                                 PlanStep::Link(d + "歌手/b.mp3.lnk", d + "a.mp3"),
+                                 PlanStep::Delete(d + "dead.mp3.lnk")}) {
+        const StepOutcome outcome = disk.Execute(step);
+        EXPECT_EQ(outcome.error, ENOSPC) << FormatStep(step);
+        EXPECT_EQ(outcome.step.reason, KeepReason::Failed) << FormatStep(step);
+    }
+    EXPECT_EQ(TreeSnapshot(m_dir.path()), before);
 }
 
 TEST(RefusedStepTest, TellsATakenNameFromAFailure) {

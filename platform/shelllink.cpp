@@ -1,4 +1,4 @@
-#include "organizer/shortcut.h"
+#include "platform/shelllink.h"
 
 #include <fcntl.h>
 #include <stdio.h>
@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/filerename.h"
+#include "platform/filerename_p.h"
 
 namespace {
 
@@ -29,10 +30,6 @@ bool IsLinkTo(const std::string& path, const std::string& target) {
            std::string_view(buffer.data(), static_cast<std::size_t>(length)) == target;
 }
 
-bool IsUnsupported(int error) {
-    return error == EINVAL || error == ENOSYS || error == ENOTSUP;
-}
-
 std::string FolderOf(const std::string& path) {
     const auto slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
@@ -42,9 +39,9 @@ std::string FolderOf(const std::string& path) {
 // may already be near the file system's limit, and a rename works only within one folder.
 bool MakeTemporaryLink(const std::string& target, const std::string& linkPath,
                        std::string& temporary) {
-    const std::string prefix = FolderOf(linkPath) + ".sortune-link-" + std::to_string(getpid());
+    const std::string prefix = TemporaryLinkPrefix(FolderOf(linkPath), getpid());
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = prefix + "-" + std::to_string(attempt);
+        temporary = prefix + std::to_string(attempt);
         if (symlink(target.c_str(), temporary.c_str()) == 0) {
             return true;
         }
@@ -81,7 +78,7 @@ bool ReplaceLink(const std::string& temporary, const std::string& linkPath) {
         return false;
     }
     // Without an atomic swap the window since the look is as small as it gets here.
-    return IsUnsupported(errno) && rename(temporary.c_str(), linkPath.c_str()) == 0;
+    return rename_detail::IsUnsupported(errno) && rename(temporary.c_str(), linkPath.c_str()) == 0;
 }
 
 // Only a free name or a symbolic link is ever touched: a file or folder of that name (a
@@ -136,4 +133,38 @@ bool DeleteDeadShortcut(const std::string& linkPath) {
         return false;
     }
     return unlink(linkPath.c_str()) == 0;
+}
+
+bool ReadShortcut(const std::string& linkPath, std::string& target) {
+    if (!IsSymbolicLink(linkPath)) {
+        return false;
+    }
+    std::string buffer(256, '\0');
+    for (;;) {
+        const ssize_t length = readlink(linkPath.c_str(), buffer.data(), buffer.size());
+        if (length < 0) {
+            return false;
+        }
+        if (static_cast<std::size_t>(length) < buffer.size()) {
+            target.assign(buffer.data(), static_cast<std::size_t>(length));
+            return true;
+        }
+        buffer.resize(buffer.size() * 2);  // the target may have been cut: read it again
+    }
+}
+
+bool CreateShortcutIfFree(const std::string& target, const std::string& linkPath) {
+    return symlink(target.c_str(), linkPath.c_str()) == 0;
+}
+
+bool RemoveShortcutTo(const std::string& linkPath, const std::string& target) {
+    if (!IsLinkTo(linkPath, target)) {
+        errno = 0;
+        return false;
+    }
+    return unlink(linkPath.c_str()) == 0;
+}
+
+std::string TemporaryLinkPrefix(const std::string& folder, long pid) {
+    return folder + ".sortune-link-" + std::to_string(pid) + "-";
 }

@@ -1,4 +1,4 @@
-#include "organizer/shortcut.h"
+#include "platform/shelllink.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

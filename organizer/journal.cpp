@@ -1,0 +1,223 @@
+#include "organizer/journal.h"
+
+#include <charconv>
+#include <optional>
+
+#include "platform/absolutepath.h"
+
+namespace {
+
+constexpr std::string_view kFirstLine = "sortune journal 1";
+
+struct KindWord {
+    ChangeKind kind;
+    std::string_view word;
+    std::size_t paths;  // the least number of path fields
+};
+
+constexpr KindWord kChangeWords[] = {
+    {ChangeKind::Rename, "rename", 2},      {ChangeKind::Link, "link", 2},
+    {ChangeKind::Delete, "delete", 2},      {ChangeKind::MakeFolder, "mkdir", 1},
+    {ChangeKind::RemoveFolder, "rmdir", 1},
+};
+
+std::vector<std::string_view> SplitFields(std::string_view line) {
+    std::vector<std::string_view> fields;
+    for (;;) {
+        const auto tab = line.find('\t');
+        fields.push_back(line.substr(0, tab));
+        if (tab == std::string_view::npos) {
+            return fields;
+        }
+        line.remove_prefix(tab + 1);
+    }
+}
+
+template <typename Number>
+std::optional<Number> ParseNumber(std::string_view text) {
+    Number value{};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+const KindWord* FindWord(std::string_view word) {
+    for (const KindWord& entry : kChangeWords) {
+        if (entry.word == word) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+std::string_view WordOf(ChangeKind kind) {
+    for (const KindWord& entry : kChangeWords) {
+        if (entry.kind == kind) {
+            return entry.word;
+        }
+    }
+    return {};
+}
+
+// "N\tverb\t..." as a change, or nothing when the line is not one.
+std::optional<JournalChange> ParseIntent(const std::vector<std::string_view>& fields) {
+    const KindWord* word = fields.size() > 1 ? FindWord(fields[1]) : nullptr;
+    if (word == nullptr) {
+        return std::nullopt;
+    }
+    JournalChange change;
+    change.kind = word->kind;
+    std::size_t at = 2;
+    if (word->kind == ChangeKind::Rename) {
+        const bool complete = fields.size() > 4;
+        const auto device = complete ? ParseNumber<dev_t>(fields[2]) : std::nullopt;
+        const auto inode = complete ? ParseNumber<ino_t>(fields[3]) : std::nullopt;
+        const auto birth = complete ? ParseNumber<std::int64_t>(fields[4]) : std::nullopt;
+        if (!device || !inode || !birth) {
+            return std::nullopt;
+        }
+        change.identity = {*device, *inode, *birth};
+        at = 5;
+    }
+    if (fields.size() < at + word->paths) {
+        return std::nullopt;
+    }
+    change.path = UnescapePath(fields[at]);
+    change.other = word->paths > 1 ? UnescapePath(fields[at + 1]) : std::string();
+    if (word->kind == ChangeKind::Link && fields.size() > at + 2) {
+        change.replaced = UnescapePath(fields[at + 2]);
+    }
+    return change;
+}
+
+bool SetHeaderField(std::string_view name, std::string_view value, JournalHeader& header) {
+    if (name == "kind") {
+        header.kind = value == "undo"   ? JournalKind::Undo
+                      : value == "redo" ? JournalKind::Redo
+                                        : JournalKind::Run;
+    } else if (name == "started") {
+        header.started = value;
+    } else if (name == "folder") {
+        header.folder = UnescapePath(value);
+    } else if (name == "options") {
+        header.options = value;
+    } else if (name == "version") {
+        header.version = value;
+    } else if (name == "pid") {
+        header.pid = ParseNumber<long>(value).value_or(0);
+    } else if (name == "takes-back") {
+        header.takesBack = value;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// A change line of the body: an intent, or the mark of one written before.
+void TakeChangeLine(std::string_view line, Journal& journal) {
+    const std::vector<std::string_view> fields = SplitFields(line);
+    const auto number = ParseNumber<std::size_t>(fields[0]);
+    if (!number || *number == 0) {
+        return;
+    }
+    if (fields.size() == 2 && (fields[1] == "done" || fields[1] == "kept")) {
+        if (*number <= journal.changes.size()) {
+            journal.changes[*number - 1].state =
+                fields[1] == "done" ? ChangeState::Done : ChangeState::Kept;
+        }
+        return;
+    }
+    if (*number == journal.changes.size() + 1) {
+        if (auto change = ParseIntent(fields)) {
+            journal.changes.push_back(std::move(*change));
+        }
+    }
+}
+
+}  // namespace
+
+const char* KindName(JournalKind kind) {
+    switch (kind) {
+        case JournalKind::Undo:
+            return "undo";
+        case JournalKind::Redo:
+            return "redo";
+        case JournalKind::Run:
+            break;
+    }
+    return "run";
+}
+
+std::string FormatHeader(const JournalHeader& header) {
+    std::string text = std::string(kFirstLine) + "\n";
+    text += "kind\t" + std::string(KindName(header.kind)) + "\n";
+    text += "started\t" + header.started + "\n";
+    text += "folder\t" + EscapePath(header.folder) + "\n";
+    text += "options\t" + header.options + "\n";
+    text += "version\t" + header.version + "\n";
+    text += "pid\t" + std::to_string(header.pid) + "\n";
+    if (!header.takesBack.empty()) {
+        text += "takes-back\t" + header.takesBack + "\n";
+    }
+    return text + "changes\n";
+}
+
+std::string FormatIntent(std::size_t number, const JournalChange& change) {
+    std::string line = std::to_string(number) + "\t" + std::string(WordOf(change.kind));
+    if (change.kind == ChangeKind::Rename) {
+        line += "\t" + std::to_string(change.identity.device) + "\t" +
+                std::to_string(change.identity.inode) + "\t" +
+                std::to_string(change.identity.birth);
+    }
+    line += "\t" + EscapePath(change.path);
+    if (change.kind == ChangeKind::Rename || change.kind == ChangeKind::Link ||
+        change.kind == ChangeKind::Delete) {
+        line += "\t" + EscapePath(change.other);
+    }
+    if (change.kind == ChangeKind::Link && !change.replaced.empty()) {
+        line += "\t" + EscapePath(change.replaced);
+    }
+    return line + "\n";
+}
+
+std::string FormatMark(std::size_t number, bool made) {
+    return std::to_string(number) + (made ? "\tdone\n" : "\tkept\n");
+}
+
+std::string FormatEnd() {
+    return "end\n";
+}
+
+bool ParseJournal(std::string_view text, Journal& journal) {
+    bool inChanges = false;
+    bool first = true;
+    while (!text.empty()) {
+        const auto end = text.find('\n');
+        if (end == std::string_view::npos) {
+            break;  // a line cut short
+        }
+        const std::string_view line = text.substr(0, end);
+        text.remove_prefix(end + 1);
+        if (first) {
+            if (line != kFirstLine) {
+                return false;
+            }
+            first = false;
+        } else if (!inChanges) {
+            const auto tab = line.find('\t');
+            inChanges = line == "changes";
+            if (!inChanges &&
+                (tab == std::string_view::npos ||
+                 !SetHeaderField(line.substr(0, tab), line.substr(tab + 1), journal.header))) {
+                return false;
+            }
+        } else if (line == "end") {
+            journal.complete = true;
+        } else {
+            TakeChangeLine(line, journal);
+        }
+    }
+    return inChanges;
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/fileentry.h"
+
+// The record of one run: what it changed on disk, change by change, so that the run can be
+// taken back. A change is written down before it is made and marked after it; a change
+// without its mark (the process was killed between the two) may or may not have been made.
+//
+// The text of a journal, one field a tab, paths escaped as EscapePath writes them:
+//
+//   sortune journal 1
+//   kind      run | undo | redo
+//   started   2026-12-07 16:10:25 +0800
+//   folder    /music
+//   options   recursive by-artist
+//   version   0.1.0
+//   pid       4242
+//   takes-back 20261207T161025.123456-4242.journal      (an undo or a redo only)
+//   changes
+//   1  rename DEVICE INODE BIRTH OLD NEW
+//   1  done                       (or "kept": nothing was changed)
+//   2  link LINK TARGET [REPLACED]
+//   3  delete LINK TARGET
+//   4  mkdir FOLDER
+//   5  rmdir FOLDER
+//   end
+//
+// Only whole lines count: a line cut short by a crash is no line.
+
+enum class ChangeKind {
+    Rename,        // `path` became `other`; `identity` is the file
+    Link,          // the link `path` was made pointing at `other`, replacing one to `replaced`
+    Delete,        // the link `path`, pointing at `other`, was deleted
+    MakeFolder,    // the folder `path` was made
+    RemoveFolder,  // the empty folder `path` was removed
+};
+
+enum class ChangeState { Intended, Done, Kept };
+
+struct JournalChange {
+    ChangeKind kind = ChangeKind::Rename;
+    std::string path;
+    std::string other;
+    std::string replaced;  // "" when a link replaced none
+    FileIdentity identity;
+    ChangeState state = ChangeState::Intended;
+
+    static JournalChange Of(ChangeKind kind, std::string path, std::string other = {},
+                            std::string replaced = {}, FileIdentity identity = {}) {
+        return {kind,     std::move(path),      std::move(other), std::move(replaced),
+                identity, ChangeState::Intended};
+    }
+};
+
+enum class JournalKind { Run, Undo, Redo };
+
+struct JournalHeader {
+    JournalKind kind = JournalKind::Run;
+    std::string started;    // local time as a person reads it
+    std::string folder;     // the run's folder; for an undo or redo, that of the journal taken back
+    std::string options;    // the options of the run, as words
+    std::string version;    // of the program that wrote it
+    long pid = 0;           // of the process that wrote it
+    std::string takesBack;  // an undo or redo: the name of the journal it takes back
+};
+
+struct Journal {
+    std::string name;  // the file's name in the journal folder
+    JournalHeader header;
+    std::vector<JournalChange> changes;  // in the order they were made
+    bool complete = false;               // its end was written
+};
+
+std::string FormatHeader(const JournalHeader& header);
+// The line of change `number` (from 1), written before the change is made.
+std::string FormatIntent(std::size_t number, const JournalChange& change);
+// The line that marks change `number` made or not.
+std::string FormatMark(std::size_t number, bool made);
+std::string FormatEnd();
+
+// Reads a journal's text into `journal` (all but its name). False when the text is no journal
+// (it lacks the first line or its header).
+bool ParseJournal(std::string_view text, Journal& journal);
+
+// The name of a journal's kind, "run", "undo" or "redo".
+const char* KindName(JournalKind kind);

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "organizer/journal.h"
+#include "organizer/journalwriter.h"
+
+// The folder of the journals, `$XDG_STATE_HOME/sortune/runs/` by default: one file for each
+// run, undo and redo, named after the time it started, so that names sort oldest first.
+// Only the newest kKeep journals are kept.
+class JournalStore {
+public:
+    static constexpr std::size_t kKeep = 50;
+
+    // The journals in `folder`, made when the first journal is begun.
+    explicit JournalStore(std::string folder) : m_strFolder(std::move(folder)) {}
+    // The user's journal folder; "" when no home folder is known.
+    static std::string DefaultFolder();
+
+    const std::string& Folder() const { return m_strFolder; }
+
+    // Starts the journal of a new run in `writer`, stamping the header with the time and the
+    // process; drops the oldest journals beyond kKeep. Returns 0 or an errno.
+    int Begin(JournalHeader header, JournalWriter& writer);
+
+    // Every journal of the folder, oldest first; files that are no journal are left out.
+    std::vector<Journal> Load() const;
+
+private:
+    void Prune() const;
+    std::vector<std::string> Names() const;
+
+    std::string m_strFolder;
+};
+
+// True when a complete journal takes `journal` back: an undo for a run or a redo, a redo for
+// an undo.
+bool WasTakenBack(const std::vector<Journal>& journals, const Journal& journal);
+
+// The journal an undo takes back: the newest run or redo that no complete undo has taken
+// back. Null when there is none.
+const Journal* LatestToUndo(const std::vector<Journal>& journals);
+// The journal a redo takes back: the newest complete undo that no complete redo has taken
+// back, when no run came after it. Null when there is none.
+const Journal* LatestToRedo(const std::vector<Journal>& journals);

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "organizer/changerecorder.h"
+#include "organizer/trackdiscovery.h"
+#include "platform/appendfile.h"
+
+// Writes the journal of one run into its file. Every line is handed to the system with one
+// write(2) before the change it announces is made, so a killed process loses nothing of what
+// it did; a change's mark goes out with the next line (or the end), which saves a write per
+// change: a mark that never went out leaves the change to be checked on disk, as after a
+// crash. The file is synced at most once a second while the run goes on, and at its end.
+class JournalWriter : public ChangeRecorder {
+public:
+    explicit JournalWriter(TickSource tick) : m_tick(std::move(tick)) {}
+
+    // Creates the journal `path` (which must not exist) and writes its header. Returns 0 or an
+    // errno.
+    int Create(const std::string& path, const JournalHeader& header);
+    bool IsOpen() const { return m_file.IsOpen(); }
+    const std::string& Path() const { return m_strPath; }
+    std::size_t Changes() const { return m_count; }
+
+    int Intend(const JournalChange& change, std::size_t& number) override;
+    void Settle(std::size_t number, bool made) override;
+
+    // Writes the end (unless `complete` is false: the journal then reads as cut short), syncs
+    // and closes. The journal of a run that changed nothing is removed: there is nothing to
+    // take back (an undo's stays, to tell that its run was taken back). Returns 0 or the errno
+    // of the first failed write.
+    int Finish(bool complete = true);
+
+private:
+    void SyncNowAndThen();
+
+    AppendFile m_file;
+    std::string m_strPath;
+    TickSource m_tick;
+    std::string m_strPendingMark;
+    JournalKind m_kind = JournalKind::Run;
+    std::size_t m_count = 0;
+    std::uint32_t m_lastSync = 0;
+    int m_error = 0;
+};

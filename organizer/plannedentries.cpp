@@ -1,0 +1,45 @@
+#include "organizer/plannedentries.h"
+
+#include "platform/shelllink.h"
+
+EntryKind PlannedEntries::Kind(const std::string& path) const {
+    const auto planned = m_entries.find(path);
+    return planned != m_entries.end() ? planned->second.kind : EntryKindOf(path);
+}
+
+bool PlannedEntries::IsFile(const std::string& path, const FileIdentity& identity) const {
+    const auto planned = m_entries.find(path);
+    if (planned != m_entries.end()) {
+        return planned->second.kind == EntryKind::Other && planned->second.identity == identity;
+    }
+    FileIdentity found;
+    return IdentityOf(path, found) && found == identity;
+}
+
+bool PlannedEntries::IsLinkTo(const std::string& path, const std::string& target) const {
+    const auto planned = m_entries.find(path);
+    if (planned != m_entries.end()) {
+        return planned->second.kind == EntryKind::SymbolicLink && planned->second.target == target;
+    }
+    std::string found;
+    return ReadShortcut(path, found) && found == target;
+}
+
+void PlannedEntries::Apply(const JournalChange& change) {
+    switch (change.kind) {
+        case ChangeKind::Rename:
+            m_entries[change.path] = {};
+            m_entries[change.other] = {EntryKind::Other, {}, change.identity};
+            break;
+        case ChangeKind::Link:
+            m_entries[change.path] = {EntryKind::SymbolicLink, change.other, {}};
+            break;
+        case ChangeKind::Delete:
+        case ChangeKind::RemoveFolder:
+            m_entries[change.path] = {};
+            break;
+        case ChangeKind::MakeFolder:
+            m_entries[change.path] = {EntryKind::Folder, {}, {}};
+            break;
+    }
+}

@@ -1,0 +1,252 @@
+// Taking runs back: the program organizes generated collections, then --undo must give back
+// exactly the tree it found (names, kinds, link targets, contents), and --redo the organized
+// one; also after the run was killed at any point.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "organizer/conversiontables.h"
+#include "organizer/diskexecutor.h"
+#include "organizer/journalstore.h"
+#include "organizer/organizerengine.h"
+#include "platform/codepage.h"
+#include "platform/systeminfo.h"
+#include "resources/embeddedresource.h"
+#include "tests/support/fileio.h"
+#include "tests/support/mp3writer.h"
+#include "tests/support/programrun.h"
+#include "tests/support/recordinghost.h"
+#include "tests/support/scopedconfighome.h"
+#include "tests/support/tempdir.h"
+#include "tests/support/treesnapshot.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+
+Mp3Fixture Id3v1(const std::string& titleUtf8, const std::string& artistUtf8 = "") {
+    Mp3Fixture song;
+    song.id3v1.emplace();
+    song.id3v1->title = codepage::Utf8ToCp936(titleUtf8);
+    song.id3v1->artist = codepage::Utf8ToCp936(artistUtf8);
+    return song;
+}
+
+Mp3Fixture Id3v2(const std::string& titleFields, const std::string& artistFields = "") {
+    Mp3Fixture song;
+    song.id3v2.emplace();
+    song.id3v2->frames.push_back({"TIT2", titleFields});
+    if (!artistFields.empty()) {
+        song.id3v2->frames.push_back({"TPE1", artistFields});
+    }
+    return song;
+}
+
+// A collection with something for every kind of change: renames (one only in letter case),
+// a name taken, titles from GBK, Big5, UTF-16 and UTF-8 tags, artists (two songs with one
+// title for one artist: the second link replaces the first), a live link the run replaces, a
+// dead link in the folder and one in a sub-folder.
+void WriteCollection(const std::string& root) {
+    fs::create_directories(root + "/sub");
+    fs::create_directories(root + "/歌手乙");
+    ASSERT_TRUE(WriteMp3(root + "/a.mp3", Id3v1("01.小雨", "歌手甲")));
+    ASSERT_TRUE(WriteMp3(root + "/b.mp3", Id3v1("小雨", "abccom-歌手甲")));
+    Mp3Fixture big5;
+    big5.id3v1.emplace();
+    big5.id3v1->title = "\xB7\x52\xB1\xA1";  // 愛情
+    ASSERT_TRUE(WriteMp3(root + "/c.mp3", big5));
+    ASSERT_TRUE(
+        WriteMp3(root + "/d.mp3", Id3v2(Utf16Text(u"月亮代表我的心"), Utf16Text(u"歌手乙"))));
+    ASSERT_TRUE(WriteMp3(root + "/SONG.MP3", Id3v1("Song")));
+    ASSERT_TRUE(WriteMp3(root + "/e.mp3", Id3v1("taken")));
+    WriteFile(root + "/taken.mp3", "someone's own file");
+    WriteFile(root + "/untagged.mp3", "no tag");
+    WriteFile(root + "/cover.jpg", "picture");
+    fs::create_symlink(root + "/gone.mp3", root + "/dead.mp3.lnk");
+    fs::create_symlink(root + "/cover.jpg", root + "/歌手乙/月亮代表我的心.mp3.lnk");
+    ASSERT_TRUE(WriteMp3(root + "/sub/f.mp3", Id3v1("心雨", "歌手丙")));
+    ASSERT_TRUE(WriteMp3(root + "/sub/g.mp3", Id3v2(Utf8Text("Ünïcode ☃"))));
+    fs::create_symlink(root + "/sub/gone.wma", root + "/sub/dead.wma.lnk");
+}
+
+class UndoTest : public ::testing::Test {
+protected:
+    ScopedConfigHome m_config;  // the journals go into its state folder
+    TempDir m_music;
+    ProgramEnvironment m_environment{"zh_CN.UTF-8", {{"LC_MESSAGES", "en_US.UTF-8"}}};
+
+    ProgramResult Run(std::vector<std::string> args) {
+        return RunProgram(SORTUNE_EXECUTABLE, args, m_environment);
+    }
+    std::vector<std::string> Tree() const { return TreeSnapshot(m_music.path()); }
+};
+
+TEST_F(UndoTest, UndoGivesBackTheTreeAndRedoTheOrganizedOne) {
+    const std::vector<std::vector<std::string>> optionSets = {{}, {"-r"}, {"-a"}, {"-r", "-a"}};
+    for (const auto& options : optionSets) {
+        const std::string shown = testing::PrintToString(options);
+        fs::remove_all(m_music.path());
+        fs::create_directory(m_music.path());
+        WriteCollection(m_music.path());
+        const auto original = Tree();
+        std::vector<std::string> args = options;
+        args.push_back(m_music.path());
+
+        ASSERT_EQ(Run(args).status, 0) << shown;
+        const auto organized = Tree();
+        ASSERT_NE(organized, original) << shown;
+
+        const ProgramResult undo = Run({"--undo"});
+        EXPECT_EQ(undo.status, 0) << shown << undo.err;
+        EXPECT_EQ(Tree(), original) << shown;
+        EXPECT_THAT(undo.err, HasSubstr(" 0 skipped\n")) << shown;
+
+        EXPECT_EQ(Run({"--redo"}).status, 0) << shown;
+        EXPECT_EQ(Tree(), organized) << shown;
+        EXPECT_EQ(Run({"--undo"}).status, 0) << shown;  // the redo is undone like a run
+        EXPECT_EQ(Tree(), original) << shown;
+    }
+}
+
+TEST_F(UndoTest, TwoUndosTakeBackTwoRunsAndAPreviewChangesNothing) {
+    WriteCollection(m_music.path());
+    const auto original = Tree();
+    ASSERT_EQ(Run({m_music.path()}).status, 0);
+    const auto first = Tree();
+    ASSERT_EQ(Run({"-r", "-a", m_music.path()}).status, 0);
+    const auto second = Tree();
+
+    const ProgramResult preview = Run({"--undo", "-n"});
+    EXPECT_EQ(preview.status, 0) << preview.err;
+    EXPECT_EQ(Tree(), second);
+    EXPECT_THAT(preview.out, HasSubstr("rmdir\t" + m_music / "sub/歌手丙\n"));
+    EXPECT_EQ(Run({"--undo"}).status, 0);
+    EXPECT_EQ(Tree(), first);
+    EXPECT_EQ(Run({"--undo"}).status, 0);
+    EXPECT_EQ(Tree(), original);
+
+    const ProgramResult none = Run({"--undo"});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.err, "sortune: nothing to undo\n");
+    const ProgramResult history = Run({"--history"});
+    EXPECT_EQ(std::count(history.out.begin(), history.out.end(), '\n'), 4) << history.out;
+    EXPECT_THAT(history.out, HasSubstr("\trun\t" + m_music.path() + "\t"));
+    EXPECT_THAT(history.out, HasSubstr("\tundone\n"));
+}
+
+// What changed after the run is never replaced: those changes are skipped and named.
+TEST_F(UndoTest, FilesChangedSinceTheRunAreSkippedWithTheirReason) {
+    WriteCollection(m_music.path());
+    ASSERT_EQ(Run({m_music.path()}).status, 0);
+    const std::string d = m_music.path() + "/";
+    fs::remove(d + "小雨.mp3");  // another file now has the new name of a.mp3
+    WriteFile(d + "小雨.mp3", "another song");
+    WriteFile(d + "c.mp3", "a new c");  // the old name of 爱情.mp3 is taken
+
+    const ProgramResult undo = Run({"--undo"});
+
+    EXPECT_EQ(undo.status, 1);
+    EXPECT_THAT(undo.err, HasSubstr("sortune: cannot take back the rename of '" + d +
+                                    "a.mp3' to '" + d + "小雨.mp3': moved since\n"));
+    EXPECT_THAT(undo.err, HasSubstr("sortune: cannot take back the rename of '" + d +
+                                    "c.mp3' to '" + d + "爱情.mp3': name taken since\n"));
+    EXPECT_THAT(undo.err, HasSubstr(" 2 skipped\n"));
+    EXPECT_EQ(ReadFile(d + "小雨.mp3"), "another song");
+    EXPECT_EQ(ReadFile(d + "c.mp3"), "a new c");
+    EXPECT_TRUE(fs::exists(d + "爱情.mp3"));
+    EXPECT_TRUE(fs::exists(d + "SONG.MP3")) << "the other changes are taken back";
+    EXPECT_TRUE(fs::exists(d + "d.mp3"));
+}
+
+// Kills the process after its `count`-th change was written down: before the change is made
+// or after (its mark not yet out), as a crash may.
+class KillingRecorder : public ChangeRecorder {
+public:
+    KillingRecorder(ChangeRecorder& inner, std::size_t count, bool afterTheChange)
+        : m_inner(inner), m_count(count), m_bAfter(afterTheChange) {}
+
+    int Intend(const JournalChange& change, std::size_t& number) override {
+        const int error = m_inner.Intend(change, number);
+        if (number == m_count && !m_bAfter) {
+            kill(getpid(), SIGKILL);
+        }
+        return error;
+    }
+    void Settle(std::size_t number, bool made) override {
+        if (number == m_count && m_bAfter) {
+            kill(getpid(), SIGKILL);
+        }
+        m_inner.Settle(number, made);
+    }
+
+private:
+    ChangeRecorder& m_inner;
+    std::size_t m_count;
+    bool m_bAfter;
+};
+
+// Organizes `root` in a child process killed at its `count`-th change; returns the child's
+// end: 128 + SIGKILL, or 0 when the run had fewer changes.
+int OrganizeKilledAt(const std::string& root, const std::string& state, bool artist,
+                     std::size_t count, bool afterTheChange) {
+    const pid_t child = fork();
+    if (child == 0) {
+        ConversionTables tables;
+        tables.Load(resources::FindResource);
+        const ChineseConverter converter(tables);
+        JournalStore store(state + "/sortune/runs");
+        JournalWriter writer(sysinfo::GetTickCount);
+        if (store.Begin({}, writer) != 0) {
+            _exit(2);
+        }
+        KillingRecorder killing(writer, count, afterTheChange);
+        DiskExecutor disk(&killing);
+        RecordingHost host;
+        OrganizerEngine engine(host, disk, converter);
+        engine.State().m_bSubfolders = 1;
+        engine.State().m_bArtistDirs = artist ? 1 : 0;
+        engine.StartRun(root);
+        _exit(writer.Finish() == 0 ? 0 : 3);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+}
+
+TEST_F(UndoTest, AnUndoAfterARunKilledAtAnyPointGivesBackTheTree) {
+    int kills = 0;
+    for (const bool artist : {true, false}) {
+        for (const bool after : {false, true}) {
+            for (std::size_t count = 1;; ++count) {
+                const std::string shown = (artist ? "artist " : "") + std::string("killed ") +
+                                          (after ? "after" : "before") + " change " +
+                                          std::to_string(count);
+                fs::remove_all(m_music.path());
+                fs::create_directory(m_music.path());
+                WriteCollection(m_music.path());
+                const auto original = Tree();
+
+                const int end =
+                    OrganizeKilledAt(m_music.path(), m_config.StateFolder(), artist, count, after);
+                if (end == 0) {
+                    break;  // the run made fewer changes
+                }
+                ASSERT_EQ(end, 128 + SIGKILL) << shown;
+                ++kills;
+
+                const ProgramResult undo = Run({"--undo"});
+                EXPECT_EQ(undo.status, 0) << shown << "\n" << undo.err;
+                EXPECT_EQ(Tree(), original) << shown;
+            }
+        }
+    }
+    EXPECT_GE(kills, 40);
+}
+
+}  // namespace

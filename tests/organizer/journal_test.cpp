@@ -1,0 +1,222 @@
+#include "organizer/journal.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "organizer/journalstore.h"
+#include "platform/folders.h"
+#include "tests/support/fileio.h"
+#include "tests/support/tempdir.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+
+std::string Shown(const JournalChange& c) {
+    return FormatIntent(1, c) + "state " + std::to_string(static_cast<int>(c.state));
+}
+
+const JournalChange kChanges[] = {
+    JournalChange::Of(ChangeKind::Rename, "/m/a.mp3", "/m/小雨.mp3", {},
+                      {2049, 1234567, 1796661033347242276}),
+    JournalChange::Of(ChangeKind::Link, "/m/甲/小雨.mp3.lnk", "/m/a.mp3"),
+    JournalChange::Of(ChangeKind::Link, "/m/甲/b.mp3.lnk", "/m/b.mp3", "/old/b.mp3"),
+    JournalChange::Of(ChangeKind::Delete, "/m/dead.mp3.lnk", "/m/gone.mp3"),
+    JournalChange::Of(ChangeKind::MakeFolder, "/m/甲"),
+    JournalChange::Of(ChangeKind::RemoveFolder, "/m/乙"),
+    // Names holding what would break a line or a field.
+    JournalChange::Of(ChangeKind::Rename, "/m/a\tb\nc\\d\r.mp3", "/m/\\t.mp3", {}, {1, 2, 0}),
+};
+
+std::string Text(const JournalHeader& header, std::size_t count, bool complete) {
+    std::string text = FormatHeader(header);
+    for (std::size_t i = 0; i < count; ++i) {
+        text += FormatIntent(i + 1, kChanges[i]);
+        text += i % 3 == 2 ? "" : FormatMark(i + 1, i % 3 == 0);  // done, kept, unmarked
+    }
+    return text + (complete ? FormatEnd() : "");
+}
+
+TEST(JournalTest, ReadsBackWhatWasWritten) {
+    JournalHeader header;
+    header.kind = JournalKind::Undo;
+    header.started = "2026-12-07 16:10:25 +0800";
+    header.folder = "/m/with\ttab";
+    header.options = "recursive by-artist";
+    header.version = "1.2.3";
+    header.pid = 4242;
+    header.takesBack = "20261207T161025.000001-4241.journal";
+    const std::size_t count = std::size(kChanges);
+
+    Journal journal;
+    ASSERT_TRUE(ParseJournal(Text(header, count, true), journal));
+
+    EXPECT_TRUE(journal.complete);
+    EXPECT_EQ(journal.header.kind, JournalKind::Undo);
+    EXPECT_EQ(journal.header.folder, header.folder);
+    EXPECT_EQ(journal.header.started, header.started);
+    EXPECT_EQ(journal.header.options, header.options);
+    EXPECT_EQ(journal.header.pid, 4242);
+    EXPECT_EQ(journal.header.takesBack, header.takesBack);
+    ASSERT_EQ(journal.changes.size(), count);
+    const ChangeState states[] = {ChangeState::Done, ChangeState::Kept, ChangeState::Intended};
+    for (std::size_t i = 0; i < count; ++i) {
+        JournalChange expected = kChanges[i];
+        expected.state = states[i % 3];
+        EXPECT_EQ(Shown(journal.changes[i]), Shown(expected)) << i;
+        EXPECT_EQ(journal.changes[i].path, kChanges[i].path) << i;
+        EXPECT_EQ(journal.changes[i].other, kChanges[i].other) << i;
+        EXPECT_EQ(journal.changes[i].replaced, kChanges[i].replaced) << i;
+        EXPECT_EQ(journal.changes[i].identity, kChanges[i].identity) << i;
+    }
+}
+
+// A crash can cut the file anywhere: every cut reads as the changes written whole before it.
+TEST(JournalTest, AFileCutAnywhereReadsAsItsWholeLines) {
+    const std::string text = Text({}, std::size(kChanges), true);
+    for (std::size_t cut = 0; cut < text.size(); ++cut) {
+        Journal journal;
+        const bool parsed = ParseJournal(text.substr(0, cut), journal);
+        const std::string whole = text.substr(0, text.rfind('\n', cut == 0 ? 0 : cut - 1) + 1);
+        EXPECT_FALSE(journal.complete) << cut;
+        if (!parsed) {
+            EXPECT_EQ(whole.find("\nchanges\n"), std::string::npos) << cut;
+            continue;
+        }
+        std::size_t intents = 0;
+        for (std::size_t i = 0; i < std::size(kChanges); ++i) {
+            intents += whole.find(FormatIntent(i + 1, kChanges[i])) != std::string::npos ? 1 : 0;
+        }
+        EXPECT_EQ(journal.changes.size(), intents) << cut;
+    }
+}
+
+TEST(JournalTest, RefusesWhatIsNoJournal) {
+    const std::string good = Text({}, 2, true);
+    for (const std::string& text :
+         {std::string(), std::string("hello\n"), "sortune journal 2\n" + good.substr(18),
+          good.substr(0, good.find("changes\n")),
+          std::string("sortune journal 1\nunknown\tx\nchanges\n")}) {
+        Journal journal;
+        EXPECT_FALSE(ParseJournal(text, journal)) << text;
+    }
+    // Lines out of order or not understood are left out.
+    Journal journal;
+    ASSERT_TRUE(ParseJournal(FormatHeader({}) + "2\tmkdir\t/b\n1\tdone\n1\tjump\t/a\n1\tmkdir\t/a\n"
+                                                "7\tdone\nx\tdone\n1\trename\t1\t2\t/a\t/b\n",
+                             journal));
+    ASSERT_EQ(journal.changes.size(), 1u);
+    EXPECT_EQ(journal.changes[0].path, "/a");
+    EXPECT_EQ(journal.changes[0].state, ChangeState::Intended);
+}
+
+// Writes a journal of `kind` taking back `takesBack`, with one change, complete or not.
+std::string Write(JournalStore& store, JournalKind kind, const std::string& takesBack = "",
+                  bool complete = true) {
+    JournalWriter writer([] { return 0u; });
+    JournalHeader header;
+    header.kind = kind;
+    header.takesBack = takesBack;
+    EXPECT_EQ(store.Begin(header, writer), 0);
+    std::size_t number = 0;
+    EXPECT_EQ(writer.Intend(kChanges[4], number), 0);
+    writer.Settle(number, true);
+    EXPECT_EQ(writer.Finish(complete), 0);
+    return std::filesystem::path(writer.Path()).filename().string();
+}
+
+class JournalStoreTest : public ::testing::Test {
+protected:
+    TempDir m_dir;
+    JournalStore m_store{m_dir / "state/sortune/runs"};
+
+    std::string UndoTarget() const {
+        const auto journals = m_store.Load();
+        const Journal* target = LatestToUndo(journals);
+        return target != nullptr ? target->name : "-";
+    }
+    std::string RedoTarget() const {
+        const auto journals = m_store.Load();
+        const Journal* target = LatestToRedo(journals);
+        return target != nullptr ? target->name : "-";
+    }
+};
+
+TEST_F(JournalStoreTest, UndoAndRedoFindTheJournalsNotYetTakenBack) {
+    EXPECT_EQ(UndoTarget(), "-");
+    const std::string r1 = Write(m_store, JournalKind::Run);
+    const std::string r2 = Write(m_store, JournalKind::Run);
+    EXPECT_EQ(UndoTarget(), r2);
+    EXPECT_EQ(RedoTarget(), "-");
+
+    Write(m_store, JournalKind::Undo, r2, false);  // cut short: r2 is not taken back yet
+    EXPECT_EQ(UndoTarget(), r2);
+    EXPECT_EQ(RedoTarget(), "-");
+    const std::string u2 = Write(m_store, JournalKind::Undo, r2);
+    EXPECT_EQ(UndoTarget(), r1);
+    EXPECT_EQ(RedoTarget(), u2);
+    const std::string u1 = Write(m_store, JournalKind::Undo, r1);
+    EXPECT_EQ(UndoTarget(), "-");
+    EXPECT_EQ(RedoTarget(), u1);
+
+    const std::string d1 = Write(m_store, JournalKind::Redo, u1);
+    EXPECT_EQ(UndoTarget(), d1) << "a redo is undone like a run";
+    EXPECT_EQ(RedoTarget(), u2);
+    Write(m_store, JournalKind::Run);
+    EXPECT_EQ(RedoTarget(), "-") << "a new run ends what can be redone";
+
+    const auto journals = m_store.Load();
+    EXPECT_EQ(journals.size(), 7u);
+    EXPECT_THAT(std::vector<bool>(
+                    {WasTakenBack(journals, journals[0]), WasTakenBack(journals, journals[1]),
+                     WasTakenBack(journals, journals[3]), WasTakenBack(journals, journals[4])}),
+                ElementsAre(true, true, false, true));
+}
+
+TEST_F(JournalStoreTest, KeepsTheNewestFiftyPrivateJournals) {
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < JournalStore::kKeep + 3; ++i) {
+        names.push_back(Write(m_store, JournalKind::Run));
+    }
+    const auto journals = m_store.Load();
+    ASSERT_EQ(journals.size(), JournalStore::kKeep);
+    EXPECT_EQ(journals.front().name, names[3]);
+    EXPECT_EQ(journals.back().name, names.back());
+    struct stat info {};
+    ASSERT_EQ(stat((m_store.Folder() + "/" + names.back()).c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    ASSERT_EQ(stat(m_store.Folder().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+}
+
+// A run that changed nothing leaves no journal to take back; an undo always leaves one, as
+// the mark that its run is taken back.
+TEST_F(JournalStoreTest, OnlyAnUndoKeepsAJournalWithoutChanges) {
+    for (const JournalKind kind : {JournalKind::Run, JournalKind::Undo}) {
+        JournalWriter writer([] { return 0u; });
+        JournalHeader header;
+        header.kind = kind;
+        ASSERT_EQ(m_store.Begin(header, writer), 0);
+        EXPECT_EQ(writer.Finish(), 0);
+        EXPECT_EQ(std::filesystem::exists(writer.Path()), kind == JournalKind::Undo);
+    }
+}
+
+TEST_F(JournalStoreTest, SyncsAtMostOnceASecondAndMarksGoOutWithTheNextLine) {
+    std::uint32_t now = 0;
+    JournalWriter writer([&] { return now; });
+    ASSERT_EQ(m_store.Begin({}, writer), 0);
+    std::size_t number = 0;
+    ASSERT_EQ(writer.Intend(kChanges[4], number), 0);
+    writer.Settle(number, true);
+    const std::string afterFirst = ReadFile(writer.Path());
+    EXPECT_TRUE(afterFirst.ends_with(FormatIntent(1, kChanges[4])));
+    ASSERT_EQ(writer.Intend(kChanges[5], number), 0);
+    EXPECT_EQ(ReadFile(writer.Path()),
+              afterFirst + FormatMark(1, true) + FormatIntent(2, kChanges[5]));
+}
+
+}  // namespace
