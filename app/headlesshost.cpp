@@ -9,47 +9,47 @@
 HeadlessHost::HeadlessHost(PlanExecutor& executor, const ChineseConverter& converter,
                            SettingsStore& settings, ProgressLine& progress, std::ostream& steps,
                            Options options)
-    : m_recent(settings),
-      m_progress(progress),
-      m_steps(steps),
-      m_options(options),
-      m_tallying(executor, [this](const PlanStep& step,
-                                  const StepOutcome& outcome) { OnStep(step, outcome); }),
-      m_engine(*this, m_tallying, converter) {}
+    : recent_(settings),
+      progress_(progress),
+      steps_(steps),
+      options_(options),
+      tallying_(executor, [this](const PlanStep& step,
+                                 const StepOutcome& outcome) { OnStep(step, outcome); }),
+      engine_(*this, tallying_, converter) {}
 
 RunReport HeadlessHost::Organize(const std::string& folder) {
-    m_tallying.ResetTally();
-    m_report = {};
-    m_strPassCaption.clear();
-    m_strFolder.clear();
-    m_engine.StartRun(folder);
-    m_report.tally = m_tallying.Tally();
-    m_report.stopSignal = StopSignal();
-    return m_report;
+    tallying_.ResetTally();
+    report_ = {};
+    passCaption_.clear();
+    folder_.clear();
+    engine_.StartRun(folder);
+    report_.tally = tallying_.Tally();
+    report_.stopSignal = StopSignal();
+    return report_;
 }
 
 void HeadlessHost::AddFolder(const std::string& folder) {
-    if (m_options.recordFolders) {
-        m_recent.AddFolder(folder);
+    if (options_.recordFolders) {
+        recent_.AddFolder(folder);
     }
 }
 
 void HeadlessHost::SetWindowText(const std::string& caption) {
-    switch (m_phase) {
+    switch (phase_) {
         case Phase::PassStarting:
-            m_progress.Note(caption);
-            m_phase = Phase::Pass;
+            progress_.Note(caption);
+            phase_ = Phase::Pass;
             break;
         case Phase::Pass:
             // On a terminal the live line shows the files done instead.
-            m_strPassCaption = caption;
-            if (m_progress.GetMode() != ProgressLine::Mode::Terminal) {
-                m_progress.Show(caption);
+            passCaption_ = caption;
+            if (progress_.GetMode() != ProgressLine::Mode::Terminal) {
+                progress_.Show(caption);
             }
             break;
         case Phase::Walk:
         case Phase::Idle:
-            m_progress.Show(caption);
+            progress_.Show(caption);
             break;
     }
 }
@@ -58,12 +58,11 @@ void HeadlessHost::DrawProgress(int pos, int total) {
     if (pos == 0) {
         return;
     }
-    m_report.filesDone = pos;
-    m_report.filesTotal = total;
-    if (m_progress.GetMode() == ProgressLine::Mode::Terminal) {
+    report_.filesDone = pos;
+    report_.filesTotal = total;
+    if (progress_.GetMode() == ProgressLine::Mode::Terminal) {
         const std::string counts = messages::Progress(pos, total);
-        m_progress.Show(counts +
-                        ShortenFromLeft(m_strFolder, m_progress.Width() - DisplayWidth(counts)));
+        progress_.Show(counts + ShortenFromLeft(folder_, progress_.Width() - DisplayWidth(counts)));
     }
 }
 
@@ -71,36 +70,36 @@ void HeadlessHost::SetBusy(int running, int setIcon) {
     if (running == 0) {
         // The end of the pass (told twice: by the pass, then by the run): its last caption
         // stays, a walk's progress goes.
-        if (m_strPassCaption.empty()) {
-            m_progress.Clear();
+        if (passCaption_.empty()) {
+            progress_.Clear();
         } else {
-            m_progress.Note(m_strPassCaption);
-            m_strPassCaption.clear();
+            progress_.Note(passCaption_);
+            passCaption_.clear();
         }
-        m_phase = Phase::Idle;
+        phase_ = Phase::Idle;
     } else {
-        m_phase = setIcon != 0 ? Phase::PassStarting : Phase::Walk;
+        phase_ = setIcon != 0 ? Phase::PassStarting : Phase::Walk;
     }
 }
 
 bool HeadlessHost::AskYesNo(const std::string& question) {
-    m_progress.Clear();
+    progress_.Clear();
     return AfxMessageBox(question, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 void HeadlessHost::PumpOneMessage() {
     if (StopSignal() != 0) {
-        m_engine.State().m_bRunning = 0;
+        engine_.State().m_bRunning = 0;
     }
 }
 
 void HeadlessHost::OnStep(const PlanStep& step, const StepOutcome& outcome) {
-    m_strFolder = ParentFolder(step.path);
+    folder_ = ParentFolder(step.path);
     if (outcome.Failed()) {
-        m_progress.Print(messages::StepFailed(step, outcome.error));
+        progress_.Print(messages::StepFailed(step, outcome.error));
     }
-    if (m_options.verbose) {
-        m_progress.Clear();
-        m_steps << FormatStep(outcome.step) << '\n';
+    if (options_.verbose) {
+        progress_.Clear();
+        steps_ << FormatStep(outcome.step) << '\n';
     }
 }

@@ -35,7 +35,7 @@ public:
     HeadlessHost(PlanExecutor& executor, const ChineseConverter& converter, SettingsStore& settings,
                  ProgressLine& progress, std::ostream& steps, Options options);
 
-    OrganizerEngine& Engine() { return m_engine; }
+    OrganizerEngine& Engine() { return engine_; }
 
     // One run over `folder`, and how it went.
     RunReport Organize(const std::string& folder);
@@ -54,14 +54,14 @@ private:
 
     void OnStep(const PlanStep& step, const StepOutcome& outcome);
 
-    RecentFolders m_recent;
-    ProgressLine& m_progress;
-    std::ostream& m_steps;
-    Options m_options;
-    TallyingExecutor m_tallying;
-    OrganizerEngine m_engine;
-    Phase m_phase = Phase::Idle;
-    std::string m_strPassCaption;  // the last caption of the pass, shown when it ends
-    std::string m_strFolder;       // the folder of the step handled last
-    RunReport m_report;
+    RecentFolders recent_;
+    ProgressLine& progress_;
+    std::ostream& steps_;
+    Options options_;
+    TallyingExecutor tallying_;
+    OrganizerEngine engine_;
+    Phase phase_ = Phase::Idle;
+    std::string passCaption_;  // the last caption of the pass, shown when it ends
+    std::string folder_;       // the folder of the step handled last
+    RunReport report_;
 };

@@ -96,34 +96,34 @@ std::string ShortenFromLeft(const std::string& text, int width) {
 }
 
 ProgressLine::ProgressLine(std::ostream& out, Mode mode, int columns, TickSource tick)
-    : m_out(out),
-      m_mode(mode),
+    : out_(out),
+      mode_(mode),
       // The last column stays free: writing into it makes some terminals wrap.
-      m_width((columns > 1 ? columns : kDefaultColumns) - 1),
-      m_tick(std::move(tick)) {}
+      width_((columns > 1 ? columns : kDefaultColumns) - 1),
+      tick_(std::move(tick)) {}
 
 void ProgressLine::Show(const std::string& text) {
-    if (m_mode == Mode::Quiet) {
+    if (mode_ == Mode::Quiet) {
         return;
     }
-    const std::uint32_t now = m_tick();
-    const std::uint32_t interval = m_mode == Mode::Terminal ? kTerminalInterval : kLinesInterval;
-    if (m_bShownOnce && now - m_lastShown < interval) {
+    const std::uint32_t now = tick_();
+    const std::uint32_t interval = mode_ == Mode::Terminal ? kTerminalInterval : kLinesInterval;
+    if (shownOnce_ && now - lastShown_ < interval) {
         return;
     }
-    m_bShownOnce = true;
-    m_lastShown = now;
-    if (m_mode == Mode::Terminal) {
-        Write("\r" + FitWidth(text, m_width) + kEraseToEnd);
-        m_bLive = true;
+    shownOnce_ = true;
+    lastShown_ = now;
+    if (mode_ == Mode::Terminal) {
+        Write("\r" + FitWidth(text, width_) + kEraseToEnd);
+        live_ = true;
     } else {
         Write(text + "\n");
-        m_strLastLine = text;
+        lastLine_ = text;
     }
 }
 
 void ProgressLine::Note(const std::string& text) {
-    if (m_mode == Mode::Quiet || (m_mode == Mode::Lines && text == m_strLastLine)) {
+    if (mode_ == Mode::Quiet || (mode_ == Mode::Lines && text == lastLine_)) {
         return;
     }
     Print(text);
@@ -132,17 +132,17 @@ void ProgressLine::Note(const std::string& text) {
 void ProgressLine::Print(const std::string& text) {
     Clear();
     Write(text + "\n");
-    m_strLastLine = text;
+    lastLine_ = text;
 }
 
 void ProgressLine::Clear() {
-    if (m_bLive) {
+    if (live_) {
         Write(std::string("\r") + kEraseToEnd);
-        m_bLive = false;
+        live_ = false;
     }
 }
 
 void ProgressLine::Write(const std::string& bytes) {
-    m_out << bytes;
-    m_out.flush();
+    out_ << bytes;
+    out_.flush();
 }

@@ -23,9 +23,9 @@ public:
     // object.
     ProgressLine(std::ostream& out, Mode mode, int columns, TickSource tick);
 
-    Mode GetMode() const { return m_mode; }
+    Mode GetMode() const { return mode_; }
     // The columns the live line may fill.
-    int Width() const { return m_width; }
+    int Width() const { return width_; }
 
     // The latest state of the run; shown unless the last showing was too recent.
     void Show(const std::string& text);
@@ -39,14 +39,14 @@ public:
 private:
     void Write(const std::string& bytes);
 
-    std::ostream& m_out;
-    Mode m_mode;
-    int m_width;
-    TickSource m_tick;
-    bool m_bShownOnce = false;
-    std::uint32_t m_lastShown = 0;
-    bool m_bLive = false;       // a live line is on the terminal
-    std::string m_strLastLine;  // the line written last in Lines mode
+    std::ostream& out_;
+    Mode mode_;
+    int width_;
+    TickSource tick_;
+    bool shownOnce_ = false;
+    std::uint32_t lastShown_ = 0;
+    bool live_ = false;     // a live line is on the terminal
+    std::string lastLine_;  // the line written last in Lines mode
 };
 
 // The columns `text` (UTF-8) takes on a terminal: two for East Asian wide characters, one

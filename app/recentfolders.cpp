@@ -4,7 +4,7 @@
 
 void RecentFolders::MergeStored(std::vector<std::string>& list) const {
     for (int i = 0; i < kSize; ++i) {
-        std::string stored = m_store.RecentPath(i);
+        std::string stored = store_.RecentPath(i);
         if (!stored.empty() && std::find(list.begin(), list.end(), stored) == list.end()) {
             list.push_back(std::move(stored));
         }
@@ -16,6 +16,6 @@ void RecentFolders::AddFolder(const std::string& folder) {
     MergeStored(list);
     const int count = std::min(static_cast<int>(list.size()), kSize);
     for (int i = 0; i < count; ++i) {
-        m_store.SetRecentPath(i, list[static_cast<std::size_t>(i)]);
+        store_.SetRecentPath(i, list[static_cast<std::size_t>(i)]);
     }
 }

@@ -13,7 +13,7 @@ public:
     static constexpr int kSize = SettingsStore::kRecentCount;
 
     // The store must outlive the list.
-    explicit RecentFolders(SettingsStore& store) : m_store(store) {}
+    explicit RecentFolders(SettingsStore& store) : store_(store) {}
 
     // Appends the stored folders to `list`, skipping empty values and those already in it.
     void MergeStored(std::vector<std::string>& list) const;
@@ -23,5 +23,5 @@ public:
     void AddFolder(const std::string& folder);
 
 private:
-    SettingsStore& m_store;
+    SettingsStore& store_;
 };

@@ -16,53 +16,53 @@ std::string RecentName(int index) {
 }  // namespace
 
 unsigned int RegistrySection::GetInt(const std::string& entry, int defaultValue) const {
-    return GetProfileInt(m_section, entry, defaultValue);
+    return GetProfileInt(section_, entry, defaultValue);
 }
 
 std::string RegistrySection::GetString(const std::string& entry,
                                        const std::string& defaultValue) const {
-    return GetProfileString(m_section, entry, defaultValue);
+    return GetProfileString(section_, entry, defaultValue);
 }
 
 bool RegistrySection::WriteInt(const std::string& entry, int value) {
-    return WriteProfileInt(m_section, entry, value);
+    return WriteProfileInt(section_, entry, value);
 }
 
 bool RegistrySection::WriteString(const std::string& entry, const std::string& value) {
-    return WriteProfileStringA(m_section, entry, value);
+    return WriteProfileStringA(section_, entry, value);
 }
 
 SettingsStore::SettingsStore()
-    : m_owned(std::make_unique<RegistrySection>(kSection)), m_section(m_owned.get()) {}
+    : owned_(std::make_unique<RegistrySection>(kSection)), section_(owned_.get()) {}
 
 int SettingsStore::FindPath() const {
-    return static_cast<int>(m_section->GetInt(kFindPath, 0));
+    return static_cast<int>(section_->GetInt(kFindPath, 0));
 }
 
 bool SettingsStore::SetFindPath(int value) {
-    return m_section->WriteInt(kFindPath, value);
+    return section_->WriteInt(kFindPath, value);
 }
 
 int SettingsStore::ArtistDir() const {
-    return static_cast<int>(m_section->GetInt(kArtistDir, 0));
+    return static_cast<int>(section_->GetInt(kArtistDir, 0));
 }
 
 bool SettingsStore::SetArtistDir(int value) {
-    return m_section->WriteInt(kArtistDir, value);
+    return section_->WriteInt(kArtistDir, value);
 }
 
 std::string SettingsStore::ExePath() const {
-    return m_section->GetString(kExePath, "");
+    return section_->GetString(kExePath, "");
 }
 
 bool SettingsStore::SetExePath(const std::string& path) {
-    return m_section->WriteString(kExePath, path);
+    return section_->WriteString(kExePath, path);
 }
 
 std::string SettingsStore::RecentPath(int index) const {
-    return m_section->GetString(RecentName(index), "");
+    return section_->GetString(RecentName(index), "");
 }
 
 bool SettingsStore::SetRecentPath(int index, const std::string& folder) {
-    return m_section->WriteString(RecentName(index), folder);
+    return section_->WriteString(RecentName(index), folder);
 }

@@ -26,7 +26,7 @@ public:
 // HKEY_CURRENT_USER\Software\Sortune\<section>.
 class RegistrySection : public ProfileSection {
 public:
-    explicit RegistrySection(std::string section) : m_section(std::move(section)) {}
+    explicit RegistrySection(std::string section) : section_(std::move(section)) {}
 
     unsigned int GetInt(const std::string& entry, int defaultValue) const override;
     std::string GetString(const std::string& entry, const std::string& defaultValue) const override;
@@ -34,7 +34,7 @@ public:
     bool WriteString(const std::string& entry, const std::string& value) override;
 
 private:
-    std::string m_section;
+    std::string section_;
 };
 
 class SettingsStore {
@@ -45,7 +45,7 @@ public:
     // The user's settings in the registry.
     SettingsStore();
     // Settings kept in `section`, which must outlive the store.
-    explicit SettingsStore(ProfileSection& section) : m_section(&section) {}
+    explicit SettingsStore(ProfileSection& section) : section_(&section) {}
 
     // "Search all sub-folders" (FindPath) and "folders by artist" (Artist_dir), 0 when never
     // stored. Read as stored: only 1 turns an option on, and the program writes 0 or 1.
@@ -63,6 +63,6 @@ public:
     bool SetRecentPath(int index, const std::string& folder);
 
 private:
-    std::unique_ptr<ProfileSection> m_owned;
-    ProfileSection* m_section;
+    std::unique_ptr<ProfileSection> owned_;
+    ProfileSection* section_;
 };

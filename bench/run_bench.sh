@@ -3,10 +3,12 @@
 # floor (the bare system calls of the job) on an identical copy, and reports files/s, the
 # ratio of the two times and the peak memory of each.
 #
-# usage: bench/run_bench.sh [N] [BUILD_DIR] [REPEAT]
-#   N          files in the corpus (default 20000)
-#   BUILD_DIR  build folder holding bin/sortune (default build)
-#   REPEAT     runs of each, every one on a fresh copy; medians are reported (default 3)
+# usage: bench/run_bench.sh [N] [BUILD_DIR] [REPEAT] [BASELINE_DIR]
+#   N             files in the corpus (default 20000)
+#   BUILD_DIR     build folder holding bin/sortune (default build)
+#   REPEAT        runs of each, every one on a fresh copy; medians are reported (default 3)
+#   BASELINE_DIR  another build folder (of an earlier version, say) whose program is timed
+#                 too, in turn with the first on the same corpus, to tell what a change costs
 #
 # Needs python3, a C compiler and /usr/bin/time (Debian package "time"). The corpus generator
 # and the floor come from ../shared/bench beside the repository (SORTUNE_BENCH_KIT overrides).
@@ -18,8 +20,9 @@ repeat=${3:-3}
 repo=$(cd "$(dirname "$0")/.." && pwd)
 kit=${SORTUNE_BENCH_KIT:-$repo/../shared/bench}
 sortune=$(cd "$build" && pwd)/bin/sortune
+baseline=${4:+$(cd "$4" && pwd)/bin/sortune}
 
-for need in "$kit/make_corpus.py" "$kit/floor.c" "$sortune" /usr/bin/time; do
+for need in "$kit/make_corpus.py" "$kit/floor.c" "$sortune" ${baseline:+"$baseline"} /usr/bin/time; do
     [ -e "$need" ] || { echo "run_bench: $need is missing" >&2; exit 2; }
 done
 
@@ -60,11 +63,16 @@ median() {
 
 : > "$work/floor.times"
 : > "$work/sortune.times"
+: > "$work/baseline.times"
 i=0
 while [ "$i" -lt "$repeat" ]; do
     timed floor "$work/floor" "$work/run" >> "$work/floor.times"
-    timed sortune env XDG_CONFIG_HOME="$work/config" LC_ALL=zh_CN.UTF-8 \
-        "$sortune" "$work/run/." >> "$work/sortune.times"
+    timed sortune env XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state" \
+        LC_ALL=zh_CN.UTF-8 "$sortune" "$work/run/." >> "$work/sortune.times"
+    if [ -n "$baseline" ]; then
+        timed baseline env XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state-baseline" \
+            LC_ALL=zh_CN.UTF-8 "$baseline" "$work/run/." >> "$work/baseline.times"
+    fi
     i=$((i + 1))
 done
 
@@ -80,9 +88,13 @@ sortune_kb=$(awk '{ print $2 }' "$work/sortune.times" | median)
 floor_cpu=$(awk '{ print $3 }' "$work/floor.times" | median)
 sortune_cpu=$(awk '{ print $3 }' "$work/sortune.times" | median)
 
+# The undo journal of the last run (none for a program that keeps none).
+journal=$(ls -t "$work/state/sortune/runs/"*.journal 2>/dev/null | head -n 1 || true)
+journal_bytes=$( [ -n "$journal" ] && wc -c < "$journal" || echo 0)
+
 awk -v n="$count" -v f="$floor_s" -v s="$sortune_s" -v fk="$floor_kb" -v sk="$sortune_kb" \
     -v fc="$floor_cpu" -v sc="$sortune_cpu" -v r="$renamed" -v fn="$floor_renamed" \
-    -v reps="$repeat" 'BEGIN {
+    -v reps="$repeat" -v jb="$journal_bytes" 'BEGIN {
     fr = (f > 0) ? n / f : 0; sr = (s > 0) ? n / s : 0
     printf "files:   %d (medians of %d runs, warm cache)\n", n, reps
     printf "floor:   %.2f s wall  %.2f s cpu  %8.0f files/s  peak %.1f MB  (%d files renamed)\n",
@@ -91,5 +103,19 @@ awk -v n="$count" -v f="$floor_s" -v s="$sortune_s" -v fk="$floor_kb" -v sk="$so
            s, sc, sr, sk / 1024, r
     printf "ratio:   %.2f x the wall time of the floor, %.2f x its cpu time\n",
            (f > 0 ? s / f : 0), (fc > 0 ? sc / fc : 0)
+    printf "journal: %.1f MB for the last run (%.0f bytes a file)\n", jb / 1048576, jb / n
     printf "target:  at most 2.00 x the wall time, peak under 50 MB\n"
 }'
+if [ -n "$baseline" ]; then
+    base_s=$(awk '{ print $1 }' "$work/baseline.times" | median)
+    base_cpu=$(awk '{ print $3 }' "$work/baseline.times" | median)
+    # The fastest and slowest runs show how much the machine's load moved the numbers.
+    spread() { awk '{ print $1 }' "$1" | sort -n | sed -n '1p;$p' | paste -sd-; }
+    awk -v s="$sortune_s" -v sc="$sortune_cpu" -v b="$base_s" -v bc="$base_cpu" \
+        -v ss="$(spread "$work/sortune.times")" -v bs="$(spread "$work/baseline.times")" 'BEGIN {
+        printf "baseline: %.2f s wall  %.2f s cpu\n", b, bc
+        printf "sortune/baseline: %.3f x the wall time, %.3f x the cpu time\n",
+               (b > 0 ? s / b : 0), (bc > 0 ? sc / bc : 0)
+        printf "spread:  sortune %s s wall, baseline %s s wall\n", ss, bs
+    }'
+fi

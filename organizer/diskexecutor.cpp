@@ -12,21 +12,21 @@
 template <typename Make>
 int DiskExecutor::Recorded(const JournalChange& change, Make make) {
     std::size_t number = 0;
-    if (m_recorder != nullptr) {
-        if (const int error = m_recorder->Intend(change, number)) {
+    if (recorder_ != nullptr) {
+        if (const int error = recorder_->Intend(change, number)) {
             return error;
         }
     }
     const int error = make();
-    if (m_recorder != nullptr) {
-        m_recorder->Settle(number, error == 0);
+    if (recorder_ != nullptr) {
+        recorder_->Settle(number, error == 0);
     }
     return error;
 }
 
 StepOutcome DiskExecutor::Rename(const PlanStep& step) {
     JournalChange change = JournalChange::Of(ChangeKind::Rename, step.path, step.other);
-    if (m_recorder != nullptr && !IdentityOf(step.path, change.identity)) {
+    if (recorder_ != nullptr && !IdentityOf(step.path, change.identity)) {
         return RefusedStep(step.path, errno);
     }
     const int error = Recorded(change, [&] { return MoveFile(step.path, step.other) ? 0 : errno; });
@@ -44,7 +44,7 @@ StepOutcome DiskExecutor::Link(const PlanStep& step) {
         }
     }
     JournalChange change = JournalChange::Of(ChangeKind::Link, step.path, step.other);
-    if (m_recorder != nullptr) {
+    if (recorder_ != nullptr) {
         ReadShortcut(step.path, change.replaced);
     }
     const int error =
@@ -54,7 +54,7 @@ StepOutcome DiskExecutor::Link(const PlanStep& step) {
 
 StepOutcome DiskExecutor::Delete(const PlanStep& step) {
     JournalChange change = JournalChange::Of(ChangeKind::Delete, step.path);
-    if (m_recorder != nullptr) {
+    if (recorder_ != nullptr) {
         ReadShortcut(step.path, change.other);
     }
     bool stillDead = true;

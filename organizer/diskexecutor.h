@@ -14,8 +14,8 @@
 class DiskExecutor : public PlanExecutor {
 public:
     // The recorder, when there is one, must outlive the executor's use of it.
-    explicit DiskExecutor(ChangeRecorder* recorder = nullptr) : m_recorder(recorder) {}
-    void SetRecorder(ChangeRecorder* recorder) { m_recorder = recorder; }
+    explicit DiskExecutor(ChangeRecorder* recorder = nullptr) : recorder_(recorder) {}
+    void SetRecorder(ChangeRecorder* recorder) { recorder_ = recorder; }
 
     StepOutcome Execute(const PlanStep& step) override;
 
@@ -28,7 +28,7 @@ private:
     template <typename Make>
     int Recorded(const JournalChange& change, Make make);
 
-    ChangeRecorder* m_recorder;
+    ChangeRecorder* recorder_;
 };
 
 // The outcome of a step the system refused with `error`: the entry `kept` stays as it was.

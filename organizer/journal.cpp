@@ -164,26 +164,65 @@ std::string FormatHeader(const JournalHeader& header) {
     return text + "changes\n";
 }
 
-std::string FormatIntent(std::size_t number, const JournalChange& change) {
-    std::string line = std::to_string(number) + "\t" + std::string(WordOf(change.kind));
-    if (change.kind == ChangeKind::Rename) {
-        line += "\t" + std::to_string(change.identity.device) + "\t" +
-                std::to_string(change.identity.inode) + "\t" +
-                std::to_string(change.identity.birth);
+namespace {
+
+// Appends "\t" and the field; most paths need no escape and are copied whole.
+void AppendField(std::string& out, const std::string& path) {
+    out += '\t';
+    if (path.find_first_of("\\\t\n\r") == std::string::npos) {
+        out += path;
+    } else {
+        out += EscapePath(path);
     }
-    line += "\t" + EscapePath(change.path);
+}
+
+template <typename Number>
+void AppendNumber(std::string& out, Number number) {
+    char digits[24];
+    const auto end = std::to_chars(std::begin(digits), std::end(digits), number).ptr;
+    out.append(digits, end);
+}
+
+}  // namespace
+
+void AppendIntent(std::string& out, std::size_t number, const JournalChange& change) {
+    AppendNumber(out, number);
+    out += '\t';
+    out += WordOf(change.kind);
+    if (change.kind == ChangeKind::Rename) {
+        for (const std::int64_t field :
+             {static_cast<std::int64_t>(change.identity.device),
+              static_cast<std::int64_t>(change.identity.inode), change.identity.birth}) {
+            out += '\t';
+            AppendNumber(out, field);
+        }
+    }
+    AppendField(out, change.path);
     if (change.kind == ChangeKind::Rename || change.kind == ChangeKind::Link ||
         change.kind == ChangeKind::Delete) {
-        line += "\t" + EscapePath(change.other);
+        AppendField(out, change.other);
     }
     if (change.kind == ChangeKind::Link && !change.replaced.empty()) {
-        line += "\t" + EscapePath(change.replaced);
+        AppendField(out, change.replaced);
     }
-    return line + "\n";
+    out += '\n';
+}
+
+void AppendMark(std::string& out, std::size_t number, bool made) {
+    AppendNumber(out, number);
+    out += made ? "\tdone\n" : "\tkept\n";
+}
+
+std::string FormatIntent(std::size_t number, const JournalChange& change) {
+    std::string line;
+    AppendIntent(line, number, change);
+    return line;
 }
 
 std::string FormatMark(std::size_t number, bool made) {
-    return std::to_string(number) + (made ? "\tdone\n" : "\tkept\n");
+    std::string line;
+    AppendMark(line, number, made);
+    return line;
 }
 
 std::string FormatEnd() {

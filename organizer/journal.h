@@ -79,8 +79,10 @@ struct Journal {
 std::string FormatHeader(const JournalHeader& header);
 // The line of change `number` (from 1), written before the change is made.
 std::string FormatIntent(std::size_t number, const JournalChange& change);
+void AppendIntent(std::string& out, std::size_t number, const JournalChange& change);
 // The line that marks change `number` made or not.
 std::string FormatMark(std::size_t number, bool made);
+void AppendMark(std::string& out, std::size_t number, bool made);
 std::string FormatEnd();
 
 // Reads a journal's text into `journal` (all but its name). False when the text is no journal

@@ -27,10 +27,10 @@ std::string JournalStore::DefaultFolder() {
 }
 
 int JournalStore::Begin(JournalHeader header, JournalWriter& writer) {
-    if (m_strFolder.empty()) {
+    if (folder_.empty()) {
         return ENOENT;
     }
-    if (const int error = MakePrivateFolders(m_strFolder)) {
+    if (const int error = MakePrivateFolders(folder_)) {
         return error;
     }
     header.started = sysinfo::LocalTimeText();
@@ -39,7 +39,7 @@ int JournalStore::Begin(JournalHeader header, JournalWriter& writer) {
     // so that names keep sorting in time order.
     int error = EEXIST;
     for (int attempt = 0; error == EEXIST && attempt < 1000; ++attempt) {
-        error = writer.Create(m_strFolder + "/" + sysinfo::TimeStamp() + "-" +
+        error = writer.Create(folder_ + "/" + sysinfo::TimeStamp() + "-" +
                                   std::to_string(header.pid) + std::string(kSuffix),
                               header);
     }
@@ -52,7 +52,7 @@ int JournalStore::Begin(JournalHeader header, JournalWriter& writer) {
 std::vector<std::string> JournalStore::Names() const {
     std::vector<std::string> names;
     FileFind finder;
-    for (bool more = finder.FindFile(m_strFolder + "/*"); more;) {
+    for (bool more = finder.FindFile(folder_ + "/*"); more;) {
         more = finder.FindNextFile();
         const std::string& name = finder.GetFileName();
         if (!finder.IsDirectory() && name.ends_with(kSuffix)) {
@@ -66,7 +66,7 @@ std::vector<std::string> JournalStore::Names() const {
 void JournalStore::Prune() const {
     const std::vector<std::string> names = Names();
     for (std::size_t i = 0; i + kKeep < names.size(); ++i) {
-        RemoveFile(m_strFolder + "/" + names[i]);
+        RemoveFile(folder_ + "/" + names[i]);
     }
 }
 
@@ -75,7 +75,7 @@ std::vector<Journal> JournalStore::Load() const {
     for (const std::string& name : Names()) {
         std::string text;
         Journal journal;
-        if (ReadWholeFile(m_strFolder + "/" + name, text) == 0 && ParseJournal(text, journal)) {
+        if (ReadWholeFile(folder_ + "/" + name, text) == 0 && ParseJournal(text, journal)) {
             journal.name = name;
             journals.push_back(std::move(journal));
         }

@@ -14,11 +14,11 @@ public:
     static constexpr std::size_t kKeep = 50;
 
     // The journals in `folder`, made when the first journal is begun.
-    explicit JournalStore(std::string folder) : m_strFolder(std::move(folder)) {}
+    explicit JournalStore(std::string folder) : folder_(std::move(folder)) {}
     // The user's journal folder; "" when no home folder is known.
     static std::string DefaultFolder();
 
-    const std::string& Folder() const { return m_strFolder; }
+    const std::string& Folder() const { return folder_; }
 
     // Starts the journal of a new run in `writer`, stamping the header with the time and the
     // process; drops the oldest journals beyond kKeep. Returns 0 or an errno.
@@ -31,7 +31,7 @@ private:
     void Prune() const;
     std::vector<std::string> Names() const;
 
-    std::string m_strFolder;
+    std::string folder_;
 };
 
 // True when a complete journal takes `journal` back: an undo for a run or a redo, a redo for

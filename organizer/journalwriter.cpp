@@ -9,60 +9,65 @@ constexpr std::uint32_t kSyncInterval = 1000;  // ms between two syncs during a 
 }  // namespace
 
 int JournalWriter::Create(const std::string& path, const JournalHeader& header) {
-    if (const int error = m_file.Create(path)) {
+    if (const int error = file_.Create(path)) {
         return error;
     }
-    m_strPath = path;
-    m_kind = header.kind;
-    m_count = 0;
-    m_strPendingMark.clear();
-    m_lastSync = m_tick();
-    m_error = m_file.Append(FormatHeader(header));
-    return m_error;
+    path_ = path;
+    kind_ = header.kind;
+    count_ = 0;
+    pendingMark_.clear();
+    lastSync_ = tick_();
+    error_ = file_.Append(FormatHeader(header));
+    return error_;
 }
 
 int JournalWriter::Intend(const JournalChange& change, std::size_t& number) {
-    if (!m_file.IsOpen()) {
+    if (!file_.IsOpen()) {
         return EBADF;
     }
-    number = m_count + 1;
-    const int error = m_file.Append(m_strPendingMark + FormatIntent(number, change));
+    number = count_ + 1;
+    // One write for the mark of the change before and this change's line; the buffer keeps
+    // its room from one change to the next.
+    lines_.assign(pendingMark_);
+    AppendIntent(lines_, number, change);
+    const int error = file_.Append(lines_);
     if (error != 0) {
-        m_error = m_error != 0 ? m_error : error;
+        error_ = error_ != 0 ? error_ : error;
         return error;
     }
-    m_strPendingMark.clear();
-    m_count = number;
+    pendingMark_.clear();
+    count_ = number;
     SyncNowAndThen();
     return 0;
 }
 
 void JournalWriter::Settle(std::size_t number, bool made) {
-    m_strPendingMark = FormatMark(number, made);
+    pendingMark_.clear();
+    AppendMark(pendingMark_, number, made);
 }
 
 void JournalWriter::SyncNowAndThen() {
-    const std::uint32_t now = m_tick();
-    if (now - m_lastSync >= kSyncInterval) {
-        m_file.Sync();
-        m_lastSync = now;
+    const std::uint32_t now = tick_();
+    if (now - lastSync_ >= kSyncInterval) {
+        file_.Sync();
+        lastSync_ = now;
     }
 }
 
 int JournalWriter::Finish(bool complete) {
-    if (!m_file.IsOpen()) {
-        return m_error;
+    if (!file_.IsOpen()) {
+        return error_;
     }
-    if (m_count == 0 && m_kind == JournalKind::Run) {
-        m_file.Close();
-        RemoveFile(m_strPath);
-        return m_error;
+    if (count_ == 0 && kind_ == JournalKind::Run) {
+        file_.Close();
+        RemoveFile(path_);
+        return error_;
     }
-    const int error = m_file.Append(m_strPendingMark + (complete ? FormatEnd() : std::string()));
-    const int syncError = m_file.Sync();
-    const int closeError = m_file.Close();
+    const int error = file_.Append(pendingMark_ + (complete ? FormatEnd() : std::string()));
+    const int syncError = file_.Sync();
+    const int closeError = file_.Close();
     for (const int e : {error, syncError, closeError}) {
-        m_error = m_error != 0 ? m_error : e;
+        error_ = error_ != 0 ? error_ : e;
     }
-    return m_error;
+    return error_;
 }

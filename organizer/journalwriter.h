@@ -15,14 +15,14 @@
 // crash. The file is synced at most once a second while the run goes on, and at its end.
 class JournalWriter : public ChangeRecorder {
 public:
-    explicit JournalWriter(TickSource tick) : m_tick(std::move(tick)) {}
+    explicit JournalWriter(TickSource tick) : tick_(std::move(tick)) {}
 
     // Creates the journal `path` (which must not exist) and writes its header. Returns 0 or an
     // errno.
     int Create(const std::string& path, const JournalHeader& header);
-    bool IsOpen() const { return m_file.IsOpen(); }
-    const std::string& Path() const { return m_strPath; }
-    std::size_t Changes() const { return m_count; }
+    bool IsOpen() const { return file_.IsOpen(); }
+    const std::string& Path() const { return path_; }
+    std::size_t Changes() const { return count_; }
 
     int Intend(const JournalChange& change, std::size_t& number) override;
     void Settle(std::size_t number, bool made) override;
@@ -36,12 +36,13 @@ public:
 private:
     void SyncNowAndThen();
 
-    AppendFile m_file;
-    std::string m_strPath;
-    TickSource m_tick;
-    std::string m_strPendingMark;
-    JournalKind m_kind = JournalKind::Run;
-    std::size_t m_count = 0;
-    std::uint32_t m_lastSync = 0;
-    int m_error = 0;
+    AppendFile file_;
+    std::string path_;
+    TickSource tick_;
+    std::string pendingMark_;
+    std::string lines_;
+    JournalKind kind_ = JournalKind::Run;
+    std::size_t count_ = 0;
+    std::uint32_t lastSync_ = 0;
+    int error_ = 0;
 };

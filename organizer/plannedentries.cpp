@@ -3,13 +3,13 @@
 #include "platform/shelllink.h"
 
 EntryKind PlannedEntries::Kind(const std::string& path) const {
-    const auto planned = m_entries.find(path);
-    return planned != m_entries.end() ? planned->second.kind : EntryKindOf(path);
+    const auto planned = entries_.find(path);
+    return planned != entries_.end() ? planned->second.kind : EntryKindOf(path);
 }
 
 bool PlannedEntries::IsFile(const std::string& path, const FileIdentity& identity) const {
-    const auto planned = m_entries.find(path);
-    if (planned != m_entries.end()) {
+    const auto planned = entries_.find(path);
+    if (planned != entries_.end()) {
         return planned->second.kind == EntryKind::Other && planned->second.identity == identity;
     }
     FileIdentity found;
@@ -17,8 +17,8 @@ bool PlannedEntries::IsFile(const std::string& path, const FileIdentity& identit
 }
 
 bool PlannedEntries::IsLinkTo(const std::string& path, const std::string& target) const {
-    const auto planned = m_entries.find(path);
-    if (planned != m_entries.end()) {
+    const auto planned = entries_.find(path);
+    if (planned != entries_.end()) {
         return planned->second.kind == EntryKind::SymbolicLink && planned->second.target == target;
     }
     std::string found;
@@ -28,18 +28,18 @@ bool PlannedEntries::IsLinkTo(const std::string& path, const std::string& target
 void PlannedEntries::Apply(const JournalChange& change) {
     switch (change.kind) {
         case ChangeKind::Rename:
-            m_entries[change.path] = {};
-            m_entries[change.other] = {EntryKind::Other, {}, change.identity};
+            entries_[change.path] = {};
+            entries_[change.other] = {EntryKind::Other, {}, change.identity};
             break;
         case ChangeKind::Link:
-            m_entries[change.path] = {EntryKind::SymbolicLink, change.other, {}};
+            entries_[change.path] = {EntryKind::SymbolicLink, change.other, {}};
             break;
         case ChangeKind::Delete:
         case ChangeKind::RemoveFolder:
-            m_entries[change.path] = {};
+            entries_[change.path] = {};
             break;
         case ChangeKind::MakeFolder:
-            m_entries[change.path] = {EntryKind::Folder, {}, {}};
+            entries_[change.path] = {EntryKind::Folder, {}, {}};
             break;
     }
 }

@@ -25,5 +25,5 @@ private:
         std::string target;     // a link's
         FileIdentity identity;  // a file's
     };
-    std::unordered_map<std::string, Entry> m_entries;
+    std::unordered_map<std::string, Entry> entries_;
 };

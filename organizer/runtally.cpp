@@ -22,10 +22,10 @@ void RunTally::Count(const StepOutcome& outcome) {
 }
 
 StepOutcome TallyingExecutor::Execute(const PlanStep& step) {
-    const StepOutcome outcome = m_inner.Execute(step);
-    m_tally.Count(outcome);
-    if (m_listener) {
-        m_listener(step, outcome);
+    const StepOutcome outcome = inner_.Execute(step);
+    tally_.Count(outcome);
+    if (listener_) {
+        listener_(step, outcome);
     }
     return outcome;
 }

@@ -25,16 +25,16 @@ public:
 
     // The executor must outlive this one.
     explicit TallyingExecutor(PlanExecutor& inner, Listener listener = {})
-        : m_inner(inner), m_listener(std::move(listener)) {}
+        : inner_(inner), listener_(std::move(listener)) {}
 
     StepOutcome Execute(const PlanStep& step) override;
 
-    const RunTally& Tally() const { return m_tally; }
+    const RunTally& Tally() const { return tally_; }
     // Starts the count of the next run.
-    void ResetTally() { m_tally = {}; }
+    void ResetTally() { tally_ = {}; }
 
 private:
-    PlanExecutor& m_inner;
-    Listener m_listener;
-    RunTally m_tally;
+    PlanExecutor& inner_;
+    Listener listener_;
+    RunTally tally_;
 };

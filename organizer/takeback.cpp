@@ -170,13 +170,13 @@ std::string FormatTakeBackStep(const TakeBackStep& step) {
 
 TakeBackReport TakeBack::Run(const Journal& journal) {
     TakeBackReport report;
-    m_state.m_bRunning = 1;
-    m_host.SetBusy(1, 1);
+    state_.m_bRunning = 1;
+    host_.SetBusy(1, 1);
     const int total = static_cast<int>(journal.changes.size());
     for (int i = total - 1; i >= 0; --i) {
-        m_host.DrawProgress(total - i, total);
-        m_host.PumpOneMessage();
-        if (m_state.m_bRunning != 1) {
+        host_.DrawProgress(total - i, total);
+        host_.PumpOneMessage();
+        if (state_.m_bRunning != 1) {
             report.stopped = true;
             break;
         }
@@ -185,34 +185,34 @@ TakeBackReport TakeBack::Run(const Journal& journal) {
             continue;
         }
         if (change.state == ChangeState::Intended && change.kind == ChangeKind::Link &&
-            m_recorder != nullptr) {
+            recorder_ != nullptr) {
             RemoveLeftovers(change, journal.header.pid);
         }
         const TakeBackStep step = Carry(Decide(change));
         report.changed += step.result == TakeBackResult::Changed ? 1 : 0;
         report.alreadyBack += step.result == TakeBackResult::AlreadyBack ? 1 : 0;
         report.skipped += step.result == TakeBackResult::Skipped ? 1 : 0;
-        if (m_listener) {
-            m_listener(change, step);
+        if (listener_) {
+            listener_(change, step);
         }
     }
-    m_state.m_bRunning = 0;
-    m_host.DrawProgress(0, 0);
-    m_host.SetBusy(0, 1);
+    state_.m_bRunning = 0;
+    host_.DrawProgress(0, 0);
+    host_.SetBusy(0, 1);
     return report;
 }
 
 TakeBackStep TakeBack::Decide(const JournalChange& change) const {
     switch (change.kind) {
         case ChangeKind::Rename:
-            return DecideRename(change, m_planned);
+            return DecideRename(change, planned_);
         case ChangeKind::Link:
-            return DecideLink(change, m_planned);
+            return DecideLink(change, planned_);
         case ChangeKind::Delete:
-            return DecideDelete(change, m_planned);
+            return DecideDelete(change, planned_);
         case ChangeKind::MakeFolder:
         case ChangeKind::RemoveFolder:
-            return DecideFolder(change, m_planned);
+            return DecideFolder(change, planned_);
     }
     return Back();
 }
@@ -221,15 +221,15 @@ TakeBackStep TakeBack::Carry(TakeBackStep step) {
     if (step.result != TakeBackResult::Changed) {
         return step;
     }
-    if (m_recorder == nullptr) {
-        m_planned.Apply(step.undo);  // a preview: later changes see this one as made
+    if (recorder_ == nullptr) {
+        planned_.Apply(step.undo);  // a preview: later changes see this one as made
         return step;
     }
     std::size_t number = 0;
-    int error = m_recorder->Intend(step.undo, number);
+    int error = recorder_->Intend(step.undo, number);
     if (error == 0) {
         error = Make(step.undo);
-        m_recorder->Settle(number, error == 0);
+        recorder_->Settle(number, error == 0);
     }
     if (error != 0) {
         step.result = TakeBackResult::Skipped;

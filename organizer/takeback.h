@@ -56,22 +56,22 @@ public:
     // clears `state.m_bRunning`. With a null recorder nothing is changed: a preview. All must
     // outlive the object.
     TakeBack(RunHost& host, RunState& state, ChangeRecorder* recorder, Listener listener)
-        : m_host(host), m_state(state), m_recorder(recorder), m_listener(std::move(listener)) {}
+        : host_(host), state_(state), recorder_(recorder), listener_(std::move(listener)) {}
 
     // Takes the journal's changes back (or shows how, without a recorder).
     TakeBackReport Run(const Journal& journal);
-    void SetRecorder(ChangeRecorder* recorder) { m_recorder = recorder; }
+    void SetRecorder(ChangeRecorder* recorder) { recorder_ = recorder; }
 
 private:
     TakeBackStep Decide(const JournalChange& change) const;
     TakeBackStep Carry(TakeBackStep step);
     void RemoveLeftovers(const JournalChange& change, long pid) const;
 
-    RunHost& m_host;
-    RunState& m_state;
-    ChangeRecorder* m_recorder;
-    Listener m_listener;
-    PlannedEntries m_planned;  // a preview's changes, as if made
+    RunHost& host_;
+    RunState& state_;
+    ChangeRecorder* recorder_;
+    Listener listener_;
+    PlannedEntries planned_;  // a preview's changes, as if made
 };
 
 enum class TakeBackDirection { Undo, Redo };

@@ -16,7 +16,7 @@ public:
     // Creates `path`, which must not exist yet (EEXIST), readable and writable by its owner
     // only. Returns 0 or an errno.
     int Create(const std::string& path);
-    bool IsOpen() const { return m_fd >= 0; }
+    bool IsOpen() const { return fd_ >= 0; }
 
     // Appends all of `bytes`. Returns 0 or an errno.
     int Append(std::string_view bytes);
@@ -26,5 +26,5 @@ public:
     int Close();
 
 private:
-    int m_fd = -1;
+    int fd_ = -1;
 };

@@ -22,7 +22,8 @@ ParsedCommandLine Parse(std::vector<std::string> args) {
 // The options as one short text, so that a table can say what each command line gives.
 std::string Summary(const CommandOptions& o) {
     std::string text;
-    text += o.request == Request::Help ? "help " : o.request == Request::Version ? "version " : "";
+    const char* requests[] = {"", "undo ", "redo ", "history ", "help ", "version "};
+    text += requests[static_cast<int>(o.request)];
     text += o.dryRun ? "n" : "-";
     text += o.recursive ? (*o.recursive ? "r" : "R") : "-";
     text += o.byArtist ? "a" : "-";
@@ -55,6 +56,14 @@ TEST(ParseCommandOptionsTest, ReadsOptionsTheGnuWay) {
         {{"--version"}, "version -----", {}},
         {{"--version", "--help"}, "help -----", {}},
         {{"--help", "--version"}, "help -----", {}},
+        {{"--undo"}, "undo -----", {}},
+        {{"--undo", "-n", "-v"}, "undo n--v-", {}},
+        {{"--redo"}, "redo -----", {}},
+        {{"--undo", "--redo"}, "redo -----", {}},  // the last one holds
+        {{"--history"}, "history -----", {}},
+        {{"--undo", "--help"}, "help -----", {}},
+        {{"--help", "--undo"}, "help -----", {}},
+        {{"--version", "--redo"}, "version -----", {}},
     };
     for (const Case& c : cases) {
         const ParsedCommandLine parsed = Parse(c.args);
@@ -89,6 +98,10 @@ TEST(ParseCommandOptionsTest, RefusesWhatItDoesNotUnderstand) {
         {{}, UsageProblem::MissingPath, ""},
         {{"-n"}, UsageProblem::MissingPath, ""},
         {{"--"}, UsageProblem::MissingPath, ""},
+        {{"--undo", "/m"}, UsageProblem::PathNotTaken, "--undo"},
+        {{"/m", "--redo"}, UsageProblem::PathNotTaken, "--redo"},
+        {{"--history", "--", "x"}, UsageProblem::PathNotTaken, "--history"},
+        {{"--undo=1"}, UsageProblem::UnexpectedValue, "--undo"},
     };
     for (const Case& c : cases) {
         const ParsedCommandLine parsed = Parse(c.args);
