@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "platform/profile.h"
 #include "tests/support/fileio.h"
 #include "tests/support/scopedconfighome.h"
 
@@ -36,24 +35,6 @@ TEST(SettingsStoreTest, KeepsEachSettingUnderItsNameInTheRegistry) {
     }
     EXPECT_EQ(settings.FindPath(), 1);
     EXPECT_EQ(settings.RecentPath(4), "/m/4");
-}
-
-TEST(SettingsStoreTest, ReadsDefaultsAndValuesAsStored) {
-    ScopedConfigHome config;
-    const SettingsStore settings;
-    EXPECT_EQ(settings.FindPath(), 0);
-    EXPECT_EQ(settings.ArtistDir(), 0);
-    EXPECT_EQ(settings.ExePath(), "");
-    EXPECT_EQ(settings.RecentPath(0), "");
-
-    // Another program's 5 stays 5 (only 1 turns an option on); a value of the wrong type
-    // reads as the default.
-    WriteProfileInt("Set", "FindPath", 5);
-    WriteProfileString("Set", "Artist_dir", "1");
-    WriteProfileInt("Set", "path0", 1);
-    EXPECT_EQ(settings.FindPath(), 5);
-    EXPECT_EQ(settings.ArtistDir(), 0);
-    EXPECT_EQ(settings.RecentPath(0), "");
 }
 
 }  // namespace
