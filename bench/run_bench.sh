@@ -67,11 +67,13 @@ median() {
 i=0
 while [ "$i" -lt "$repeat" ]; do
     timed floor "$work/floor" "$work/run" >> "$work/floor.times"
-    timed sortune env XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state" \
-        LC_ALL=zh_CN.UTF-8 "$sortune" "$work/run/." >> "$work/sortune.times"
+    timed sortune env XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" \
+        XDG_STATE_HOME="$work/state" LC_ALL=zh_CN.UTF-8 "$sortune" "$work/run/." \
+        >> "$work/sortune.times"
     if [ -n "$baseline" ]; then
-        timed baseline env XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state-baseline" \
-            LC_ALL=zh_CN.UTF-8 "$baseline" "$work/run/." >> "$work/baseline.times"
+        timed baseline env XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" \
+            XDG_STATE_HOME="$work/state-baseline" LC_ALL=zh_CN.UTF-8 "$baseline" "$work/run/." \
+            >> "$work/baseline.times"
     fi
     i=$((i + 1))
 done

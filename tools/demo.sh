@@ -23,11 +23,11 @@ list() {
         LC_ALL=C sort)
 }
 
-# The program's own settings and journal folders, so that the demo leaves the user's alone;
-# the program works only in a simplified Chinese locale.
+# The program's own settings, menu and journal folders, so that the demo leaves the user's
+# alone; the program works only in a simplified Chinese locale.
 run() {
-    XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state" LC_ALL=zh_CN.UTF-8 \
-        "$build/bin/sortune" "$@"
+    XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_STATE_HOME="$work/state" \
+        LC_ALL=zh_CN.UTF-8 "$build/bin/sortune" "$@"
 }
 
 echo "Before:"
