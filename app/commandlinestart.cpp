@@ -4,12 +4,11 @@
 
 #include <iostream>
 
+#include "app/companionlibraries.h"
 #include "app/headlesshost.h"
 #include "app/messages.h"
 #include "app/settingsstore.h"
-#include "app/shellextension.h"
 #include "app/stopsignal.h"
-#include "asfmeta/asfmeta.h"
 #include "organizer/conversiontables.h"
 #include "organizer/diskexecutor.h"
 #include "organizer/journalstore.h"
@@ -17,10 +16,8 @@
 #include "platform/absolutepath.h"
 #include "platform/fileentry.h"
 #include "platform/messagebox.h"
-#include "platform/module.h"
 #include "platform/systeminfo.h"
 #include "platform/terminal.h"
-#include "resources/embeddedresource.h"
 
 namespace {
 
@@ -78,13 +75,10 @@ int Organize(const CommandOptions& options, const ConversionTables& tables) {
         settings.SetExePath(sysinfo::ExecutablePath());
     }
     ApplyOptions(options, settings, host.Engine().State());
-    if (!options.dryRun) {
-        // The menu's half of binding the companions: the shell extension registered again.
-        RegisterShellExtension();
-    }
-    // Bound for all the runs and freed after them, as the dialog holds it while it is open.
-    const Module tagModule(sysinfo::ExecutableFolder() + "/" + kAsfmetaModule);
-    host.Engine().SetTagModule(tagModule.GetProcAddress<PFN_GETASFMETA>(kGetAsfmetaExport));
+    // Bound for all the runs and freed after them, as the dialog holds it while it is open. A
+    // preview leaves the registration of the menu as it is.
+    const TagLibrary tagLibrary = options.dryRun ? BindTagLibrary() : LoadCompanionLibraries();
+    host.Engine().SetTagModule(tagLibrary.getAsfmeta);
 
     JournalStore store(JournalStore::DefaultFolder());
     InstallStopSignals();
@@ -146,9 +140,7 @@ int StartFolderOf(const std::string& path, std::string& folder) {
     return CheckFolderListable(folder);
 }
 
-int RunCommandLineStart(const CommandOptions& options) {
-    ConversionTables tables;
-    tables.Load(resources::FindResource);
+int RunCommandLineStart(const CommandOptions& options, const ConversionTables& tables) {
     if (ChineseConverter::IsSystemGb2312() != 0) {
         AfxMessageBox("Sorry, Only work GB2312!", MB_OK);
         std::cerr << messages::LanguageHint() << '\n';

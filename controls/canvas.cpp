@@ -19,10 +19,6 @@ COLORREF ToColorRef(QRgb rgb) {
     return RGB(qRed(rgb), qGreen(rgb), qBlue(rgb));
 }
 
-QColor ToQColor(COLORREF color) {
-    return QColor(GetRValue(color), GetGValue(color), GetBValue(color));
-}
-
 }  // namespace
 
 Canvas::Canvas(int width, int height) : image_(width, height, QImage::Format_RGB32) {

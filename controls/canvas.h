@@ -2,6 +2,7 @@
 
 #include <span>
 
+#include <QColor>
 #include <QFont>
 #include <QImage>
 #include <QPoint>
@@ -10,6 +11,11 @@
 #include <QString>
 
 #include "controls/gdi.h"
+
+// A colour of the drawings as Qt's colour.
+inline QColor ToQColor(COLORREF color) {
+    return {GetRValue(color), GetGValue(color), GetBValue(color)};
+}
 
 // A picture to draw on with the rules the controls' drawings are written for: a line covers
 // its first point and stops one pixel short of its last, a rectangle's border lies inside it,

@@ -2,13 +2,12 @@
 
 #include <QPoint>
 
+#include "platform/muldiv.h"
+
 // The fixed-point arithmetic of the closing effect: 16.16 values (65536 is 1.0) multiplied
 // with rounding, and 3 x 3 affine transforms in 16.16 used with row vectors. Only the
 // rotations use floating point, once for their cosine and sine.
 
-// a x b / c with a 64-bit product, rounded to the nearest integer, halves away from zero;
-// -1 when c is 0 or the result does not fit.
-int MulDiv(int a, int b, int c);
 // a x b in 16.16.
 inline int FixedMul(int a, int b) {
     return MulDiv(a, b, 65536);

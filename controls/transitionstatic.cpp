@@ -9,6 +9,7 @@
 #include <QRandomGenerator>
 #include <QThread>
 
+#include "controls/canvas.h"
 #include "controls/colorfilters.h"
 #include "controls/geometryfilters.h"
 #include "controls/kernelfilters.h"
@@ -19,10 +20,6 @@ namespace {
 
 constexpr int kPictureIcon = 128;
 constexpr int kHalfTurnFrames = 36;
-
-QColor ToQColor(COLORREF color) {
-    return QColor(GetRValue(color), GetGValue(color), GetBValue(color));
-}
 
 }  // namespace
 

@@ -20,8 +20,8 @@ public:
     // Looks a resource up by name; an empty span when there is none.
     using ResourceFinder = std::span<const unsigned char> (*)(std::string_view name);
 
-    // Finds "GBTOBIG", then "BIGTOGB". A table that is missing (or not of its size) is
-    // reported with a message box and left unloaded; loading goes on.
+    // Finds "GBTOBIG", then "BIGTOGB". A table that is missing (or not of its size) is left
+    // unloaded (its getter gives nullptr); the program tells the user.
     void Load(ResourceFinder find);
 
     // The Big5-to-GB2312 table, or nullptr when it could not be loaded.

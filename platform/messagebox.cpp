@@ -7,6 +7,7 @@
 
 #include "platform/codepage.h"
 #include "platform/process.h"
+#include "platform/systeminfo.h"
 
 namespace {
 
@@ -15,16 +16,6 @@ MessageBoxHost* g_host = nullptr;
 int ShowOnStandardError(const std::string& text, unsigned type) {
     std::fprintf(stderr, "%s\n", text.c_str());
     return (type & 0xF) == MB_YESNO ? IDNO : IDOK;
-}
-
-bool HasDisplay() {
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
-        const char* value = std::getenv(name);
-        if (value != nullptr && value[0] != '\0') {
-            return true;
-        }
-    }
-    return false;
 }
 
 bool OnKde() {
@@ -66,7 +57,7 @@ int MessageBoxA(HWND /*owner*/, const char* text, const char* caption, unsigned 
     const std::string body =
         WithoutCarriageReturns(codepage::Cp936ToUtf8Uncached(text != nullptr ? text : ""));
     const std::string title = codepage::Cp936ToUtf8Uncached(caption != nullptr ? caption : "");
-    if (HasDisplay()) {
+    if (sysinfo::HasDisplay()) {
         for (const std::vector<std::string>& command : DialogCommands(title, body)) {
             if (!process::FindProgram(command[0]).empty() && process::RunAndWait(command) == 0) {
                 return IDOK;

@@ -112,6 +112,16 @@ std::string ExecutablePath() {
     return path;
 }
 
+bool HasDisplay() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && value[0] != '\0') {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::string ExecutableFolder() {
     const std::string path = ExecutablePath();
     const auto slash = path.rfind('/');

@@ -36,6 +36,10 @@ std::string ExecutablePath();
 // The folder holding the running program, without a trailing '/'.
 std::string ExecutableFolder();
 
+// Whether a display is there to show windows on: DISPLAY or WAYLAND_DISPLAY is set and not
+// empty.
+bool HasDisplay();
+
 // The folders of the operating system, which a walk never enters.
 const std::vector<std::string>& SystemFolders();
 

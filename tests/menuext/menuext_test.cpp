@@ -21,6 +21,7 @@
 #include "tests/support/fileio.h"
 #include "tests/support/recordings.h"
 #include "tests/support/scopedconfighome.h"
+#include "tests/support/scopedvariable.h"
 #include "tests/support/tempdir.h"
 
 namespace {
@@ -37,31 +38,6 @@ std::string ModulePath() {
 std::string Gbk(const std::string& utf8) {
     return codepage::Utf8ToCp936(utf8);
 }
-
-// Sets an environment variable for as long as it lives (unset with nullopt).
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, std::optional<std::string> value) : name_(name) {
-        if (const char* old = std::getenv(name)) {
-            old_ = old;
-        }
-        Set(value);
-    }
-    ~ScopedVariable() { Set(old_); }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-private:
-    void Set(const std::optional<std::string>& value) {
-        if (value) {
-            setenv(name_, value->c_str(), 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 // A data object with a dropped-file list, counting its references.
 class TestDataObject final : public IDataObject {

@@ -1,0 +1,373 @@
+#include "app/organizerdialog.h"
+
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPolygon>
+
+#include "app/aboutdialog.h"
+#include "app/commandlinestart.h"
+#include "app/dialogfont.h"
+#include "app/dialogtemplates.h"
+#include "app/folderpicker.h"
+#include "app/progressbar.h"
+#include "app/recentmenu.h"
+#include "controls/canvas.h"
+#include "controls/screenoverlay.h"
+#include "controls/spinrecteffect.h"
+#include "controls/syscolor.h"
+#include "platform/messagebox.h"
+#include "platform/systeminfo.h"
+#include "resources/appicons.h"
+
+namespace {
+
+constexpr int kAppIcon = 128;
+constexpr int kOpenIcon = 130;
+constexpr int kStopIcon = 131;
+constexpr int kFirstBusyIcon = 132;
+constexpr int kLastBusyIcon = 137;
+constexpr int kStartDelay = 50;       // ms from opening to the command-line start
+constexpr int kBusyInterval = 100;    // ms between two frames of the animation
+constexpr int kEffectThreshold = 10;  // files handled before the closing effect plays
+constexpr int kCollapsedMargin = 5;   // below the toggle, with the options hidden
+
+QRect ToQRect(const DialogRect& rect) {
+    return {rect.x, rect.y, rect.cx, rect.cy};
+}
+
+// A one-pixel ring on the outermost pixels of `rect`.
+void FrameRect(QPainter& painter, const Rect& rect, const QColor& color) {
+    painter.fillRect(rect.left, rect.top, rect.Width(), 1, color);
+    painter.fillRect(rect.left, rect.bottom - 1, rect.Width(), 1, color);
+    painter.fillRect(rect.left, rect.top, 1, rect.Height(), color);
+    painter.fillRect(rect.right - 1, rect.top, 1, rect.Height(), color);
+}
+
+void FillRect(QPainter& painter, const Rect& rect, const QColor& color) {
+    if (!rect.IsEmpty()) {
+        painter.fillRect(rect.left, rect.top, rect.Width(), rect.Height(), color);
+    }
+}
+
+// The option turned over: 1 when it was 0, else 0 (a stored 2 so becomes 0).
+int TurnedOver(int value) {
+    return value == 0 ? 1 : 0;
+}
+
+}  // namespace
+
+OrganizerDialog::OrganizerDialog(const ChineseConverter& converter, SettingsStore& settings,
+                                 QWidget* parent)
+    : QDialog(parent),
+      m_settings(settings),
+      m_recent(settings),
+      m_engine(*this, m_executor, converter),
+      m_hIcon(resources::LoadAppIcon(kAppIcon)),
+      m_effectScreen([] { return std::make_unique<ScreenOverlay>(); }) {
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFont(DialogFont());
+    m_base = BaseUnitsOf(font());
+    const DialogTemplate& layout = MainDialogTemplate();
+    setWindowTitle(QString::fromUtf8(layout.caption));
+    const DialogRect client = layout.ClientRect(m_base);
+    setFixedSize(client.cx, client.cy);
+
+    const auto place = [&](int id) { return ToQRect(layout.ItemRect(id, m_base)); };
+    m_picture.setGeometry(QRect(place(IDC_PICTURE).topLeft(), QSize(32, 32)));  // icon size
+    for (auto [box, id] : {std::pair{&m_chkArtistDirs, IDC_ARTIST_DIRS},
+                           std::pair{&m_chkSubfolders, IDC_SUBFOLDERS}}) {
+        box->setText(QString::fromUtf8(layout.Item(id).text));
+        box->setGeometry(place(id));
+    }
+    m_btnOptions.setGeometry(place(IDC_OPTIONS));
+    m_btnOptions.PreSubclassWindow();
+    m_line.setGeometry(place(IDC_LINE));
+    const QRect progress = place(IDC_PROGRESS);
+    m_rcProgress = {progress.left(), progress.top(), progress.left() + progress.width(),
+                    progress.top() + progress.height()};
+
+    connect(&m_chkSubfolders, &QAbstractButton::clicked, this, [this] { OnSubfolders(); });
+    connect(&m_chkArtistDirs, &QAbstractButton::clicked, this, [this] { OnArtistDirs(); });
+    connect(&m_btnOptions, &QAbstractButton::clicked, this, [this] { OnOptions(); });
+    connect(&m_btnOpen, &QAbstractButton::clicked, this, [this] { OnOpen(); });
+    connect(&m_btnRecent, &QAbstractButton::clicked, this, [this] { ShowMenu(); });
+    connect(&m_picture, &CTransitionStatic::clicked, &m_picture,
+            &CTransitionStatic::PlayRandomEffect);
+    m_startTimer.setSingleShot(true);
+    connect(&m_startTimer, &QTimer::timeout, this, [this] { OnCommandLineStart(); });
+    connect(&m_busyTimer, &QTimer::timeout, this, [this] { OnBusyTick(); });
+}
+
+OrganizerDialog::~OrganizerDialog() = default;
+
+int OrganizerDialog::DoModal() {
+    int result = QDialog::Rejected;
+    if (OnInitDialog()) {
+        result = exec();
+    }
+    DestroyWindow();
+    return result;
+}
+
+bool OrganizerDialog::OnInitDialog() {
+    setWindowIcon(m_hIcon);
+    if (ChineseConverter::IsSystemGb2312() != 0) {
+        AfxMessageBox("Sorry, Only work GB2312!", MB_OK);
+        return false;
+    }
+    m_rcWindow = geometry();
+    m_nFullHeight = m_rcWindow.height();
+    const QRect toggle = m_btnOptions.geometry();
+    m_nCollapsedHeight = toggle.top() + toggle.height() + kCollapsedMargin;
+    ResizeHeight(m_nCollapsedHeight);
+    m_btnOptions.SetFaceColor(RGB(255, 255, 0));
+
+    RunState& state = State();
+    state.m_strWindowsDir = sysinfo::SystemFolders();
+    m_settings.SetExePath(sysinfo::ExecutablePath());
+    state.m_bSubfolders = m_settings.FindPath();
+    m_chkSubfolders.SetCheck(state.m_bSubfolders);
+    state.m_bArtistDirs = m_settings.ArtistDir();
+    m_chkArtistDirs.SetCheck(state.m_bArtistDirs);
+
+    m_hTagLibrary = LoadCompanionLibraries();
+    m_engine.SetTagModule(m_hTagLibrary.getAsfmeta);
+    CreateShapedButtons();
+    SetBusy(0, 1);
+    DrawProgress(state.m_nProgressPos, state.m_nProgressTotal, 0);
+    m_picture.LoadPicture();
+    if (!m_strStartFolder.empty()) {
+        m_btnOpen.setEnabled(false);
+        m_btnRecent.setEnabled(false);
+        m_startTimer.start(kStartDelay);
+    }
+    return true;
+}
+
+void OrganizerDialog::CreateShapedButtons() {
+    const DialogRect r = MainDialogTemplate().ItemRect(IDC_BUTTONS, m_base);
+    const int w = r.cx;
+    const int h = r.cy;
+    const int half = h / 2;
+    const int k = w - half;
+    const COLORREF face = GetSysColor(palette(), COLOR_BTNFACE);
+
+    const QRegion open(QPolygon(
+        {QPoint(0, 0), QPoint(w, 0), QPoint(w, half - 2), QPoint(k - 2, h), QPoint(0, h)}));
+    m_btnOpen.CreateShaped("Open", WS_CHILD | WS_VISIBLE | BS_ICON, r.x, r.y, open, this, IDC_OPEN,
+                           1, face, face, face, face);
+    m_btnOpen.SetIcon(resources::LoadAppIcon(kOpenIcon));
+
+    const QRegion corner(QPolygon({QPoint(w, half), QPoint(w, h), QPoint(k, h)}));
+    m_btnRecent.CreateShaped("", WS_CHILD | WS_VISIBLE, r.x + k + 1, r.y + h - half + 1, corner,
+                             this, IDC_RECENT, 1, RGB(247, 251, 255), RGB(0, 255, 0),
+                             RGB(0, 255, 0), face);
+}
+
+void OrganizerDialog::DestroyWindow() {
+    const QRect frame = frameGeometry();
+    m_engine.SetTagModule(nullptr);
+    m_hTagLibrary = {};
+    hide();
+    // The window leaves the screen before the effect plays over the place it held.
+    QCoreApplication::processEvents();
+    if (State().m_nRenamed >= kEffectThreshold) {
+        CSpinRectEffect effect(m_effectScreen());
+        effect.Play({frame.left(), frame.top(), frame.left() + frame.width(),
+                     frame.top() + frame.height()});
+    }
+}
+
+QWidget* OrganizerDialog::GetDlgItem(int id) {
+    switch (id) {
+        case IDC_OPTIONS:
+            return &m_btnOptions;
+        case IDC_SUBFOLDERS:
+            return &m_chkSubfolders;
+        case IDC_ARTIST_DIRS:
+            return &m_chkArtistDirs;
+        case IDC_LINE:
+            return &m_line;
+        case IDC_PICTURE:
+            return &m_picture;
+        case IDC_OPEN:
+            return &m_btnOpen;
+        case IDC_RECENT:
+            return &m_btnRecent;
+        default:
+            return nullptr;
+    }
+}
+
+int OrganizerDialog::StartRun(const std::string& folder) {
+    return m_engine.StartRun(folder);
+}
+
+void OrganizerDialog::SetBusy(int running, int setIcon) {
+    if (setIcon != 0) {
+        m_btnOpen.SetIcon(resources::LoadAppIcon(running == 1 ? kStopIcon : kOpenIcon));
+    }
+    const bool enable = running != 1;
+    m_chkArtistDirs.setEnabled(enable);
+    m_chkSubfolders.setEnabled(enable);
+    m_btnRecent.setEnabled(enable);
+}
+
+void OrganizerDialog::DrawProgress(int pos, int total, int invalidate) {
+    m_nDrawnPos = pos;
+    m_nDrawnTotal = total;
+    const QRect outer(m_rcProgress.left, m_rcProgress.top, m_rcProgress.Width(),
+                      m_rcProgress.Height());
+    if (invalidate != 0) {
+        update(outer);
+    } else {
+        repaint(outer);
+    }
+}
+
+void OrganizerDialog::paintEvent(QPaintEvent* event) {
+    QDialog::paintEvent(event);
+    QPainter painter(this);
+    const ProgressBarRects bar = ProgressBarOf(m_rcProgress, m_nDrawnPos, m_nDrawnTotal);
+    FrameRect(painter, bar.outline, ToQColor(kProgressOutline));
+    FillRect(painter, bar.inside, ToQColor(kProgressInside));
+    FillRect(painter, bar.bar, ToQColor(kProgressBar));
+}
+
+void OrganizerDialog::ShowMenu() {
+    std::vector<std::string> folders;
+    m_recent.MergeStored(folders);
+    if (folders.empty()) {
+        OnOpen();
+        return;
+    }
+    m_recentMenu.clear();
+    for (const RecentMenuItem& item : RecentMenuItems(folders)) {
+        m_recentMenu.addAction(QString::fromUtf8(item.label))->setData(item.command);
+    }
+    const QAction* chosen = m_recentMenu.exec(m_btnOpen.mapToGlobal(QPoint(0, m_btnOpen.height())));
+    if (chosen != nullptr) {
+        RunItem(chosen->data().toInt());
+    }
+}
+
+void OrganizerDialog::RunItem(int command) {
+    std::vector<std::string> stored;
+    for (int i = 0; i < RecentFolders::kSize; ++i) {
+        std::string folder = m_settings.RecentPath(i);
+        if (!folder.empty()) {
+            stored.push_back(std::move(folder));
+        }
+    }
+    const std::size_t index = static_cast<std::size_t>(command - kRecentCommandFirst);
+    if (command >= kRecentCommandFirst && index < stored.size()) {
+        StartRun(stored[index]);
+    }
+}
+
+void OrganizerDialog::OnOpen() {
+    RunState& state = State();
+    if (state.m_bRunning == 1) {
+        state.m_bRunning = 0;
+        SetBusy(0, 1);
+        return;
+    }
+    FolderPicker picker;
+    picker.m_strSelection = state.m_strLastFolder;
+    if (picker.Browse(this) == 1) {
+        state.m_strLastFolder = picker.m_strPath;
+        StartRun(picker.m_strPath);
+    }
+}
+
+void OrganizerDialog::OnSubfolders() {
+    RunState& state = State();
+    state.m_bSubfolders = TurnedOver(state.m_bSubfolders);
+    m_chkSubfolders.SetCheck(state.m_bSubfolders);
+    m_settings.SetFindPath(state.m_bSubfolders);
+}
+
+void OrganizerDialog::OnArtistDirs() {
+    RunState& state = State();
+    state.m_bArtistDirs = TurnedOver(state.m_bArtistDirs);
+    m_chkArtistDirs.SetCheck(state.m_bArtistDirs);
+    m_settings.SetArtistDir(state.m_bArtistDirs);
+}
+
+void OrganizerDialog::OnOptions() {
+    // The button turns its state over only after reporting the click.
+    ResizeHeight(m_btnOptions.IsExpanded() != 0 ? m_nCollapsedHeight : m_rcWindow.height());
+}
+
+void OrganizerDialog::ResizeHeight(int height) {
+    setFixedSize(m_rcWindow.width(), height);
+}
+
+void OrganizerDialog::OnCommandLineStart() {
+    m_startTimer.stop();
+    // A path that leads to no folder, or the root, organizes nothing.
+    std::string folder;
+    if (StartFolderOf(m_strStartFolder, folder) == 0 && folder != "/") {
+        State().m_bFromShell = 1;
+        StartRun(folder);
+    }
+    close();
+}
+
+void OrganizerDialog::StartBusyTimer() {
+    m_busyTimer.start(kBusyInterval);
+}
+
+void OrganizerDialog::KillBusyTimer() {
+    m_busyTimer.stop();
+}
+
+void OrganizerDialog::OnBusyTick() {
+    m_nBusyIcon = m_nBusyIcon + 1 > kLastBusyIcon ? kFirstBusyIcon : m_nBusyIcon + 1;
+    m_btnOpen.SetIcon(resources::LoadAppIcon(m_nBusyIcon));
+}
+
+void OrganizerDialog::AddFolder(const std::string& folder) {
+    m_recent.AddFolder(folder);
+}
+
+void OrganizerDialog::SetWindowText(const std::string& caption) {
+    setWindowTitle(QString::fromUtf8(caption));
+}
+
+bool OrganizerDialog::AskYesNo(const std::string& question) {
+    return AfxMessageBox(question, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void OrganizerDialog::PumpOneMessage() {
+    QCoreApplication::processEvents();
+}
+
+void OrganizerDialog::reject() {
+    State().m_bRunning = 0;
+    SetBusy(0, 1);
+    QDialog::reject();
+}
+
+void OrganizerDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void OrganizerDialog::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    connect(menu.addAction(QString::fromUtf8("关于 sortune(&A)...")), &QAction::triggered, this,
+            [this] { OnAbout(); });
+    menu.exec(event->globalPos());
+}
+
+void OrganizerDialog::OnAbout() {
+    AboutDialog about(this);
+    about.exec();
+}

@@ -1,0 +1,521 @@
+// The dialog driven as a user drives it, on Qt's offscreen platform: its window opened with
+// DoModal, its controls clicked, its menus and pickers answered when they appear.
+
+#include "app/organizerdialog.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QTest>
+
+#include "app/aboutdialog.h"
+#include "app/dialogtemplates.h"
+#include "app/progressbar.h"
+#include "app/recentmenu.h"
+#include "platform/codepage.h"
+#include "platform/profile.h"
+#include "resources/appicons.h"
+#include "resources/embeddedresource.h"
+#include "tests/support/guitest.h"
+#include "tests/support/mp3writer.h"
+#include "tests/support/recordingmessagebox.h"
+#include "tests/support/scopedconfighome.h"
+#include "tests/support/scopedvariable.h"
+#include "tests/support/tempdir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+constexpr int kCollapsed = 35;  // the toggle's bottom (21 + 9) and 5 pixels
+constexpr int kExpanded = 87;   // the template's 58 units
+
+// The icon a button shows, by id; -1 for another.
+int IconIdOf(const QWidget* widget) {
+    const auto* button = qobject_cast<const QAbstractButton*>(widget);
+    const QImage shown =
+        button->icon().pixmap(32, 32).toImage().convertToFormat(QImage::Format_ARGB32);
+    for (int id = 128; id <= 137; ++id) {
+        const QImage icon = resources::LoadAppIconImage(id, 32);
+        if (!icon.isNull() && icon.convertToFormat(QImage::Format_ARGB32) == shown) {
+            return id;
+        }
+    }
+    return -1;
+}
+
+// A point inside a control, the triangle of the recent-folders button and the Open button
+// without its corner alike.
+QPoint Inside(const QWidget* widget) {
+    return {widget->width() * 3 / 4, widget->height() * 3 / 4};
+}
+
+void Click(QWidget* widget) {
+    QTest::mouseClick(widget, Qt::LeftButton, {}, Inside(widget));
+}
+
+// Closing effects recorded instead of drawn: the area each opened.
+class RecordingScreen : public EffectScreen {
+public:
+    explicit RecordingScreen(std::vector<Rect>& opened) : m_opened(opened) {}
+    Canvas& Open(const Rect& area) override {
+        m_opened.push_back(area);
+        m_canvas = Canvas(area.Width(), area.Height());
+        m_canvas.SetWindowOrg({area.left, area.top});
+        return m_canvas;
+    }
+    void Flush() override {}
+    void Sleep(int) override {}
+    void Close() override {}
+
+private:
+    std::vector<Rect>& m_opened;
+    Canvas m_canvas;
+};
+
+// A dialog whose progress redraws can act in the middle of a pass: `atFile` runs once, when
+// the bar is drawn for that file.
+class ActingDialog : public OrganizerDialog {
+public:
+    using OrganizerDialog::DrawProgress;
+    using OrganizerDialog::OrganizerDialog;
+
+    void DrawProgress(int pos, int total) override {
+        OrganizerDialog::DrawProgress(pos, total);
+        if (pos == m_nActAt && m_act) {
+            std::exchange(m_act, nullptr)();
+        }
+    }
+
+    int m_nActAt = 0;
+    std::function<void()> m_act;
+};
+
+class OrganizerDialogTest : public ::testing::Test {
+protected:
+    OrganizerDialogTest() : m_converter(m_tables) {
+        m_tables.Load(resources::FindResource);
+        m_dialog.SetEffectScreenFactory(
+            [this] { return std::make_unique<RecordingScreen>(m_effects); });
+    }
+
+    // Runs `steps` as soon as the dialog's loop runs, then the dialog's own end (or a close
+    // when the steps leave it open). Returns what DoModal returned.
+    int RunDialog(std::function<void()> steps, bool close = true) {
+        QTimer::singleShot(0, &m_dialog, [this, steps = std::move(steps), close] {
+            steps();
+            if (close) {
+                m_dialog.close();
+            }
+        });
+        return m_dialog.DoModal();
+    }
+
+    // Calls `act` with the modal dialog (or the popup menu) of type T once one is shown.
+    template <typename T>
+    void WhenShown(std::function<void(T*)> act) {
+        auto& timer = m_timers.emplace_back(std::make_unique<QTimer>());
+        QTimer* poll = timer.get();
+        QObject::connect(poll, &QTimer::timeout, [poll, act = std::move(act)] {
+            QWidget* shown = QApplication::activePopupWidget();
+            if (shown == nullptr) {
+                shown = QApplication::activeModalWidget();
+            }
+            if (auto* wanted = dynamic_cast<T*>(shown); wanted != nullptr && wanted->isVisible()) {
+                poll->stop();
+                act(wanted);
+            }
+        });
+        poll->start(10);
+    }
+
+    void Song(const std::string& folder, const std::string& name, const std::string& title) {
+        fs::create_directories(folder);
+        Mp3Fixture song;
+        song.id3v1.emplace();
+        song.id3v1->title = codepage::Utf8ToCp936(title);
+        ASSERT_TRUE(WriteMp3(folder + "/" + name, song));
+    }
+    // `count` songs named track01.mp3 ... titled 歌1 ...
+    void Songs(const std::string& folder, int count) {
+        for (int i = 1; i <= count; ++i) {
+            Song(folder, "track" + std::to_string(100 + i).substr(1) + ".mp3",
+                 "歌" + std::to_string(i));
+        }
+    }
+    static std::vector<std::string> Names(const std::string& folder) {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    static int CountRenamed(const std::string& folder) {
+        int renamed = 0;
+        for (const std::string& name : Names(folder)) {
+            renamed += name.starts_with("歌") ? 1 : 0;
+        }
+        return renamed;
+    }
+    static void StoreRecent(const std::vector<std::string>& folders) {
+        for (std::size_t i = 0; i < folders.size(); ++i) {
+            WriteProfileString("Set", "path" + std::to_string(i), folders[i]);
+        }
+    }
+    std::string Caption() const { return m_dialog.windowTitle().toStdString(); }
+    QWidget* Item(int id) { return m_dialog.GetDlgItem(id); }
+
+    ScopedConfigHome m_config;
+    ScopedVariable m_lang{"LANG", "zh_CN.UTF-8"};
+    ScopedVariable m_all{"LC_ALL", std::nullopt};
+    ScopedVariable m_ctype{"LC_CTYPE", std::nullopt};
+    TempDir m_music;
+    ConversionTables m_tables;
+    ChineseConverter m_converter;
+    std::vector<Rect> m_effects;
+    std::vector<std::unique_ptr<QTimer>> m_timers;
+    SettingsStore m_settings;  // the registry of the test's settings folder
+    ActingDialog m_dialog{m_converter, m_settings};
+};
+
+TEST_F(OrganizerDialogTest, OpensCollapsedAndTheToggleShowsAndHidesTheOptions) {
+    std::vector<int> heights;
+    RunDialog([&] {
+        heights.push_back(m_dialog.height());
+        for (int press = 0; press < 3; ++press) {
+            Click(Item(IDC_OPTIONS));
+            heights.push_back(m_dialog.height());
+        }
+        EXPECT_EQ(m_dialog.width(), 252);
+        EXPECT_EQ(Caption(), "Mp3名称整理");
+        EXPECT_EQ(Item(IDC_OPEN)->geometry(), QRect(201, 5, 47, 24));
+        EXPECT_EQ(Item(IDC_RECENT)->pos(), QPoint(237, 18));  // in the Open button's corner
+        EXPECT_EQ(Item(IDC_PICTURE)->geometry(), QRect(200, 42, 32, 32));
+        EXPECT_EQ(Item(IDC_OPTIONS)->geometry(), QRect(5, 21, 23, 9));
+    });
+    EXPECT_THAT(heights, ElementsAre(kCollapsed, kExpanded, kCollapsed, kExpanded));
+}
+
+TEST_F(OrganizerDialogTest, ReadsTheOptionsAndStoresEachPressAtOnce) {
+    struct Case {
+        int stored;      // -1: never stored
+        int shown;       // the check box's state at the start
+        int afterPress;  // stored after one press
+    };
+    const Case cases[] = {{-1, 0, 1}, {0, 0, 1}, {1, 1, 0}, {2, 2, 0}};
+    for (const Case& c : cases) {
+        const ScopedConfigHome config;
+        if (c.stored >= 0) {
+            WriteProfileInt("Set", "FindPath", c.stored);
+            WriteProfileInt("Set", "Artist_dir", c.stored);
+        }
+        ActingDialog dialog(m_converter, m_settings);
+        std::vector<int> states;
+        QTimer::singleShot(0, &dialog, [&] {
+            for (const int id : {IDC_SUBFOLDERS, IDC_ARTIST_DIRS}) {
+                auto* box = static_cast<CShadeCheckBox*>(dialog.GetDlgItem(id));
+                states.push_back(box->GetCheck());
+                Click(box);
+                states.push_back(box->GetCheck());
+            }
+            dialog.close();
+        });
+        dialog.DoModal();
+        EXPECT_THAT(states, ElementsAre(c.shown, c.afterPress, c.shown, c.afterPress)) << c.stored;
+        EXPECT_EQ(GetProfileInt("Set", "FindPath", 9), static_cast<unsigned>(c.afterPress));
+        EXPECT_EQ(GetProfileInt("Set", "Artist_dir", 9), static_cast<unsigned>(c.afterPress));
+        EXPECT_EQ(dialog.State().m_bSubfolders, c.afterPress);
+        EXPECT_EQ(dialog.State().m_bArtistDirs, c.afterPress);
+        EXPECT_FALSE(GetProfileString("Set", "ExePath").empty());
+    }
+}
+
+TEST_F(OrganizerDialogTest, RefusesAnyLanguageButSimplifiedChineseBeforeTouchingTheSettings) {
+    const ScopedVariable english("LANG", "en_US.UTF-8");
+    const RecordingMessageBox boxes;
+    EXPECT_EQ(m_dialog.DoModal(), QDialog::Rejected);
+    EXPECT_THAT(boxes.texts, ElementsAre("Sorry, Only work GB2312!"));
+    EXPECT_FALSE(fs::exists(m_config.HiveFile("HKEY_CURRENT_USER")));
+    EXPECT_FALSE(m_dialog.isVisible());
+}
+
+TEST_F(OrganizerDialogTest, SetBusyDisablesWhatCouldStartARunButNeverTheOpenButton) {
+    struct Case {
+        int running;
+        int setIcon;
+        int icon;
+        bool enabled;
+    };
+    const Case cases[] = {
+        {1, 0, 130, false},  // a walk begins: the icon stays
+        {1, 1, 131, false},  // the pass: the stop sign
+        {0, 0, 131, true},
+        {0, 1, 130, true},
+    };
+    RunDialog([&] {
+        for (const Case& c : cases) {
+            m_dialog.SetBusy(c.running, c.setIcon);
+            EXPECT_EQ(IconIdOf(Item(IDC_OPEN)), c.icon) << c.running << c.setIcon;
+            EXPECT_TRUE(Item(IDC_OPEN)->isEnabled());
+            for (const int id : {IDC_SUBFOLDERS, IDC_ARTIST_DIRS, IDC_RECENT}) {
+                EXPECT_EQ(Item(id)->isEnabled(), c.enabled) << id;
+            }
+        }
+    });
+}
+
+TEST_F(OrganizerDialogTest, TheBusyAnimationRunsThroughItsSixFrames) {
+    std::vector<int> frames;
+    RunDialog([&] {
+        m_dialog.StartBusyTimer();
+        for (int tick = 0; tick < 7; ++tick) {
+            const int before = IconIdOf(Item(IDC_OPEN));
+            ASSERT_TRUE(QTest::qWaitFor([&] { return IconIdOf(Item(IDC_OPEN)) != before; }));
+            frames.push_back(IconIdOf(Item(IDC_OPEN)));
+        }
+        m_dialog.KillBusyTimer();
+        QTest::qWait(250);
+        EXPECT_EQ(IconIdOf(Item(IDC_OPEN)), frames.back());
+    });
+    EXPECT_THAT(frames, ElementsAre(133, 134, 135, 136, 137, 132, 133));
+}
+
+// Item 1017 is 8, 8 to 191, 19; inside it 9, 9 to 190, 18, the bar from 10, 10.
+TEST_F(OrganizerDialogTest, TheProgressBarIsPaintedWhereItsItemLies) {
+    const COLORREF bar = kProgressBar;
+    const COLORREF in = kProgressInside;
+    const COLORREF line = kProgressOutline;
+    struct Case {
+        int pos;
+        int total;
+        std::vector<COLORREF> row;     // y 13 at x 8, 9, 10, 97, 98, 187, 188, 189, 190
+        std::vector<COLORREF> column;  // x 50 at y 8, 9, 10, 16, 17, 18
+    };
+    const Case cases[] = {
+        {0, 0, {line, in, in, in, in, in, in, in, line}, {line, in, in, in, in, line}},
+        {10, 10, {line, in, bar, bar, bar, bar, in, in, line}, {line, in, bar, bar, in, line}},
+        {1, 2, {line, in, bar, bar, in, in, in, in, line}, {line, in, bar, bar, in, line}},
+    };
+    RunDialog([&] {
+        for (const Case& c : cases) {
+            m_dialog.DrawProgress(c.pos, c.total, 0);
+            const QImage image = m_dialog.grab().toImage();
+            std::vector<COLORREF> row;
+            for (const int x : {8, 9, 10, 97, 98, 187, 188, 189, 190}) {
+                row.push_back(guitest::ColorAt(image, x, 13));
+            }
+            std::vector<COLORREF> column;
+            for (const int y : {8, 9, 10, 16, 17, 18}) {
+                column.push_back(guitest::ColorAt(image, 50, y));
+            }
+            EXPECT_EQ(row, c.row) << c.pos << "/" << c.total;
+            EXPECT_EQ(column, c.column) << c.pos << "/" << c.total;
+        }
+    });
+}
+
+TEST_F(OrganizerDialogTest, TheRecentMenuListsTheStoredFoldersAndRunsTheOneChosen) {
+    const std::string first = m_music / "first";
+    const std::string second = m_music / "second";
+    Songs(first, 2);
+    Songs(second, 3);
+    StoreRecent({first, second, "/gone"});
+    QStringList labels;
+    QPoint menuAt;
+    WhenShown<QMenu>([&](QMenu* menu) {
+        for (const QAction* action : menu->actions()) {
+            labels << action->text();
+        }
+        menuAt = menu->pos();
+        QTest::keyClick(menu, Qt::Key_B);
+    });
+    RunDialog([&] {
+        Click(Item(IDC_RECENT));
+        EXPECT_EQ(menuAt, Item(IDC_OPEN)->mapToGlobal(QPoint(0, 24)));
+    });
+    EXPECT_EQ(labels, QStringList({QString::fromStdString(first + "\t(&A)"),
+                                   QString::fromStdString(second + "\t(&B)"), "/gone\t(&C)"}));
+    EXPECT_EQ(CountRenamed(first), 0);
+    EXPECT_EQ(CountRenamed(second), 3);
+    EXPECT_EQ(Caption(), "mp3名称整理 - 3个文件整理完毕");
+    EXPECT_EQ(GetProfileString("Set", "path0"), second);
+    EXPECT_EQ(GetProfileString("Set", "path1"), first);
+    EXPECT_EQ(m_dialog.State().m_strLastFolder, second);
+}
+
+TEST_F(OrganizerDialogTest, AMenuCommandRunsTheFolderStoredAtItsPlaceOrNothing) {
+    Songs(m_music / "a", 1);
+    StoreRecent({"", m_music / "a"});  // a gap: the second place holds the first folder
+    RunDialog([&] {
+        m_dialog.RunItem(kRecentCommandFirst + 1);
+        EXPECT_EQ(m_dialog.State().m_nRenamed, 0);
+        m_dialog.RunItem(kRecentCommandFirst);
+        EXPECT_EQ(m_dialog.State().m_nRenamed, 1);
+    });
+    EXPECT_EQ(CountRenamed(m_music / "a"), 1);
+}
+
+TEST_F(OrganizerDialogTest, WithoutRecentFoldersTheRecentButtonPicksAFolderAsOpenDoes) {
+    Songs(m_music / "pop", 2);
+    m_dialog.State().m_strLastFolder = m_music / "pop" + "  \t";
+    QString title;
+    QStringList selected;
+    WhenShown<QFileDialog>([&](QFileDialog* picker) {
+        title = picker->windowTitle();
+        selected = picker->selectedFiles();
+        static_cast<QDialog*>(picker)->accept();  // what OK does
+    });
+    RunDialog([&] { Click(Item(IDC_RECENT)); });
+    EXPECT_EQ(title, "请选择要整理的MP3文件夹:");
+    EXPECT_EQ(selected, QStringList(QString::fromStdString(m_music / "pop")));
+    EXPECT_EQ(CountRenamed(m_music / "pop"), 2);
+    EXPECT_EQ(GetProfileString("Set", "path0"), m_music / "pop");
+}
+
+TEST_F(OrganizerDialogTest, CancellingThePickerRunsNothing) {
+    Songs(m_music.path(), 1);
+    m_dialog.State().m_strLastFolder = m_music.path();
+    WhenShown<QFileDialog>([](QFileDialog* picker) { picker->reject(); });
+    RunDialog([&] { Click(Item(IDC_OPEN)); });
+    EXPECT_EQ(CountRenamed(m_music.path()), 0);
+    EXPECT_EQ(Caption(), "Mp3名称整理");
+}
+
+// A stop between two files: the files up to the one being handled are renamed, the rest
+// keep their names, and the Open button shows the folder again.
+TEST_F(OrganizerDialogTest, TheOpenButtonStopsARunBetweenTwoFiles) {
+    Songs(m_music.path(), 6);
+    StoreRecent({m_music.path()});
+    m_dialog.m_nActAt = 3;
+    m_dialog.m_act = [&] {
+        EXPECT_EQ(IconIdOf(Item(IDC_OPEN)), 131);
+        QTimer::singleShot(0, [&] { Click(Item(IDC_OPEN)); });
+    };
+    RunDialog([&] {
+        m_dialog.RunItem(kRecentCommandFirst);
+        EXPECT_EQ(IconIdOf(Item(IDC_OPEN)), 130);
+        EXPECT_TRUE(Item(IDC_RECENT)->isEnabled());
+    });
+    EXPECT_EQ(CountRenamed(m_music.path()), 3);
+    EXPECT_EQ(Caption(), "mp3名称整理 - 3个文件整理完毕");
+    EXPECT_EQ(m_dialog.State().m_bRunning, 0);
+}
+
+TEST_F(OrganizerDialogTest, EscapeStopsTheRunAndClosesEnterClosesAfterTheRun) {
+    struct Case {
+        Qt::Key key;
+        int result;
+        int renamed;
+    };
+    const Case cases[] = {{Qt::Key_Escape, QDialog::Rejected, 2},
+                          {Qt::Key_Return, QDialog::Accepted, 5}};
+    for (const Case& c : cases) {
+        const TempDir music;
+        Songs(music.path(), 5);
+        ActingDialog dialog(m_converter, m_settings);
+        dialog.SetEffectScreenFactory(
+            [this] { return std::make_unique<RecordingScreen>(m_effects); });
+        dialog.m_nActAt = 2;
+        dialog.m_act = [&] { QTimer::singleShot(0, [&] { QTest::keyClick(&dialog, c.key); }); };
+        QTimer::singleShot(0, &dialog, [&] { dialog.StartRun(music.path()); });
+        EXPECT_EQ(dialog.DoModal(), c.result) << c.key;
+        EXPECT_EQ(CountRenamed(music.path()), c.renamed) << c.key;
+        EXPECT_FALSE(dialog.isVisible());
+    }
+}
+
+TEST_F(OrganizerDialogTest, TheClosingEffectPlaysAfterTenFilesOnThePlaceOfTheWindow) {
+    for (const int files : {9, 10}) {
+        const TempDir music;
+        Songs(music.path(), files);
+        std::vector<Rect> effects;
+        ActingDialog dialog(m_converter, m_settings);
+        dialog.SetEffectScreenFactory([&] { return std::make_unique<RecordingScreen>(effects); });
+        QRect frame;
+        QTimer::singleShot(0, &dialog, [&] {
+            dialog.StartRun(music.path());
+            frame = dialog.frameGeometry();
+            dialog.close();
+        });
+        dialog.DoModal();
+        EXPECT_EQ(dialog.State().m_nRenamed, files);
+        ASSERT_EQ(effects.size(), files >= 10 ? 1U : 0U) << files;
+        if (!effects.empty()) {
+            // Whatever figure plays, it spins about the middle of the window's place (one
+            // figure a few pixels off it).
+            const Rect& area = effects[0];
+            EXPECT_NEAR(area.left + area.right, 2 * frame.left() + frame.width(), 10);
+            EXPECT_NEAR(area.top + area.bottom, 2 * frame.top() + frame.height(), 10);
+        }
+    }
+}
+
+// The file manager passes a file; its folder is organized and the window closes. Artist
+// folders are never made from there, whatever the option says.
+TEST_F(OrganizerDialogTest, ACommandLinePathIsOrganizedInPlaceAndTheDialogCloses) {
+    WriteProfileInt("Set", "Artist_dir", 1);
+    Mp3Fixture song;
+    song.id3v1 =
+        Id3v1Tag{.title = codepage::Utf8ToCp936("小雨"), .artist = codepage::Utf8ToCp936("歌手甲")};
+    ASSERT_TRUE(WriteMp3(m_music / "track05.mp3", song));
+    m_dialog.m_strStartFolder = m_music / "track05.mp3";
+    bool waiting = false;
+    QTimer::singleShot(0, &m_dialog, [&] {
+        waiting = !Item(IDC_OPEN)->isEnabled() && !Item(IDC_RECENT)->isEnabled() &&
+                  Item(IDC_SUBFOLDERS)->isEnabled();
+    });
+    EXPECT_EQ(m_dialog.DoModal(), QDialog::Rejected);
+    EXPECT_TRUE(waiting);
+    EXPECT_THAT(Names(m_music.path()), ElementsAre("小雨.mp3"));
+    EXPECT_EQ(m_dialog.State().m_bFromShell, 1);
+    EXPECT_EQ(GetProfileString("Set", "path0"), m_music.path());
+}
+
+TEST_F(OrganizerDialogTest, AShortCommandLinePathClosesTheDialogWithoutARun) {
+    m_dialog.m_strStartFolder = "a/b.mp3";  // 7 bytes: names no file
+    EXPECT_EQ(m_dialog.DoModal(), QDialog::Rejected);
+    EXPECT_EQ(Caption(), "Mp3名称整理");
+    EXPECT_THAT(GetProfileString("Set", "path0"), IsEmpty());
+}
+
+TEST_F(OrganizerDialogTest, TheContextMenuOpensTheAboutBox) {
+    QString item;
+    WhenShown<QMenu>([&](QMenu* menu) {
+        item = menu->actions().value(0)->text();
+        QTest::keyClick(menu, Qt::Key_A);
+    });
+    QString caption;
+    QStringList texts;
+    QSize size;
+    WhenShown<AboutDialog>([&](AboutDialog* about) {
+        caption = about->windowTitle();
+        size = about->size();
+        for (const QLabel* label : about->findChildren<QLabel*>()) {
+            texts << label->text();
+        }
+        QTest::keyClick(about, Qt::Key_Escape);
+    });
+    RunDialog([&] {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(100, 30),
+                                m_dialog.mapToGlobal(QPoint(100, 30)));
+        QApplication::sendEvent(&m_dialog, &event);
+        EXPECT_TRUE(m_dialog.isVisible());
+    });
+    EXPECT_EQ(item, "关于 sortune(&A)...");
+    EXPECT_EQ(caption, "关于 sortune");
+    EXPECT_EQ(size, QSize(353, 83));
+    EXPECT_TRUE(texts.contains("sortune 1.0 版"));
+}
+
+}  // namespace
