@@ -89,6 +89,14 @@ void CShapedButton::leaveEvent(QEvent* event) {
     QAbstractButton::leaveEvent(event);
 }
 
+void CShapedButton::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::EnabledChange && !isEnabled()) {
+        m_bCaptured = 0;
+        m_bHover = 0;
+    }
+    QAbstractButton::changeEvent(event);
+}
+
 void CShapedButton::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         m_bMouseDown = 1;

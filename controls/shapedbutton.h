@@ -51,6 +51,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    // A disabled button hears nothing of the pointer, so its hover ends with it.
+    void changeEvent(QEvent* event) override;
     bool hitButton(const QPoint& pos) const override;
 
 private:

@@ -219,6 +219,18 @@ TEST_F(ShapedButtonPair, HoverEndsAsThePointerLeavesTheShape) {
     EXPECT_FALSE(open.IsHover());
 }
 
+// A run disables the recent-folders button under the pointer; a disabled button hears
+// nothing of the pointer leaving, so it must not come back in its hover colour.
+TEST_F(ShapedButtonPair, ADisabledButtonLosesItsHover) {
+    const QPoint inRecent = *corner - recent.pos();
+    QTest::mouseMove(Window(), *corner);
+    ASSERT_TRUE(recent.IsHover());
+    recent.setEnabled(false);
+    recent.setEnabled(true);
+    EXPECT_FALSE(recent.IsHover());
+    EXPECT_EQ(Look(recent, inRecent), RGB(247, 251, 255));
+}
+
 TEST_F(ShapedButtonPair, OnlyTheRecentButtonChangesColourOnHover) {
     const QPoint inOpen = Middle() - open.pos();
     const QPoint inRecent = *corner - recent.pos();
