@@ -14,16 +14,19 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QTest>
 
 #include "app/aboutdialog.h"
 #include "app/dialogtemplates.h"
 #include "app/progressbar.h"
 #include "app/recentmenu.h"
+#include "app/shellextension.h"
 #include "platform/codepage.h"
 #include "platform/profile.h"
 #include "resources/appicons.h"
 #include "resources/embeddedresource.h"
+#include "tests/support/fileio.h"
 #include "tests/support/guitest.h"
 #include "tests/support/mp3writer.h"
 #include "tests/support/recordingmessagebox.h"
@@ -101,6 +104,21 @@ public:
     std::function<void()> m_act;
 };
 
+// The settings of a user who has run the program before: the menu extension registered, so
+// that a start of the dialog registers the same again and has no menus to publish.
+class RegisteredConfigHome : public ScopedConfigHome {
+public:
+    RegisteredConfigHome() {
+        static const std::string registered = [] {
+            const ScopedConfigHome first;
+            RegisterShellExtension();
+            return ReadFile(first.HiveFile("HKEY_CLASSES_ROOT"));
+        }();
+        fs::create_directories(RegistryFolder());
+        WriteFile(HiveFile("HKEY_CLASSES_ROOT"), registered);
+    }
+};
+
 class OrganizerDialogTest : public ::testing::Test {
 protected:
     OrganizerDialogTest() : m_converter(m_tables) {
@@ -176,7 +194,7 @@ protected:
     std::string Caption() const { return m_dialog.windowTitle().toStdString(); }
     QWidget* Item(int id) { return m_dialog.GetDlgItem(id); }
 
-    ScopedConfigHome m_config;
+    RegisteredConfigHome m_config;
     ScopedVariable m_lang{"LANG", "zh_CN.UTF-8"};
     ScopedVariable m_all{"LC_ALL", std::nullopt};
     ScopedVariable m_ctype{"LC_CTYPE", std::nullopt};
@@ -215,7 +233,7 @@ TEST_F(OrganizerDialogTest, ReadsTheOptionsAndStoresEachPressAtOnce) {
     };
     const Case cases[] = {{-1, 0, 1}, {0, 0, 1}, {1, 1, 0}, {2, 2, 0}};
     for (const Case& c : cases) {
-        const ScopedConfigHome config;
+        const RegisteredConfigHome config;
         if (c.stored >= 0) {
             WriteProfileInt("Set", "FindPath", c.stored);
             WriteProfileInt("Set", "Artist_dir", c.stored);
@@ -383,11 +401,16 @@ TEST_F(OrganizerDialogTest, WithoutRecentFoldersTheRecentButtonPicksAFolderAsOpe
     EXPECT_EQ(GetProfileString("Set", "path0"), m_music / "pop");
 }
 
+// Before the first run the picker starts at the root, the last folder the dialog knows of.
 TEST_F(OrganizerDialogTest, CancellingThePickerRunsNothing) {
     Songs(m_music.path(), 1);
-    m_dialog.State().m_strLastFolder = m_music.path();
-    WhenShown<QFileDialog>([](QFileDialog* picker) { picker->reject(); });
+    QString opened;
+    WhenShown<QFileDialog>([&](QFileDialog* picker) {
+        opened = picker->directory().absolutePath();
+        picker->reject();
+    });
     RunDialog([&] { Click(Item(IDC_OPEN)); });
+    EXPECT_EQ(opened, "/");
     EXPECT_EQ(CountRenamed(m_music.path()), 0);
     EXPECT_EQ(Caption(), "Mp3名称整理");
 }
@@ -489,33 +512,44 @@ TEST_F(OrganizerDialogTest, AShortCommandLinePathClosesTheDialogWithoutARun) {
     EXPECT_THAT(GetProfileString("Set", "path0"), IsEmpty());
 }
 
+// The about box closes with its button or with Escape.
 TEST_F(OrganizerDialogTest, TheContextMenuOpensTheAboutBox) {
-    QString item;
-    WhenShown<QMenu>([&](QMenu* menu) {
-        item = menu->actions().value(0)->text();
-        QTest::keyClick(menu, Qt::Key_A);
-    });
-    QString caption;
-    QStringList texts;
-    QSize size;
-    WhenShown<AboutDialog>([&](AboutDialog* about) {
-        caption = about->windowTitle();
-        size = about->size();
-        for (const QLabel* label : about->findChildren<QLabel*>()) {
-            texts << label->text();
-        }
-        QTest::keyClick(about, Qt::Key_Escape);
-    });
-    RunDialog([&] {
-        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(100, 30),
-                                m_dialog.mapToGlobal(QPoint(100, 30)));
-        QApplication::sendEvent(&m_dialog, &event);
-        EXPECT_TRUE(m_dialog.isVisible());
-    });
-    EXPECT_EQ(item, "关于 sortune(&A)...");
-    EXPECT_EQ(caption, "关于 sortune");
-    EXPECT_EQ(size, QSize(353, 83));
-    EXPECT_TRUE(texts.contains("sortune 1.0 版"));
+    for (const bool escape : {true, false}) {
+        QString item;
+        WhenShown<QMenu>([&](QMenu* menu) {
+            item = menu->actions().value(0)->text();
+            QTest::keyClick(menu, Qt::Key_A);
+        });
+        QString caption;
+        QStringList texts;
+        QSize size;
+        WhenShown<AboutDialog>([&](AboutDialog* about) {
+            caption = about->windowTitle();
+            size = about->size();
+            for (const QLabel* label : about->findChildren<QLabel*>()) {
+                texts << label->text();
+            }
+            if (escape) {
+                QTest::keyClick(about, Qt::Key_Escape);
+            } else {
+                auto* ok = about->findChild<QPushButton*>();
+                QTest::mouseClick(ok, Qt::LeftButton);
+            }
+        });
+        ActingDialog dialog(m_converter, m_settings);
+        QTimer::singleShot(0, &dialog, [&] {
+            QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(100, 30),
+                                    dialog.mapToGlobal(QPoint(100, 30)));
+            QApplication::sendEvent(&dialog, &event);
+            EXPECT_TRUE(dialog.isVisible());
+            dialog.close();
+        });
+        dialog.DoModal();
+        EXPECT_EQ(item, "关于 sortune(&A)...");
+        EXPECT_EQ(caption, "关于 sortune");
+        EXPECT_EQ(size, QSize(353, 83));
+        EXPECT_TRUE(texts.contains("sortune 1.0 版"));
+    }
 }
 
 }  // namespace
