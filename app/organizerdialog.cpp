@@ -82,6 +82,9 @@ OrganizerDialog::OrganizerDialog(const ChineseConverter& converter, SettingsStor
         box->setText(QString::fromUtf8(layout.Item(id).text));
         box->setGeometry(place(id));
     }
+    // Tab goes through the options in the template's order, then to the toggle.
+    setTabOrder(&m_chkSubfolders, &m_chkArtistDirs);
+    setTabOrder(&m_chkArtistDirs, &m_btnOptions);
     m_btnOptions.setGeometry(place(IDC_OPTIONS));
     m_btnOptions.PreSubclassWindow();
     m_line.setGeometry(place(IDC_LINE));

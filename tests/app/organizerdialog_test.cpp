@@ -221,6 +221,13 @@ TEST_F(OrganizerDialogTest, OpensCollapsedAndTheToggleShowsAndHidesTheOptions) {
         EXPECT_EQ(Item(IDC_RECENT)->pos(), QPoint(237, 18));  // in the Open button's corner
         EXPECT_EQ(Item(IDC_PICTURE)->geometry(), QRect(200, 42, 32, 32));
         EXPECT_EQ(Item(IDC_OPTIONS)->geometry(), QRect(5, 21, 23, 9));
+        m_dialog.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&m_dialog));
+        Item(IDC_SUBFOLDERS)->setFocus();
+        QTest::keyClick(&m_dialog, Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), Item(IDC_ARTIST_DIRS));
+        QTest::keyClick(&m_dialog, Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), Item(IDC_OPTIONS));
     });
     EXPECT_THAT(heights, ElementsAre(kCollapsed, kExpanded, kCollapsed, kExpanded));
 }
