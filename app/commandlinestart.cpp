@@ -7,6 +7,7 @@
 #include "app/companionlibraries.h"
 #include "app/headlesshost.h"
 #include "app/messages.h"
+#include "app/runjournal.h"
 #include "app/settingsstore.h"
 #include "app/stopsignal.h"
 #include "organizer/conversiontables.h"
@@ -35,15 +36,6 @@ void ApplyOptions(const CommandOptions& options, const SettingsStore& settings, 
     state.m_bArtistDirs = options.byArtist ? 1 : settings.ArtistDir();
     state.m_bFromShell = options.byArtist ? 0 : 1;
     state.m_strWindowsDir = sysinfo::SystemFolders();
-}
-
-// The options of a run as its journal keeps them.
-std::string OptionWords(const RunState& state) {
-    std::string words = state.m_bSubfolders == 1 ? "recursive" : "";
-    if (state.m_bArtistDirs == 1 && state.m_bFromShell == 0) {
-        words += words.empty() ? "by-artist" : " by-artist";
-    }
-    return words;
 }
 
 // Sets the folder of one PATH, or says why there is none and returns false.
@@ -91,11 +83,7 @@ int Organize(const CommandOptions& options, const ConversionTables& tables) {
         }
         JournalWriter journal(sysinfo::GetTickCount);
         if (!options.dryRun) {
-            JournalHeader header;
-            header.folder = folder;
-            header.options = OptionWords(host.Engine().State());
-            header.version = SORTUNE_VERSION;
-            if (const int error = store.Begin(header, journal)) {
+            if (const int error = BeginRunJournal(store, folder, host.Engine().State(), journal)) {
                 // A run that could not be taken back is not made.
                 progress.Print(messages::JournalError(store.Folder(), error));
                 failed = true;

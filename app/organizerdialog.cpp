@@ -11,12 +11,17 @@
 #include "app/dialogfont.h"
 #include "app/dialogtemplates.h"
 #include "app/folderpicker.h"
+#include "app/messages.h"
 #include "app/progressbar.h"
 #include "app/recentmenu.h"
+#include "app/runjournal.h"
 #include "controls/canvas.h"
 #include "controls/screenoverlay.h"
 #include "controls/spinrecteffect.h"
 #include "controls/syscolor.h"
+#include "organizer/takeback.h"
+#include "platform/absolutepath.h"
+#include "platform/ansistring.h"
 #include "platform/messagebox.h"
 #include "platform/systeminfo.h"
 #include "resources/appicons.h"
@@ -32,6 +37,8 @@ constexpr int kStartDelay = 50;       // ms from opening to the command-line sta
 constexpr int kBusyInterval = 100;    // ms between two frames of the animation
 constexpr int kEffectThreshold = 10;  // files handled before the closing effect plays
 constexpr int kCollapsedMargin = 5;   // below the toggle, with the options hidden
+constexpr const char* kCaptionPrefix = "mp3名称整理 - ";
+constexpr std::size_t kListedProblems = 20;  // lines of a message box, the rest counted
 
 QRect ToQRect(const DialogRect& rect) {
     return {rect.x, rect.y, rect.cx, rect.cy};
@@ -51,6 +58,28 @@ void FillRect(QPainter& painter, const Rect& rect, const QColor& color) {
     }
 }
 
+// A message of the command line as the window shows it: its caption names the program.
+std::string Plain(std::string text) {
+    constexpr std::string_view kProgram = "sortune: ";
+    if (text.starts_with(kProgram)) {
+        text.erase(0, kProgram.size());
+    }
+    return text;
+}
+
+// One problem a line; past kListedProblems only their number.
+std::string ListOf(const std::vector<std::string>& problems) {
+    std::string text;
+    for (std::size_t i = 0; i < problems.size() && i < kListedProblems; ++i) {
+        text += problems[i] + "\n";
+    }
+    if (problems.size() > kListedProblems) {
+        text += ansi::Format("……另有%zu项未能撤回\n", problems.size() - kListedProblems);
+    }
+    text.pop_back();
+    return text;
+}
+
 // The option turned over: 1 when it was 0, else 0 (a stored 2 so becomes 0).
 int TurnedOver(int value) {
     return value == 0 ? 1 : 0;
@@ -63,6 +92,7 @@ OrganizerDialog::OrganizerDialog(const ChineseConverter& converter, SettingsStor
     : QDialog(parent),
       m_settings(settings),
       m_recent(settings),
+      m_journals(JournalStore::DefaultFolder()),
       m_engine(*this, m_executor, converter),
       m_hIcon(resources::LoadAppIcon(kAppIcon)),
       m_effectScreen([] { return std::make_unique<ScreenOverlay>(); }) {
@@ -206,7 +236,56 @@ QWidget* OrganizerDialog::GetDlgItem(int id) {
 }
 
 int OrganizerDialog::StartRun(const std::string& folder) {
-    return m_engine.StartRun(folder);
+    JournalWriter journal(sysinfo::GetTickCount);
+    if (const int error = BeginRunJournal(m_journals, AbsolutePath(folder), State(), journal)) {
+        AfxMessageBox(Plain(messages::JournalError(m_journals.Folder(), error)),
+                      MB_OK | MB_ICONEXCLAMATION);
+        return 1;
+    }
+    m_executor.SetRecorder(&journal);
+    const int result = m_engine.StartRun(folder);
+    m_executor.SetRecorder(nullptr);
+    if (const int error = journal.Finish()) {
+        AfxMessageBox(Plain(messages::JournalIncomplete(journal.Path(), error)),
+                      MB_OK | MB_ICONEXCLAMATION);
+    }
+    return result;
+}
+
+bool OrganizerDialog::CanUndo() const {
+    return State().m_bRunning == 0 && FindLatest(m_journals, TakeBackDirection::Undo).has_value();
+}
+
+void OrganizerDialog::OnUndo() {
+    const std::optional<Journal> target = FindLatest(m_journals, TakeBackDirection::Undo);
+    if (!target || State().m_bRunning != 0) {
+        return;
+    }
+    const QString caption = windowTitle();
+    SetWindowText(kCaptionPrefix + Plain(messages::TakingBack(false, target->header)));
+    std::vector<std::string> problems;
+    TakeBack takeBack(*this, State(), nullptr,
+                      [&problems](const JournalChange& original, const TakeBackStep& step) {
+                          if (step.result == TakeBackResult::Skipped) {
+                              problems.push_back(Plain(messages::TakeBackFailed(original, step)));
+                          }
+                      });
+    JournalWriter writer(sysinfo::GetTickCount);
+    const TakeBackJournalResult result = TakeBackJournal(
+        m_journals, *target, TakeBackDirection::Undo, false, takeBack, writer, SORTUNE_VERSION);
+    if (result.beginError != 0) {
+        setWindowTitle(caption);
+        AfxMessageBox(Plain(messages::JournalError(m_journals.Folder(), result.beginError)),
+                      MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    SetWindowText(kCaptionPrefix + Plain(messages::TakeBackSummary(result.report)));
+    if (result.finishError != 0) {
+        problems.push_back(Plain(messages::JournalIncomplete(writer.Path(), result.finishError)));
+    }
+    if (!problems.empty()) {
+        AfxMessageBox(ListOf(problems), MB_OK | MB_ICONEXCLAMATION);
+    }
 }
 
 void OrganizerDialog::SetBusy(int running, int setIcon) {
@@ -365,6 +444,10 @@ void OrganizerDialog::keyPressEvent(QKeyEvent* event) {
 
 void OrganizerDialog::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
+    QAction* undo = menu.addAction(QString::fromUtf8("撤销上次整理(&U)"));
+    undo->setEnabled(CanUndo());
+    connect(undo, &QAction::triggered, this, [this] { OnUndo(); });
+    menu.addSeparator();
     connect(menu.addAction(QString::fromUtf8("关于 sortune(&A)...")), &QAction::triggered, this,
             [this] { OnAbout(); });
     menu.exec(event->globalPos());

@@ -21,6 +21,7 @@
 #include "controls/shapedbutton.h"
 #include "controls/transitionstatic.h"
 #include "organizer/diskexecutor.h"
+#include "organizer/journalstore.h"
 #include "organizer/organizerengine.h"
 #include "organizer/runhost.h"
 
@@ -31,9 +32,10 @@
 // dialog one pending event before every directory entry and every file, so the dialog stays
 // alive and the Open button or closing the window stops the run.
 //
-// Started with a path (m_strStartFolder), the dialog organizes the folder of that path 50 ms
-// after it opened and closes when the run ends. A right click on the dialog offers the about
-// box. When ten or more files were handled while it was open, the closing effect plays on
+// Every run keeps a journal, so that it can be taken back: a right click on the dialog offers
+// the undo of the latest run, beside the about box. Started with a path (m_strStartFolder),
+// the dialog organizes the folder of that path 50 ms after it opened and closes when the run
+// ends. When ten or more files were handled while it was open, the closing effect plays on
 // the place the window leaves.
 class OrganizerDialog : public QDialog, public RunHost {
 public:
@@ -47,8 +49,13 @@ public:
     // command-line start, the language refused).
     int DoModal();
 
-    // Organizes one folder: the walk, then the file pass. Returns the engine's result.
+    // Organizes one folder: the walk, then the file pass, written down in a journal first
+    // (a run whose journal cannot be begun is not made, and the user is told). Returns the
+    // engine's result.
     int StartRun(const std::string& folder);
+    // Takes the latest run back, as far as it can, with the progress bar and the caption;
+    // what could not be taken back is told in a message box.
+    void OnUndo();
     // Disables (running 1) or enables the options and the recent-folders button; with a
     // non-zero `setIcon` the Open button shows the stop sign or the folder. The Open button
     // itself stays enabled: it stops a run.
@@ -66,6 +73,7 @@ public:
     QWidget* GetDlgItem(int id);
     // The run state the engine shares with the dialog.
     RunState& State() { return m_engine.State(); }
+    const RunState& State() const { return m_engine.State(); }
 
     // Where the closing effect draws: the screen, unless set otherwise.
     using EffectScreenFactory = std::function<std::unique_ptr<EffectScreen>()>;
@@ -95,6 +103,7 @@ protected:
 
 private:
     bool OnInitDialog();
+    bool CanUndo() const;
     void DestroyWindow();
     void CreateShapedButtons();
     void ResizeHeight(int height);
@@ -108,6 +117,7 @@ private:
 
     SettingsStore& m_settings;
     RecentFolders m_recent;
+    JournalStore m_journals;
     DialogBaseUnits m_base;
     DiskExecutor m_executor;
     OrganizerEngine m_engine;

@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <functional>
 
@@ -38,6 +39,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
 constexpr int kCollapsed = 35;  // the toggle's bottom (21 + 9) and 5 pixels
@@ -192,6 +194,24 @@ protected:
         }
     }
     std::string Caption() const { return m_dialog.windowTitle().toStdString(); }
+    // A right click on the dialog, as the window system reports it.
+    static void RightClick(QDialog& dialog) {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(100, 30),
+                                dialog.mapToGlobal(QPoint(100, 30)));
+        QApplication::sendEvent(&dialog, &event);
+    }
+    // The undo item of the context menu: whether it was enabled, choosing it when it was.
+    void WhenUndoOffered(bool& enabled) {
+        WhenShown<QMenu>([&enabled](QMenu* menu) {
+            QAction* undo = menu->actions().value(0);
+            enabled = undo->isEnabled() && undo->text() == "撤销上次整理(&U)";
+            if (enabled) {
+                QTest::keyClick(menu, Qt::Key_U);
+            } else {
+                menu->close();
+            }
+        });
+    }
     QWidget* Item(int id) { return m_dialog.GetDlgItem(id); }
 
     RegisteredConfigHome m_config;
@@ -524,7 +544,7 @@ TEST_F(OrganizerDialogTest, TheContextMenuOpensTheAboutBox) {
     for (const bool escape : {true, false}) {
         QString item;
         WhenShown<QMenu>([&](QMenu* menu) {
-            item = menu->actions().value(0)->text();
+            item = menu->actions().value(2)->text();  // after the undo and a separator
             QTest::keyClick(menu, Qt::Key_A);
         });
         QString caption;
@@ -545,9 +565,7 @@ TEST_F(OrganizerDialogTest, TheContextMenuOpensTheAboutBox) {
         });
         ActingDialog dialog(m_converter, m_settings);
         QTimer::singleShot(0, &dialog, [&] {
-            QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(100, 30),
-                                    dialog.mapToGlobal(QPoint(100, 30)));
-            QApplication::sendEvent(&dialog, &event);
+            RightClick(dialog);
             EXPECT_TRUE(dialog.isVisible());
             dialog.close();
         });
@@ -557,6 +575,62 @@ TEST_F(OrganizerDialogTest, TheContextMenuOpensTheAboutBox) {
         EXPECT_EQ(size, QSize(353, 83));
         EXPECT_TRUE(texts.contains("sortune 1.0 版"));
     }
+}
+
+// Undo from the context menu: offered once a run changed something, taking it back with
+// the caption telling how it went, and offered no more when nothing is left to take back.
+TEST_F(OrganizerDialogTest, TheContextMenuTakesTheLatestRunBack) {
+    Songs(m_music.path(), 3);
+    const std::vector<std::string> before = Names(m_music.path());
+    std::array<bool, 3> offered{};
+    RunDialog([&] {
+        WhenUndoOffered(offered[0]);
+        RightClick(m_dialog);
+        m_dialog.StartRun(m_music.path());
+        EXPECT_THAT(Names(m_music.path()), ElementsAre("歌1.mp3", "歌2.mp3", "歌3.mp3"));
+        WhenUndoOffered(offered[1]);
+        RightClick(m_dialog);
+        EXPECT_EQ(Caption(), "mp3名称整理 - 撤回 3，原已复原 0，跳过 0");
+        WhenUndoOffered(offered[2]);
+        RightClick(m_dialog);
+    });
+    EXPECT_THAT(offered, ElementsAre(false, true, false));
+    EXPECT_EQ(Names(m_music.path()), before);
+}
+
+TEST_F(OrganizerDialogTest, WhatCannotBeTakenBackIsToldInAMessageBox) {
+    Songs(m_music.path(), 2);
+    const RecordingMessageBox boxes;
+    bool offered = false;
+    RunDialog([&] {
+        m_dialog.StartRun(m_music.path());
+        WriteFile(m_music / "track01.mp3", "another file since");
+        WhenUndoOffered(offered);
+        RightClick(m_dialog);
+    });
+    ASSERT_TRUE(offered);
+    EXPECT_EQ(Caption(), "mp3名称整理 - 撤回 1，原已复原 0，跳过 1");
+    ASSERT_EQ(boxes.texts.size(), 1U);
+    EXPECT_THAT(boxes.texts[0], HasSubstr("track01.mp3"));
+    EXPECT_THAT(boxes.texts[0], HasSubstr("名称已被占用"));
+    EXPECT_THAT(Names(m_music.path()), ElementsAre("track01.mp3", "track02.mp3", "歌1.mp3"));
+}
+
+// A run that could not be taken back is not made.
+TEST_F(OrganizerDialogTest, NoRunWithoutItsJournal) {
+    WriteFile(m_music / "state", "a file where the journals' folder would go");
+    const ScopedVariable state("XDG_STATE_HOME", m_music / "state");
+    Songs(m_music / "pop", 2);
+    const RecordingMessageBox boxes;
+    ActingDialog dialog(m_converter, m_settings);
+    QTimer::singleShot(0, &dialog, [&] {
+        EXPECT_EQ(dialog.StartRun(m_music / "pop"), 1);
+        dialog.close();
+    });
+    dialog.DoModal();
+    EXPECT_EQ(CountRenamed(m_music / "pop"), 0);
+    ASSERT_EQ(boxes.texts.size(), 1U);
+    EXPECT_THAT(boxes.texts[0], HasSubstr("未做任何改动"));
 }
 
 }  // namespace
