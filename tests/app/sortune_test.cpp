@@ -104,6 +104,31 @@ TEST_F(SortuneTest, OrganizesTheFolderOfThePathAndReportsOnStandardError) {
     EXPECT_EQ(HashFileContents(m_music.path()), contents);
 }
 
+// With a display (Qt's offscreen one here) a PATH alone is organized in the window, which
+// closes at the end, after the closing effect of ten files; the terminal hears nothing of
+// the run. An option keeps the start in the terminal.
+TEST_F(SortuneTest, WithADisplayAPathAloneIsOrganizedInTheWindow) {
+    for (int i = 1; i <= 10; ++i) {
+        Song("track" + std::to_string(100 + i).substr(1) + ".mp3", "歌" + std::to_string(i));
+    }
+    const ProgramEnvironment display{"zh_CN.UTF-8",
+                                     {{"DISPLAY", ":97"}, {"QT_QPA_PLATFORM", "offscreen"}}};
+    const ProgramResult preview = Run({"--dry-run", m_music / "track01.mp3"}, display);
+    EXPECT_EQ(preview.status, 0);
+    EXPECT_EQ(CountOf(preview.out, "rename\t"), 10);
+
+    const ProgramResult window = Run({m_music / "track01.mp3"}, display);
+
+    EXPECT_EQ(window.status, 0);
+    EXPECT_EQ(window.out, "");
+    EXPECT_THAT(window.err, Not(HasSubstr("整理完毕")));
+    EXPECT_THAT(window.err, Not(HasSubstr("重命名")));
+    EXPECT_EQ(Names(m_music.path()).front(), "歌1.mp3");
+    EXPECT_EQ(GetProfileString("Set", "path0"), m_music.path());
+    EXPECT_EQ(Run({"--undo"}, display).status, 0);  // the window's run kept its journal
+    EXPECT_EQ(Names(m_music.path()).front(), "track01.mp3");
+}
+
 TEST_F(SortuneTest, KeepsTheSettingsOfARun) {
     WriteProfileInt("Set", "FindPath", 1);
     WriteProfileInt("Set", "Artist_dir", 1);
