@@ -39,6 +39,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
+using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
@@ -614,6 +615,26 @@ TEST_F(OrganizerDialogTest, WhatCannotBeTakenBackIsToldInAMessageBox) {
     EXPECT_THAT(boxes.texts[0], HasSubstr("track01.mp3"));
     EXPECT_THAT(boxes.texts[0], HasSubstr("名称已被占用"));
     EXPECT_THAT(Names(m_music.path()), ElementsAre("track01.mp3", "track02.mp3", "歌1.mp3"));
+}
+
+// A box lists twenty changes and counts the others.
+TEST_F(OrganizerDialogTest, ALongListOfWhatCannotBeTakenBackIsCut) {
+    Songs(m_music.path(), 23);
+    const RecordingMessageBox boxes;
+    bool offered = false;
+    RunDialog([&] {
+        m_dialog.StartRun(m_music.path());
+        for (int i = 1; i <= 23; ++i) {
+            WriteFile(m_music / ("track" + std::to_string(100 + i).substr(1) + ".mp3"), "new");
+        }
+        WhenUndoOffered(offered);
+        RightClick(m_dialog);
+    });
+    ASSERT_TRUE(offered);
+    ASSERT_EQ(boxes.texts.size(), 1U);
+    const std::string& text = boxes.texts[0];
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 20);
+    EXPECT_THAT(text, EndsWith("\n……另有3项未能撤回"));
 }
 
 // A run that could not be taken back is not made.
