@@ -9,7 +9,7 @@ packages=(
   libtag1-dev zlib1g-dev
   qt6-base-dev qt6-qpa-plugins fonts-arphic-uming shared-mime-info
   libgtest-dev libgmock-dev libglib2.0-dev
-  opencc libopencc1.1 python3
+  opencc libopencc1.1 python3 librsvg2-bin
   time
 )
 
