@@ -26,6 +26,9 @@ for tool in dpkg-buildpackage dh debootstrap lintian desktop-file-validate appst
     command -v "$tool" >/dev/null || skip "$tool is not installed"
 done
 
+demo_writer=$repo/build/tools/sortune_make_demo
+[[ -x $demo_writer ]] || skip "build the project first (tools/setup.sh): the demo writer comes from build/"
+
 step() { printf '\n== %s\n' "$*"; }
 fail() { echo "FAILED: $*" >&2; exit 1; }
 
@@ -99,8 +102,7 @@ step "sortune --version"
 in_root sortune --version
 
 step "The demo collection, organized without a display"
-"$repo/build/tools/sortune_make_demo" "$root/tmp/music" 2>/dev/null ||
-    skip "build the project first (tools/setup.sh): the demo writer comes from build/"
+"$demo_writer" "$root/tmp/music"
 in_root env HOME=/tmp/home LC_ALL=zh_CN.UTF-8 sortune /tmp/music || fail "the run failed"
 for name in 小雨.mp3 爱情.mp3 月亮代表我的心.mp3 "ACDC Live.mp3" Song.mp3; do
     [[ -f $root/tmp/music/$name ]] || fail "the run did not name a file $name"
