@@ -41,19 +41,11 @@ cleanup() {
 trap cleanup EXIT
 
 step "Building the package from a clean copy of the sources"
-src=$work/src/sortune
-rm -rf "$work/src" && mkdir -p "$src"
-(cd "$repo" && git ls-files -z --cached --others --exclude-standard | xargs -0 cp --parents -t "$src")
-(cd "$src" && dpkg-buildpackage -b -us -uc -j"$(nproc)" >"$work/build.log" 2>&1) ||
-    { tail -40 "$work/build.log"; fail "dpkg-buildpackage (log: $work/build.log)"; }
-version=$(dpkg-parsechangelog -l "$src/debian/changelog" -S Version)
-deb=$work/src/sortune_${version}_$(dpkg --print-architecture).deb
-[[ -f $deb ]] || fail "no $deb"
+deb=$("$repo/tools/package.sh" "$work" | tail -n 1)
+version=$(dpkg-deb --field "$deb" Version)
 cmake_version=$(sed -n 's/^project(sortune VERSION \([0-9.]*\).*/\1/p' "$repo/CMakeLists.txt")
 [[ $version == "$cmake_version" ]] ||
     fail "debian/changelog says $version, CMakeLists.txt says $cmake_version"
-cp "$deb" "$work/"
-deb=$work/$(basename "$deb")
 echo "$deb"
 dpkg-deb --info "$deb" | sed -n 's/^ \(Package\|Version\|Section\|Depends\|Recommends\):/  &/p'
 
