@@ -5,17 +5,19 @@
 #include <string_view>
 
 #include "asfmeta/asfmeta.h"
+#include "organizer/bytesource.h"
 #include "organizer/tracktags.h"
 
 // Reads the tags a file's new name is made of into TrackTags: code page 936 bytes, "" for
-// whatever is missing or cannot be read.
+// whatever is missing or cannot be read, each field marked with the origin of its bytes.
 //
 // ID3v1 fields and ISO-8859-1 ID3v2 frames keep their bytes as stored (Chinese collections
 // store GBK or Big5 that way); an ID3v1 field ends at its first NUL and loses its trailing
-// spaces. UTF-16 and UTF-8 frames are converted to code page 936. The artist is the first
-// present frame of TPE1 (lead performer), TPE2 (band), TPE3 (conductor) and TCOM (composer).
+// spaces. UTF-16 and UTF-8 frames and WMA attributes are Unicode text, converted to code page
+// 936. The ID3v2 tag is the one the file starts with or, when it has none, an ID3v2.4 tag
+// appended at its end (id3v2tag.h says what is read of it).
 //
-// Only the tag bytes are read: the ID3v2 tag at the start of the file and its last 128 bytes.
+// Only the tag bytes are read: the start of the file, the frames wanted and the last bytes.
 // Reading never changes a file, and a damaged one only leaves fields empty.
 
 // Tag kinds of ReadId3Tags.
@@ -36,11 +38,8 @@ int ReadId3Tags(const std::string& path, TrackTags& tags, int kind);
 // `first`, the ID3v2 tag into `second`. The same as ReadId3Tags of kind 1, then kind 2.
 void ReadMp3Tags(const std::string& path, TrackTags& first, TrackTags& second);
 
-// Parse tag bytes already read, for ReadId3Tags and ReadMp3Tags: the last 128 bytes of a file
-// (an ID3v1 tag when they start with "TAG"), or the ID3v2 tag a file starts with, from its
-// header on and possibly cut short. Anything else gives empty fields.
-TrackTags ParseId3v1Tag(std::string_view bytes);
-TrackTags ParseId3v2Tag(std::string_view bytes);
+// The same from the bytes of a whole file, however they are held.
+void ReadMp3Tags(const ByteSource& file, TrackTags& first, TrackTags& second);
 
 // Reads the title, artist and album of the WMA file at `path` through the WMA module's
 // export, which the caller has bound (null when the module or its export is missing). Returns

@@ -1,5 +1,5 @@
-// Feeds arbitrary bytes to the tag parsers: the input as the ID3v2 tag a file starts with,
-// its last 128 bytes as an ID3v1 tag.
+// Feeds arbitrary bytes to the MP3 tag readers as the bytes of a whole file: an ID3v2 tag at
+// its start or appended at its end, an ID3v1 tag in its last 128 bytes.
 
 #include <cstddef>
 #include <cstdint>
@@ -8,8 +8,9 @@
 #include "organizer/tagreader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    ParseId3v2Tag(bytes);
-    ParseId3v1Tag(bytes.substr(size >= 128 ? size - 128 : 0));
+    const MemoryBytes file(std::string_view(reinterpret_cast<const char*>(data), size));
+    TrackTags first;
+    TrackTags second;
+    ReadMp3Tags(file, first, second);
     return 0;
 }

@@ -118,12 +118,15 @@ std::string RenderId3v2(const Id3v2Tag& tag) {
     if (tag.extendedHeader && tag.version > 2) {
         flags |= 0x40;
     }
-    std::string out = "ID3";
-    out += static_cast<char>(tag.version);
-    out += '\0';
-    out += static_cast<char>(flags);
-    AppendSynchSafe(out, static_cast<std::uint32_t>(body.size()));
-    return out + body;
+    if (tag.footer) {
+        flags |= 0x10;
+    }
+    std::string header;
+    header += static_cast<char>(tag.version);
+    header += '\0';
+    header += static_cast<char>(flags);
+    AppendSynchSafe(header, static_cast<std::uint32_t>(body.size()));
+    return "ID3" + header + body + (tag.footer ? "3DI" + header : std::string());
 }
 
 void AppendId3v1Field(std::string& out, std::string_view text, std::size_t size, char fill) {
@@ -181,13 +184,14 @@ Id3v2Frame PictureFrame(std::size_t imageSize) {
 }
 
 std::string RenderMp3(const Mp3Fixture& fixture) {
-    std::string out;
-    if (fixture.id3v2) {
-        out += RenderId3v2(*fixture.id3v2);
-    }
+    const std::string id3v2 = fixture.id3v2 ? RenderId3v2(*fixture.id3v2) : std::string();
+    std::string out = fixture.id3v2AtEnd ? std::string() : id3v2;
     for (int i = 0; i < fixture.audioFrames; ++i) {
         out.append(kAudioFrameHeader, 4);
         out.append(kAudioFrameSize - 4, '\0');
+    }
+    if (fixture.id3v2AtEnd) {
+        out += id3v2;
     }
     if (fixture.id3v1) {
         out += RenderId3v1(*fixture.id3v1);

@@ -32,6 +32,7 @@ struct Id3v2Tag {
     std::size_t padding = 0;      // zero bytes after the frames
     bool unsynchronised = false;  // the whole tag (in ID3v2.4: every frame)
     bool extendedHeader = false;  // ID3v2.3 and 2.4
+    bool footer = false;          // ID3v2.4: a copy of the header ("3DI") after the tag
 };
 
 // ID3v1 fields as stored: bytes in any code page, cut at 30, the rest filled with `fill`.
@@ -46,6 +47,8 @@ struct Mp3Fixture {
     std::optional<Id3v1Tag> id3v1{};
     std::optional<Id3v2Tag> id3v2{};
     int audioFrames = 4;
+    // The ID3v2 tag after the audio (and before the ID3v1 tag) instead of at the start.
+    bool id3v2AtEnd = false;
 };
 
 // Text frame fields. Latin1Text (encoding 0) stores the bytes as they are, which is how GBK
@@ -61,7 +64,7 @@ std::string Utf8Text(std::string_view utf8);
 // data holds 0xFF bytes, so unsynchronisation has work to do.
 Id3v2Frame PictureFrame(std::size_t imageSize);
 
-// The file's bytes: ID3v2 tag, audio frames, ID3v1 tag.
+// The file's bytes: ID3v2 tag, audio frames, ID3v1 tag (or audio, ID3v2, ID3v1).
 std::string RenderMp3(const Mp3Fixture& fixture);
 
 // Writes the file at `path`, replacing any file there; false when it cannot be written.

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+#include "organizer/bytesource.h"
+#include "organizer/tracktags.h"
+
+// Reads the fields file names are made of from an ID3v2 tag (2.2, 2.3 or 2.4).
+//
+// This reader owns ID3v2 from the tag header to the decoded text: it walks the frames by their
+// headers straight from the file and reads only the frames it wants, so that a tag of many
+// megabytes of pictures costs a few small reads wherever its title stands. A tag library
+// parses a tag held whole in memory, which would mean reading every picture, and hands back
+// Unicode where the names need the stored bytes of ISO-8859-1 text; so no library takes part.
+//
+// The title is the frame TIT2, the album TALB, the artist the first present frame of TPE1
+// (lead performer), TPE2 (band), TPE3 (conductor) and TCOM (composer); the ID3v2.2 ids TT2,
+// TAL, TP1, TP2, TP3 and TCM stand for them, also where taggers wrote them into ID3v2.3 tags.
+// The first frame of each id counts. Damaged tags are common: a frame header that is not
+// valid, or a frame that reaches past the tag, ends the walk; a frame whose text cannot be
+// read is left out. Nothing is read beyond the tag.
+
+// The size of the ID3v2 header (and of the ID3v2.4 footer).
+inline constexpr std::size_t kId3v2HeaderSize = 10;
+
+// The number of bytes from the start of `header` to the end of the tag's frames and padding
+// (header included, footer left out), or 0 when `header` does not start with a valid ID3v2.2,
+// 2.3 or 2.4 header.
+std::size_t Id3v2TagSize(std::string_view header);
+
+// Where the ID3v2.4 tag appended to the file starts, found through its footer ("3DI") at the
+// very end of the file or just before an ID3v1 tag; nothing when there is none.
+std::optional<std::size_t> FindAppendedId3v2Tag(const ByteSource& file);
+
+// The title, artist and album of the tag that starts at `start` of `file`; empty fields for
+// whatever is missing, and all empty when no valid tag starts there.
+TrackTags ReadId3v2Tag(const ByteSource& file, std::size_t start);
