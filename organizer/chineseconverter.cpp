@@ -80,3 +80,10 @@ std::string ChineseConverter::Big5ToGb2312(std::string_view text) const {
 std::string ChineseConverter::ConvertIfBig5(std::string_view text) const {
     return IsPureGb2312(text) == 1 ? std::string(UpToNul(text)) : Big5ToGb2312(text);
 }
+
+std::string ChineseConverter::SimplifyTraditional(std::string_view text) const {
+    std::call_once(m_simplifierMade, [this] {
+        m_pSimplifier = std::make_unique<TraditionalSimplifier>(m_tables.GetBigToGbTable());
+    });
+    return m_pSimplifier->Simplify(text);
+}

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 
 #include "organizer/conversiontables.h"
+#include "organizer/traditionalsimplifier.h"
 
 // Tells clean GB2312 text from Big5 text and converts Big5 pairwise to GB2312, turning
 // traditional characters into their simplified forms (國 becomes 国). Text is 8-bit code
@@ -32,6 +35,13 @@ public:
     // The text itself when it is pure GB2312, else its Big5 conversion.
     std::string ConvertIfBig5(std::string_view text) const;
 
+    // Simplifies text whose encoding is known (code page 936 in its GB18030 form) as the Big5
+    // conversion would: see TraditionalSimplifier. Never a guess; every other character stays.
+    std::string SimplifyTraditional(std::string_view text) const;
+
 private:
     const ConversionTables& m_tables;
+    // Made from the table at the first use, when the application has loaded it.
+    mutable std::once_flag m_simplifierMade;
+    mutable std::unique_ptr<TraditionalSimplifier> m_pSimplifier;
 };

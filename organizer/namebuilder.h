@@ -10,14 +10,21 @@
 // folder names. All text is code page 936; every search is character-aware, so the trail
 // byte of a double-byte character never matches a single-byte character of a set.
 
+// The chosen title and artist with the origins of their bytes. Unicode text comes back
+// simplified; 8-bit text converted when it converted to pure GB2312, else as it was stored.
 struct TitleAndArtist {
     std::string title;
     std::string artist;
+    TextOrigin titleOrigin = TextOrigin::EightBit;
+    TextOrigin artistOrigin = TextOrigin::EightBit;
 };
 
-// The title and artist of the first tag set whose title is, or converts from Big5 to, pure
-// GB2312: `first` is the ID3v1 (or WMA) set, `second` the ID3v2 set. When neither works, the
-// first set's raw title (maybe "") and the artist as it then stands.
+// The title and artist of the first tag set whose title is usable: `first` is the ID3v1 (or
+// WMA) set, `second` the ID3v2 set. An 8-bit title is usable when it is, or converts from
+// Big5 to, pure GB2312, which is how the code page of Chinese text is told; a Unicode title,
+// whose encoding is known, when it is not empty: it is never put through the Big5 guess, only
+// simplified. When neither set works, the first set's raw title (maybe "") and the artist as
+// it then stands.
 TitleAndArtist ChooseTitle(const TrackTags& first, const TrackTags& second,
                            const ChineseConverter& converter);
 
@@ -28,7 +35,9 @@ std::string StripTrackNumber(const std::string& title);
 // the part before holds a web word ("com", "net", "http"); then trims white space.
 std::string CutArtist(const std::string& artist);
 
-// Deletes the characters a file name cannot hold (\ / : * ? " < >), then trims white space.
+// Deletes the characters a file name cannot hold (\ / : * ? " < >) and the control characters
+// (0x01-0x1F, 0x7F), which no one can see or type in a name, then trims white space. Leading
+// dots go too, with the white space after them: a name that starts with a dot is hidden.
 void RemoveIllegalChars(std::string& text);
 
 // The position of the first occurrence in `text` of the first character of `set` (tried in

@@ -2,31 +2,15 @@
 
 #include <climits>
 
-#include "organizer/namebuilder.h"
 #include "organizer/tagreader.h"
+#include "organizer/trackname.h"
 #include "platform/absolutepath.h"
 #include "platform/ansistring.h"
-#include "platform/codepage.h"
 #include "platform/systeminfo.h"
 
 namespace {
 
 constexpr std::uint32_t kCaptionInterval = 100;  // ms between two captions of the file pass
-
-// Tag text (code page 936) as a name in the file system's encoding. A '/' can only come out
-// of the conversion, where an undecodable byte before it hid it from the cleaning; it would
-// put the name into another folder, so it goes as the other illegal characters went.
-std::string ToFileName(const std::string& text) {
-    std::string name = codepage::Cp936ToUtf8(text);
-    std::erase(name, '/');
-    return name;
-}
-
-// "." and ".." name no new folder of their own; such an artist gets no artist folder.
-std::string ToFolderName(const std::string& artist) {
-    std::string name = ToFileName(artist);
-    return name == "." || name == ".." ? std::string() : name;
-}
 
 bool HasOverlongName(const std::string& path) {
     std::size_t start = 0;
@@ -133,17 +117,13 @@ void OrganizerEngine::OrganizeFile(const std::string& path) {
         ReadWmaAttributes(path, first, m_pfnGetAsfmeta);
     }
     const std::string folder = GetFolderPart(path);
-    TitleAndArtist chosen = ChooseTitle(first, second, m_converter);
-    if (chosen.title.empty()) {
-        m_executor.Execute(PlanStep::Keep(path, KeepReason::NoTitle));
+    const TrackName name = NameTrack(first, second, m_converter);
+    if (name.title.empty()) {
+        m_executor.Execute(PlanStep::Keep(path, name.reason));
         return;
     }
-    std::string title = StripTrackNumber(chosen.title);
-    std::string artist = CutArtist(chosen.artist);
-    RemoveIllegalChars(title);
-    RemoveIllegalChars(artist);
-    const std::string target = GetTargetFolder(folder, ToFolderName(artist));
-    const std::string newPath = target + ToFileName(title) + (isMp3 ? ".mp3" : ".wma");
+    const std::string target = GetTargetFolder(folder, name.artist);
+    const std::string newPath = target + name.title + (isMp3 ? ".mp3" : ".wma");
     PlaceFile(folder, target, path, newPath);
     ++m_state.m_nRenamed;
 }

@@ -15,6 +15,7 @@ enum class StepKind {
 enum class KeepReason {
     None,
     NoTitle,            // the tags give no title
+    NoUsableTitle,      // nothing of the title is left for a name once it is cleaned
     NameTaken,          // another file has the new name
     SameName,           // the file already has its new name
     NameTooLong,        // the new name is longer than the file system allows

@@ -9,6 +9,8 @@ const char* ReasonText(KeepReason reason) {
     switch (reason) {
         case KeepReason::NoTitle:
             return "no title";
+        case KeepReason::NoUsableTitle:
+            return "no usable title";
         case KeepReason::NameTaken:
             return "name taken";
         case KeepReason::SameName:

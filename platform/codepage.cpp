@@ -2,7 +2,10 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <map>
 #include <stdexcept>
 #include <vector>
 
@@ -51,9 +54,39 @@ public:
         return out;
     }
 
+    // Converts all of `in`, or nothing when a sequence does not convert or is cut short.
+    std::optional<std::string> RunStrict(const char* data, std::size_t size) {
+        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+        std::string out(4 * size + 16, '\0');
+        char* in = const_cast<char*>(data);
+        std::size_t inLeft = size;
+        char* dst = out.data();
+        std::size_t dstLeft = out.size();
+        if (iconv(m_cd, &in, &inLeft, &dst, &dstLeft) == static_cast<std::size_t>(-1) ||
+            iconv(m_cd, nullptr, nullptr, &dst, &dstLeft) == static_cast<std::size_t>(-1)) {
+            return std::nullopt;
+        }
+        out.resize(out.size() - dstLeft);
+        return out;
+    }
+
 private:
     iconv_t m_cd;
 };
+
+bool IsPrivateUse(char16_t unit) {
+    return unit >= 0xE000 && unit <= 0xF8FF;
+}
+
+// The converter from `charset` to UTF-16, one per set and thread.
+Converter& ToUtf16From(const char* charset) {
+    thread_local std::map<std::string, Converter, std::less<>> converters;
+    const auto found = converters.find(std::string_view(charset));
+    if (found != converters.end()) {
+        return found->second;
+    }
+    return converters.try_emplace(charset, "UTF-16LE", charset).first->second;
+}
 
 std::string_view UpToNul(std::string_view text) {
     const auto nul = text.find('\0');
@@ -93,6 +126,21 @@ std::string Cp936ToUtf8(std::string_view text) {
 std::string Utf8ToCp936(std::string_view text) {
     thread_local Converter converter("GB18030", "UTF-8");
     return converter.Run(text.data(), text.size(), 1);
+}
+
+std::optional<std::string> DecodeToCp936(std::string_view text, const char* charset) {
+    text = UpToNul(text);
+    const std::optional<std::string> bytes =
+        ToUtf16From(charset).RunStrict(text.data(), text.size());
+    if (!bytes) {
+        return std::nullopt;
+    }
+    std::u16string units(bytes->size() / 2, u'\0');
+    std::memcpy(units.data(), bytes->data(), units.size() * sizeof(char16_t));
+    if (std::any_of(units.begin(), units.end(), IsPrivateUse)) {
+        return std::nullopt;
+    }
+    return Utf16ToCp936(units);
 }
 
 std::string Utf16ToCp936(std::u16string_view text) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,12 @@ std::string Cp936ToUtf8(std::string_view text);
 
 // Encodes UTF-8 text as code page 936 (GB18030 encoding). Invalid UTF-8 sequences are dropped.
 std::string Utf8ToCp936(std::string_view text);
+
+// Decodes 8-bit text of the iconv character set `charset` ("CP1252", "GBK", "CP950") into code
+// page 936 (GB18030 encoding); nothing when any byte sequence does not decode, or decodes only
+// to a private-use character (a code point the set reserves for its users, which no font
+// shows the same way twice). A NUL byte ends the text.
+std::optional<std::string> DecodeToCp936(std::string_view text, const char* charset);
 
 // Encodes UTF-16 code units (native order) as code page 936; unpaired surrogates are dropped.
 std::string Utf16ToCp936(std::u16string_view text);

@@ -541,14 +541,14 @@ TEST_F(SortuneTest, WmaTitlesComeFromTheWmaModuleBesideTheProgram) {
     EXPECT_THAT(Names(m_music.path()), ElementsAre("小雨.wma"));
 }
 
-// WMA text is Unicode, not Big5: a traditional title (愛 lies outside GB2312) is neither taken
-// for Big5 nor mangled by the conversion, and names the file as written.
-TEST_F(SortuneTest, TraditionalWmaTitlesKeepTheirCharacters) {
+// WMA text is Unicode, not Big5: a traditional title (愛 lies outside GB2312) is never taken
+// for Big5 bytes, only simplified, as its Big5 form would be.
+TEST_F(SortuneTest, TraditionalWmaTitlesAreSimplified) {
     ASSERT_TRUE(WriteWma(m_music / "track.wma", "愛情", "", ""));
 
     EXPECT_EQ(Run({m_music / "track.wma"}).status, 0);
 
-    EXPECT_THAT(Names(m_music.path()), ElementsAre("愛情.wma"));
+    EXPECT_THAT(Names(m_music.path()), ElementsAre("爱情.wma"));
 }
 
 // Without the WMA module the WMA files keep their names and the MP3 files are still organized.

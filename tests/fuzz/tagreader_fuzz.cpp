@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "organizer/tagreader.h"
+#include "tests/support/memorybytes.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const MemoryBytes file(std::string_view(reinterpret_cast<const char*>(data), size));

@@ -98,6 +98,23 @@ TEST_F(ChineseConverterTest, ConvertIfBig5LeavesPureTextAlone) {
     EXPECT_EQ(m_converter.ConvertIfBig5(kBig5ZhongGuo), Gbk("中国"));
 }
 
+TEST_F(ChineseConverterTest, SimplifyTraditionalFollowsTheBig5TableCharacterByCharacter) {
+    const std::vector<ConversionCase> cases = {
+        {"traditional to simplified", Gbk("中國 說謊 後來"), Gbk("中国 说谎 后来")},
+        {"simplified and ASCII stay", Gbk("小雨 Song 01"), Gbk("小雨 Song 01")},
+        {"國 alone is simplified too", Gbk("國"), Gbk("国")},
+        {"no GB2312 counterpart: kept", Gbk("氾濫"), Gbk("氾滥")},
+        {"not in Big5: kept", Gbk("사랑해 Beyoncé – 😀"), Gbk("사랑해 Beyoncé – 😀")},
+        {"punctuation mapped to itself", Gbk("（live）’"), Gbk("（live）’")},
+        {"four-byte character cut short", Gbk("愛") + Gbk("😀").substr(0, 3), Gbk("爱")},
+        {"lead byte cut short", Gbk("愛") + "\x81", Gbk("爱")},
+        {"empty", "", ""},
+    };
+    for (const ConversionCase& c : cases) {
+        EXPECT_EQ(m_converter.SimplifyTraditional(c.big5), c.gb2312) << c.what;
+    }
+}
+
 TEST(IsSystemGb2312, PassesOnlyForSimplifiedChinese) {
     const std::vector<std::pair<const char*, int>> cases = {
         {"zh_CN.UTF-8", 0},  {"zh_TW.UTF-8", -1}, {"zh_HK.UTF-8", -1},
@@ -150,6 +167,7 @@ TEST(ConversionTables, ConverterWithoutItsTableKeepsTheText) {
     const ChineseConverter converter(tables);
     EXPECT_EQ(converter.Big5ToGb2312(kBig5ZhongGuo), kBig5ZhongGuo);
     EXPECT_EQ(converter.ConvertIfBig5(kBig5ZhongGuo), kBig5ZhongGuo);
+    EXPECT_EQ(converter.SimplifyTraditional(Gbk("中國")), Gbk("中國"));
 }
 
 }  // namespace

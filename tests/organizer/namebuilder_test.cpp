@@ -83,6 +83,28 @@ TEST(RemoveIllegalChars, DeletesTheEightCharactersAndTrims) {
     }
 }
 
+TEST(RemoveIllegalChars, LeavesANameThatCanBeSeenAndTyped) {
+    const std::vector<TextCase> cases = {
+        {"Line1\nLine2", "Line1Line2"},
+        {"a\x1B[31mred\x07", "a[31mred"},
+        {"\x01\x1F\x7F", ""},
+        {"tab\tinside", "tabinside"},
+        {".hidden", "hidden"},
+        {"..x", "x"},
+        {". . x .", "x ."},  // only leading dots go
+        {" .x", "x"},
+        {"...", ""},
+        {"a.b.", "a.b."},
+        {Gbk(".小雨"), Gbk("小雨")},
+        {kGbkTrailUnderscore + "\x01", kGbkTrailUnderscore},
+    };
+    for (const TextCase& c : cases) {
+        std::string text = c.input;
+        RemoveIllegalChars(text);
+        EXPECT_EQ(text, c.expected) << c.input;
+    }
+}
+
 TEST(FindFirstOfInOrder, PrefersTheSetOrderOverThePosition) {
     EXPECT_EQ(FindFirstOfInOrder("a-b.c", ".-_ "), 3);
     EXPECT_EQ(FindFirstOfInOrder("a b-c", ".-_ "), 3);
@@ -161,6 +183,62 @@ TEST_F(ChooseTitleTest, NeitherSetUsableKeepsTheFirstRawTitle) {
     const TitleAndArtist none = Choose({"", "Band", ""}, {kBig5Fan, "Other", ""});
     EXPECT_EQ(none.title, "");
     EXPECT_EQ(none.artist, "");
+}
+
+}  // namespace
+
+namespace {
+
+// Unicode text in code page 936 (its GB18030 form), as the readers deliver it.
+TrackTags Unicode(const char* title, const char* artist) {
+    return {Gbk(title), Gbk(artist), "", TextOrigin::Unicode, TextOrigin::Unicode};
+}
+
+TEST_F(ChooseTitleTest, UnicodeTitlesAreSimplifiedNeverGuessed) {
+    struct Case {
+        const char* what;
+        TrackTags first;
+        TrackTags second;
+        std::string title;
+        std::string artist;
+    };
+    const std::vector<Case> cases = {
+        {"traditional first set", Unicode("說謊", "張學友"), {}, Gbk("说谎"), Gbk("张学友")},
+        {"characters outside GB2312 make it no less usable",
+         Unicode("Beyoncé", "사랑"),
+         {Gbk("小雨"), "", ""},
+         Gbk("Beyoncé"),
+         Gbk("사랑")},
+        {"an empty Unicode title is passed over", Unicode("", "Nobody"), Unicode("後來", "劉若英"),
+         Gbk("后来"), Gbk("刘若英")},
+        {"the second set after an unclean 8-bit first",
+         {Gbk("小雨（live）"), "Band", ""},
+         Unicode("紅豆", ""),
+         Gbk("红豆"),
+         ""},
+        {"an 8-bit artist beside a Unicode title keeps the 8-bit rules",
+         {Gbk("紅豆"), kBig5JayChou, "", TextOrigin::Unicode, TextOrigin::EightBit},
+         {},
+         Gbk("红豆"),
+         Gbk("周杰伦")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const TitleAndArtist chosen = Choose(c.first, c.second);
+        EXPECT_EQ(chosen.title, c.title);
+        EXPECT_EQ(chosen.artist, c.artist);
+    }
+}
+
+TEST_F(ChooseTitleTest, OriginsComeWithTheChosenText) {
+    const TitleAndArtist unicode = Choose(Unicode("紅豆", "王菲"), {});
+    EXPECT_EQ(unicode.titleOrigin, TextOrigin::Unicode);
+    EXPECT_EQ(unicode.artistOrigin, TextOrigin::Unicode);
+
+    const TitleAndArtist raw = Choose({Gbk("小雨（live）"), "Band", ""}, Unicode("", ""));
+    EXPECT_EQ(raw.title, Gbk("小雨（live）"));
+    EXPECT_EQ(raw.titleOrigin, TextOrigin::EightBit);
+    EXPECT_EQ(raw.artistOrigin, TextOrigin::EightBit);
 }
 
 }  // namespace

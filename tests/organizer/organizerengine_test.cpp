@@ -192,11 +192,26 @@ TEST_F(OrganizerEngineTest, TheExtensionIsWrittenInLowerCase) {
     EXPECT_THAT(Names(), ElementsAre("Song.mp3"));
 }
 
-TEST_F(OrganizerEngineTest, ATitleThatCleansToNothingLeavesTheBareExtension) {
-    Song("track.mp3", Id3v1("01."));
+// A name of the bare extension, or one that starts with a dot, would hide the song.
+TEST_F(OrganizerEngineTest, ATitleThatCleansToNothingKeepsTheFile) {
+    Song("number.mp3", Id3v1("01."));
+    Song("dots.mp3", Id3v1(". ."));
+    Song("controls.mp3", RawId3v1("\x01\x1B\x7F"));
+    Song("illegal.mp3", Id3v2(Utf8Text("<?>")));
+    std::ostringstream shown;
+    PreviewExecutor preview(shown);
+    OrganizerEngine previewEngine(m_host, preview, m_converter);
+    previewEngine.StartRun(m_dir.path());
     Run();
 
-    EXPECT_THAT(Names(), ElementsAre(".mp3"));
+    EXPECT_THAT(Names(), ElementsAre("controls.mp3", "dots.mp3", "illegal.mp3", "number.mp3"));
+    EXPECT_EQ(m_state.m_nRenamed, 0);
+    std::istringstream lines(shown.str());
+    int kept = 0;
+    for (std::string line; std::getline(lines, line); ++kept) {
+        EXPECT_TRUE(line.starts_with("keep\t") && line.ends_with("\tno usable title")) << line;
+    }
+    EXPECT_EQ(kept, 4);
 }
 
 TEST_F(OrganizerEngineTest, TwoFilesWithOneTitleLoseNoByte) {
@@ -217,7 +232,7 @@ TEST_F(OrganizerEngineTest, NamesWithAwkwardBytesAreRenamedWhole) {
     Song("x.mp3", Id3v1("Say \"Yes\" $PATH `ls`; a|b\nnext"));
     Run();
 
-    EXPECT_THAT(Names(), ElementsAre("Say Yes $PATH `ls`; a|b\nnext.mp3", "one.mp3", "two.mp3"));
+    EXPECT_THAT(Names(), ElementsAre("Say Yes $PATH `ls`; a|bnext.mp3", "one.mp3", "two.mp3"));
 }
 
 TEST_F(OrganizerEngineTest, ATitleNeverLeavesItsFolder) {
@@ -228,7 +243,7 @@ TEST_F(OrganizerEngineTest, ATitleNeverLeavesItsFolder) {
     Song("b.mp3", Id3v1(".."));
     Run();
 
-    EXPECT_THAT(Names(), ElementsAre("..mp3", "sub/", "xsuby.mp3"));
+    EXPECT_THAT(Names(), ElementsAre("b.mp3", "sub/", "xsuby.mp3"));
 }
 
 TEST_F(OrganizerEngineTest, AnArtistOfDotsMakesNoFolder) {

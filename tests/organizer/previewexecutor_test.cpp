@@ -26,6 +26,7 @@ TEST(FormatStepTest, WritesOneTabSeparatedLinePerStep) {
          "link\t/m/歌手甲/小雨.mp3.lnk\t/m/a.mp3"},
         {PlanStep::Delete("/m/x.mp3.lnk"), "delete\t/m/x.mp3.lnk"},
         {PlanStep::Keep("/m/a.mp3", KeepReason::NoTitle), "keep\t/m/a.mp3\tno title"},
+        {PlanStep::Keep("/m/a.mp3", KeepReason::NoUsableTitle), "keep\t/m/a.mp3\tno usable title"},
         {PlanStep::Keep("/m/a.mp3", KeepReason::NameTaken), "keep\t/m/a.mp3\tname taken"},
         {PlanStep::Keep("/m/a.mp3", KeepReason::SameName), "keep\t/m/a.mp3\tsame name"},
         {PlanStep::Keep("/m/a.mp3", KeepReason::NameTooLong), "keep\t/m/a.mp3\tname too long"},

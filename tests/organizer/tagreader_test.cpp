@@ -1,4 +1,5 @@
 #include "organizer/tagreader.h"
+#include "tests/support/memorybytes.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

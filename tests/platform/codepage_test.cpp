@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+#include <vector>
+
 namespace {
 
 TEST(CodePage, LeadBytesAreTheUpperRangeWithoutItsEnds) {
@@ -54,6 +58,33 @@ TEST(CodePage, NeverProducesInvalidUtf8) {
               "ab");
     EXPECT_EQ(codepage::Utf16ToCp936(std::u16string{u'a', static_cast<char16_t>(0xD800), u'b'}),
               "ab");
+}
+
+TEST(CodePage, DecodesWholeTextOfAnotherCodePageOrNothing) {
+    struct Case {
+        std::string bytes;
+        const char* charset;
+        std::optional<std::string> utf8;
+    };
+    const std::vector<Case> cases = {
+        {"Caf\xE9 \x92", "CP1252", "Café ’"},
+        {"\xA4\xA4\xB0\xEA", "CP950", "中國"},
+        {"\xD6\xD0\xB9\xFA", "GBK", "中国"},
+        {"ab", "GBK", "ab"},
+        {"", "CP950", ""},
+        {"\xA4", "CP950", std::nullopt},          // cut short
+        {"\xA1\x40\xFF", "GBK", std::nullopt},    // user-defined area, 0xFF
+        {"\xC6\xA1", "CP950", std::nullopt},      // decodes to a private-use character
+        {"\x81", "CP1252", std::nullopt},         // not assigned
+        {std::string("a\0\xFF", 3), "GBK", "a"},  // ends at its NUL
+    };
+    for (const Case& c : cases) {
+        const std::optional<std::string> decoded = codepage::DecodeToCp936(c.bytes, c.charset);
+        ASSERT_EQ(decoded.has_value(), c.utf8.has_value()) << c.bytes << " " << c.charset;
+        if (decoded) {
+            EXPECT_EQ(codepage::Cp936ToUtf8(*decoded), *c.utf8) << c.bytes;
+        }
+    }
 }
 
 }  // namespace

@@ -1,0 +1,51 @@
+#include "organizer/trackname.h"
+
+#include "organizer/eightbitreading.h"
+#include "organizer/namebuilder.h"
+#include "platform/codepage.h"
+
+namespace {
+
+// The chosen text as characters the cleaning can trust, every byte part of a character:
+// Unicode text is so already; pure GB2312 loses the bytes 0x80 and 0xFF, which no character
+// of GB18030 is made of alone; 8-bit text that converted to nothing clean is read as the
+// first code page that fits, and simplified.
+std::string Readable(const std::string& text, TextOrigin origin,
+                     const ChineseConverter& converter) {
+    if (origin == TextOrigin::Unicode) {
+        return text;
+    }
+    if (ChineseConverter::IsPureGb2312(text) == 1) {
+        std::string kept = text;
+        std::erase_if(kept, [](char ch) { return ch == '\x80' || ch == '\xFF'; });
+        return kept;
+    }
+    return converter.SimplifyTraditional(ReadEightBitText(text));
+}
+
+// Tag text (code page 936) as a name in the file system's encoding. Cleaned text holds no
+// '/'; should one appear all the same, it would put the name into another folder, so it goes.
+std::string ToFileName(const std::string& text) {
+    std::string name = codepage::Cp936ToUtf8(text);
+    std::erase(name, '/');
+    return name;
+}
+
+}  // namespace
+
+TrackName NameTrack(const TrackTags& first, const TrackTags& second,
+                    const ChineseConverter& converter) {
+    const TitleAndArtist chosen = ChooseTitle(first, second, converter);
+    if (chosen.title.empty()) {
+        return {"", "", KeepReason::NoTitle};
+    }
+    std::string title = StripTrackNumber(Readable(chosen.title, chosen.titleOrigin, converter));
+    std::string artist = CutArtist(Readable(chosen.artist, chosen.artistOrigin, converter));
+    RemoveIllegalChars(title);
+    RemoveIllegalChars(artist);
+    TrackName name{ToFileName(title), ToFileName(artist), KeepReason::None};
+    if (name.title.empty()) {
+        name.reason = KeepReason::NoUsableTitle;
+    }
+    return name;
+}

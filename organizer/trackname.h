@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+#include "organizer/chineseconverter.h"
+#include "organizer/planstep.h"
+#include "organizer/tracktags.h"
+
+// From the two tag sets of a file to its new name and its artist's folder, the one chain the
+// run and its tests share: ChooseTitle; text whose code page is still unknown read as
+// eightbitreading.h says, and simplified; StripTrackNumber on the title, CutArtist on the
+// artist, RemoveIllegalChars on both; then the conversion from code page 936 to the file
+// system's encoding (UTF-8).
+
+struct TrackName {
+    std::string title;   // the new file name without its extension; "" when there is none
+    std::string artist;  // the name of the artist's folder; "" for none
+    // Why there is no title: KeepReason::NoTitle when no tag gives one, NoUsableTitle when
+    // nothing of it is left after cleaning.
+    KeepReason reason = KeepReason::None;
+};
+
+TrackName NameTrack(const TrackTags& first, const TrackTags& second,
+                    const ChineseConverter& converter);

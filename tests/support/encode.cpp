@@ -1,0 +1,22 @@
+#include "tests/support/encode.h"
+
+#include <iconv.h>
+
+std::optional<std::string> EncodeAs(std::string_view utf8, const char* charset) {
+    const iconv_t cd = iconv_open(charset, "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        return std::nullopt;
+    }
+    std::string out(4 * utf8.size() + 8, '\0');
+    char* in = const_cast<char*>(utf8.data());
+    std::size_t inLeft = utf8.size();
+    char* dst = out.data();
+    std::size_t dstLeft = out.size();
+    const bool done = iconv(cd, &in, &inLeft, &dst, &dstLeft) != static_cast<std::size_t>(-1);
+    iconv_close(cd);
+    if (!done) {
+        return std::nullopt;
+    }
+    out.resize(out.size() - dstLeft);
+    return out;
+}

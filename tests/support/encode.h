@@ -1,0 +1,9 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The bytes a tagger of another code page stores: UTF-8 text encoded in the iconv character
+// set `charset` ("GBK", "BIG5", "CP1252", "UTF-16LE"); nothing when the set lacks a character.
+std::optional<std::string> EncodeAs(std::string_view utf8, const char* charset);
