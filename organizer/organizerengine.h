@@ -8,6 +8,7 @@
 #include "organizer/planexecutor.h"
 #include "organizer/runhost.h"
 #include "organizer/runstate.h"
+#include "organizer/tagprefetcher.h"
 #include "organizer/trackdiscovery.h"
 
 // The organize run: walks a folder, reads the tags of every MP3 and WMA file found, builds a
@@ -33,6 +34,9 @@ public:
     void SetTagModule(PFN_GETASFMETA getAsfmeta) { m_pfnGetAsfmeta = getAsfmeta; }
     // The clock of the caption rules; the system's monotonic clock unless replaced.
     void SetTickSource(TickSource tick) { m_tick = std::move(tick); }
+    // Threads that read tags ahead of the file pass (0: each file is read at its turn); by
+    // default as many as ReadAheadReaders() says. The pass decides the same either way.
+    void SetReadAheadReaders(std::size_t readers) { m_readAheadReaders = readers; }
 
     // Organizes `folder`: walk, then the file pass unless the walk was stopped or declined.
     // A relative folder is taken from the current folder, which the walk's paths start with
@@ -54,7 +58,8 @@ public:
                   const std::string& oldPath, const std::string& newPath);
 
 private:
-    void OrganizeFile(const std::string& path);
+    FileTags ReadFileTags(const std::string& path) const;
+    void OrganizeFile(const std::string& path, const FileTags& tags);
     bool UsesArtistFolders() const;
 
     RunState m_state;
@@ -64,4 +69,5 @@ private:
     PFN_GETASFMETA m_pfnGetAsfmeta = nullptr;
     TickSource m_tick;
     TrackDiscovery m_discovery;
+    std::size_t m_readAheadReaders;
 };

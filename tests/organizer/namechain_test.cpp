@@ -83,16 +83,6 @@ const char* CodePageOf(Form form) {
     }
 }
 
-std::u16string Utf16(const std::string& utf8) {
-    const std::string bytes = EncodeAs(utf8, "UTF-16LE").value();
-    std::u16string units;
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        units += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                       static_cast<unsigned char>(bytes[i + 1]) << 8);
-    }
-    return units;
-}
-
 class NameChainTest : public testing::Test {
 protected:
     NameChainTest() { m_tables.Load(resources::FindResource); }
@@ -131,7 +121,7 @@ protected:
             case Form::Id3v2Latin1Big5:
                 return NameOf({.id3v2 = Id3v2Tag{.frames = {{"TIT2", Latin1Text(*bytes)}}}}).title;
             case Form::Id3v2Utf16:
-                return NameOf({.id3v2 = Id3v2Tag{.frames = {{"TIT2", Utf16Text(Utf16(title))}}}})
+                return NameOf({.id3v2 = Id3v2Tag{.frames = {{"TIT2", Utf16Text(Utf16Of(title))}}}})
                     .title;
             case Form::Id3v2Utf8:
                 return NameOf(

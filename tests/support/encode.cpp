@@ -20,3 +20,13 @@ std::optional<std::string> EncodeAs(std::string_view utf8, const char* charset) 
     out.resize(out.size() - dstLeft);
     return out;
 }
+
+std::u16string Utf16Of(std::string_view utf8) {
+    const std::string bytes = EncodeAs(utf8, "UTF-16LE").value_or("");
+    std::u16string units;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        units += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                       static_cast<unsigned char>(bytes[i + 1]) << 8);
+    }
+    return units;
+}

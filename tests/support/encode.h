@@ -7,3 +7,6 @@
 // The bytes a tagger of another code page stores: UTF-8 text encoded in the iconv character
 // set `charset` ("GBK", "BIG5", "CP1252", "UTF-16LE"); nothing when the set lacks a character.
 std::optional<std::string> EncodeAs(std::string_view utf8, const char* charset);
+
+// UTF-8 text as UTF-16 code units, for the writers of UTF-16 tags.
+std::u16string Utf16Of(std::string_view utf8);

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "organizer/trackdiscovery.h"
+#include "organizer/tracktags.h"
+
+// Reads the tags of the files of a pass ahead of it. On a cold cache each file's tags wait for
+// the disk, which answers many requests at once far faster than one after another; so a few
+// reader threads read the next files of the list while the pass handles the current one.
+//
+// The pass itself stays on its thread and takes the tags in its order, so its decisions,
+// messages and stop points are those of a pass that reads each file at its turn. Reading tags
+// changes nothing and touches no run state. What the pass does can change what a file reads
+// as only where the file is a symbolic link (its target may be renamed first), so a link is
+// read at its turn. The readers keep at most `window` files ahead of the pass, which bounds
+// the memory whatever the size of the list.
+
+// The two tag sets of one file: ID3v1 (or WMA) and ID3v2.
+struct FileTags {
+    TrackTags first;
+    TrackTags second;
+};
+
+// Reads the tags of the file at a path. Called on reader threads: it must be safe to call on
+// several threads at once and must touch nothing the pass uses.
+using TagReadFunction = std::function<FileTags(const std::string& path)>;
+
+class TagPrefetcher {
+public:
+    // Starts `readers` threads over `list`; with none (or when no thread can be started) each
+    // file is read when it is taken. The list and the function must outlive the prefetcher.
+    TagPrefetcher(const FileList& list, TagReadFunction read, std::size_t readers,
+                  std::size_t window);
+    // Abandons what is in flight: each reader finishes at most the file it is reading, and
+    // all have ended when the destructor returns.
+    ~TagPrefetcher();
+    TagPrefetcher(const TagPrefetcher&) = delete;
+    TagPrefetcher& operator=(const TagPrefetcher&) = delete;
+
+    // The tags of entry `index` of the list. Entries are taken in order, each once.
+    FileTags Take(std::size_t index);
+
+private:
+    struct Slot {
+        bool ready = false;
+        std::optional<FileTags> tags;  // nothing for a file to read at its turn
+    };
+
+    void ReadAhead();
+
+    const FileList& list_;
+    TagReadFunction read_;
+    const std::size_t window_;
+    std::vector<Slot> slots_;  // entry i in slot i % window_
+    std::mutex mutex_;
+    std::condition_variable readable_;  // for the readers: an entry may be read
+    std::condition_variable ready_;     // for the pass: an entry was read
+    std::size_t nextToRead_ = 0;
+    std::size_t taken_ = 0;  // entries taken by the pass
+    bool stopping_ = false;
+    std::vector<std::thread> readers_;
+};
+
+// Files read ahead of the pass at most.
+inline constexpr std::size_t kReadAheadWindow = 64;
+
+// The number of readers for this machine: enough requests in flight for a disk to serve them
+// together (four for each processor, between 4 and kMaxReaders), and no more, so that on a
+// warm cache the extra threads cost nothing noticeable. For benchmarks only, the environment
+// variable SORTUNE_READ_AHEAD sets the number (0 turns reading ahead off).
+inline constexpr std::size_t kMaxReaders = 16;
+std::size_t ReadAheadReaders();
