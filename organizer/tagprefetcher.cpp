@@ -38,13 +38,20 @@ FileTags TagPrefetcher::Take(std::size_t index) {
     Slot& slot = slots_[index % window_];
     std::optional<FileTags> tags;
     if (!readers_.empty()) {
+        waitingFor_ = index;
         ready_.wait(lock, [&] { return slot.ready; });
+        waitingFor_ = kNone;
         tags = std::move(slot.tags);
         slot = {};
     }
     taken_ = index + 1;
+    // Readers that found the window full sleep until half of it is free again: waking one
+    // for every file taken would cost more, on a warm cache, than the reading it buys.
+    const bool refill = taken_ + window_ >= nextToRead_ + (window_ + 1) / 2;
     lock.unlock();
-    readable_.notify_all();
+    if (refill) {
+        readable_.notify_all();
+    }
     return tags ? std::move(*tags) : read_(list_[index]);
 }
 
@@ -72,7 +79,9 @@ void TagPrefetcher::ReadAhead() {
         Slot& slot = slots_[index % window_];
         slot.tags = std::move(tags);
         slot.ready = true;
-        ready_.notify_all();
+        if (index == waitingFor_) {
+            ready_.notify_one();
+        }
     }
 }
 
@@ -85,5 +94,5 @@ std::size_t ReadAheadReaders() {
         }
     }
     const std::size_t processors = std::max(1U, std::thread::hardware_concurrency());
-    return std::clamp<std::size_t>(4 * processors, 4, kMaxReaders);
+    return std::clamp<std::size_t>(8 * processors, 8, kMaxReaders);
 }

@@ -63,8 +63,10 @@ private:
     std::mutex mutex_;
     std::condition_variable readable_;  // for the readers: an entry may be read
     std::condition_variable ready_;     // for the pass: an entry was read
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
     std::size_t nextToRead_ = 0;
-    std::size_t taken_ = 0;  // entries taken by the pass
+    std::size_t taken_ = 0;           // entries taken by the pass
+    std::size_t waitingFor_ = kNone;  // the entry the pass waits for
     bool stopping_ = false;
     std::vector<std::thread> readers_;
 };
@@ -73,8 +75,10 @@ private:
 inline constexpr std::size_t kReadAheadWindow = 64;
 
 // The number of readers for this machine: enough requests in flight for a disk to serve them
-// together (four for each processor, between 4 and kMaxReaders), and no more, so that on a
-// warm cache the extra threads cost nothing noticeable. For benchmarks only, the environment
-// variable SORTUNE_READ_AHEAD sets the number (0 turns reading ahead off).
+// together (a virtual disk answers 16 at once about five times as fast as one after another),
+// fewer on a single processor, where the readers' own work would compete with the pass:
+// eight for each processor, between 8 and kMaxReaders. On a warm cache the readers sleep
+// most of the time. For benchmarks only, the environment variable SORTUNE_READ_AHEAD sets the
+// number (0 turns reading ahead off).
 inline constexpr std::size_t kMaxReaders = 16;
 std::size_t ReadAheadReaders();
