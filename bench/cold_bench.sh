@@ -47,6 +47,12 @@ Windows Registry Editor Version 5.00
 REG
 chmod 600 "$work/config/sortune/registry/HKEY_CURRENT_USER.reg"
 
+# The program with its own settings, menus and journals, so that the user's are left alone.
+sortune() {
+    env XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_STATE_HOME="$work/state" \
+        LC_ALL=zh_CN.UTF-8 "$@" "$bin/sortune" "$work/run/."
+}
+
 # One program, by name, over the copy in $work/run.
 program() {
     case $1 in
@@ -54,9 +60,8 @@ program() {
         limit4) "$bin/readlimit" "$work/run" 4 ;;
         limit16) "$bin/readlimit" "$work/run" 16 ;;
         floor) "$work/floor" "$work/run" ;;
-        ahead) env XDG_CONFIG_HOME="$work/config" LC_ALL=zh_CN.UTF-8 "$bin/sortune" "$work/run/." ;;
-        inturn) env SORTUNE_READ_AHEAD=0 XDG_CONFIG_HOME="$work/config" LC_ALL=zh_CN.UTF-8 \
-            "$bin/sortune" "$work/run/." ;;
+        ahead) sortune ;;
+        inturn) sortune SORTUNE_READ_AHEAD=0 ;;
     esac
 }
 
