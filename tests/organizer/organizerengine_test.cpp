@@ -17,7 +17,6 @@
 #include "platform/codepage.h"
 #include "resources/embeddedresource.h"
 #include "tests/support/contenthash.h"
-#include "tests/support/filetree.h"
 #include "tests/support/mp3writer.h"
 #include "tests/support/recordinghost.h"
 #include "tests/support/tempdir.h"
@@ -68,6 +67,23 @@ const ConversionTables& Tables() {
         return loaded;
     }();
     return tables;
+}
+
+// Every entry below `root`, relative to it, sorted: "name" for a file, "name/" for a folder,
+// "name -> target" for a symbolic link.
+std::vector<std::string> Tree(const std::string& root) {
+    std::vector<std::string> entries;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        std::string name = entry.path().lexically_relative(root).string();
+        if (entry.is_symlink()) {
+            name += " -> " + fs::read_symlink(entry.path()).string();
+        } else if (entry.is_directory()) {
+            name += "/";
+        }
+        entries.push_back(name);
+    }
+    std::sort(entries.begin(), entries.end());
+    return entries;
 }
 
 class OrganizerEngineTest : public ::testing::Test {

@@ -16,15 +16,16 @@
 #include "organizer/diskexecutor.h"
 #include "organizer/organizerengine.h"
 #include "organizer/previewexecutor.h"
-#include "platform/codepage.h"
 #include "platform/module.h"
 #include "platform/systeminfo.h"
 #include "resources/embeddedresource.h"
 #include "tests/support/encode.h"
-#include "tests/support/filetree.h"
+#include "tests/support/fileio.h"
 #include "tests/support/mp3writer.h"
 #include "tests/support/recordinghost.h"
+#include "tests/support/scopedvariable.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/treesnapshot.h"
 #include "tests/support/wmawriter.h"
 
 namespace {
@@ -166,23 +167,14 @@ TEST(TagPrefetcherTest, GoingAwayAbandonsTheRestAndLeavesNoThread) {
 }
 
 TEST(ReadAheadReadersTest, FollowsTheMachineUnlessABenchmarkSaysOtherwise) {
-    const char* old = std::getenv("SORTUNE_READ_AHEAD");
-    const std::optional<std::string> saved =
-        old != nullptr ? std::optional<std::string>(old) : std::nullopt;
     const std::size_t processors = std::max(1U, std::thread::hardware_concurrency());
     const std::size_t byMachine = std::clamp<std::size_t>(8 * processors, 8, kMaxReaders);
-    unsetenv("SORTUNE_READ_AHEAD");
-    EXPECT_EQ(ReadAheadReaders(), byMachine);
-    const std::vector<std::pair<const char*, std::size_t>> cases = {
-        {"0", 0}, {"3", 3}, {"1000", kMaxReaders}, {"x", byMachine}, {"", byMachine}};
+    const std::vector<std::pair<std::optional<std::string>, std::size_t>> cases = {
+        {std::nullopt, byMachine}, {"0", 0},        {"3", 3},         {"1000", kMaxReaders},
+        {"x", byMachine},          {"", byMachine}, {"4x", byMachine}};
     for (const auto& [setting, readers] : cases) {
-        setenv("SORTUNE_READ_AHEAD", setting, 1);
-        EXPECT_EQ(ReadAheadReaders(), readers) << setting;
-    }
-    if (saved) {
-        setenv("SORTUNE_READ_AHEAD", saved->c_str(), 1);
-    } else {
-        unsetenv("SORTUNE_READ_AHEAD");
+        const ScopedVariable variable("SORTUNE_READ_AHEAD", setting);
+        EXPECT_EQ(ReadAheadReaders(), readers) << setting.value_or("(unset)");
     }
 }
 
@@ -195,73 +187,125 @@ const ConversionTables& Tables() {
     return tables;
 }
 
-// The bytes of a title in a code page, or its UTF-8 bytes in a Unicode frame when the code
-// page lacks a character.
-Mp3Fixture TaggedIn(int encoding, const std::string& title, const std::string& artist) {
-    const auto in = [](const std::string& text, const char* charset) {
-        return EncodeAs(text, charset);
-    };
-    switch (encoding) {
-        case 0:
-            if (auto t = in(title, "GBK"), a = in(artist, "GBK"); t && a) {
-                return {.id3v1 = Id3v1Tag{.title = *t, .artist = *a}};
-            }
-            break;
-        case 1:
-            if (auto t = in(title, "CP950"), a = in(artist, "CP950"); t && a) {
-                return {.id3v1 = Id3v1Tag{.title = *t, .artist = *a}};
-            }
-            break;
-        case 2:
-            if (auto t = in(title, "CP1252"), a = in(artist, "CP1252"); t && a) {
-                return {.id3v1 = Id3v1Tag{.title = *t, .artist = *a}};
-            }
-            break;
-        case 3:
-            return {.id3v2 = Id3v2Tag{.frames = {{"TIT2", Utf16Text(Utf16Of(title))},
-                                                 {"TPE1", Utf16Text(Utf16Of(artist))}}}};
-        case 4:
-            return {};
+// How a song of a random tree holds its title and artist.
+enum class Holder {
+    Id3v1Gbk,
+    Id3v1Big5,
+    Id3v1Latin1,
+    Id3v2Gbk,   // bytes in a frame of encoding 0
+    Id3v2Big5,  // the same
+    Id3v2Utf16,
+    Id3v2Utf8,
+    BothSets,  // an unclean ID3v1 title, so that the ID3v2 set is the one taken
+    Untagged,
+    Wma,
+};
+constexpr unsigned kHolders = 10;
+
+// The code page of a holder that stores 8-bit text, else null.
+const char* CodePageOf(Holder holder) {
+    switch (holder) {
+        case Holder::Id3v1Gbk:
+        case Holder::Id3v2Gbk:
+            return "GBK";
+        case Holder::Id3v1Big5:
+        case Holder::Id3v2Big5:
+            return "CP950";
+        case Holder::Id3v1Latin1:
+            return "CP1252";
         default:
-            break;
+            return nullptr;
     }
-    return {.id3v2 = Id3v2Tag{.version = 4,
-                              .frames = {{"TIT2", Utf8Text(title)}, {"TPE1", Utf8Text(artist)}}}};
 }
 
-// A collection drawn at random from `seed`: nested folders, titles that collide, GBK, Big5,
-// Windows-1252 and Unicode tags, WMA files, links to songs, a file already named after a
-// title and a dead shortcut. The same seed writes the same tree.
+// The tags of an MP3 song. Text that the holder's code page lacks goes into UTF-8 frames.
+Mp3Fixture SongTags(Holder holder, const std::string& title, const std::string& artist) {
+    const Id3v2Tag unicode{.version = 4,
+                           .frames = {{"TIT2", Utf8Text(title)}, {"TPE1", Utf8Text(artist)}}};
+    if (const char* codePage = CodePageOf(holder)) {
+        const std::optional<std::string> t = EncodeAs(title, codePage);
+        const std::optional<std::string> a = EncodeAs(artist, codePage);
+        if (!t || !a) {
+            return {.id3v2 = unicode};
+        }
+        if (holder == Holder::Id3v2Gbk || holder == Holder::Id3v2Big5) {
+            return {.id3v2 =
+                        Id3v2Tag{.frames = {{"TIT2", Latin1Text(*t)}, {"TPE1", Latin1Text(*a)}}}};
+        }
+        return {.id3v1 = Id3v1Tag{.title = *t, .artist = *a}};
+    }
+    switch (holder) {
+        case Holder::Id3v2Utf16:
+            return {.id3v2 = Id3v2Tag{.frames = {{"TIT2", Utf16Text(Utf16Of(title))},
+                                                 {"TPE2", Utf16Text(Utf16Of(artist))}}}};
+        case Holder::BothSets:
+            return {.id3v1 = Id3v1Tag{.title = *EncodeAs("小雨（live）", "GBK"), .artist = "v1"},
+                    .id3v2 = unicode};
+        case Holder::Untagged:
+            return {};
+        default:
+            return {.id3v2 = unicode};
+    }
+}
+
+// A collection drawn at random from `seed`; the same seed writes the same tree. Songs in
+// nested folders with titles that collide, in every way a tag stores text, MP3 and WMA;
+// links to songs that the run renames before or after it comes to the link; a link of a
+// song's name whose target is gone; shortcuts that work, dead ones and one that is no link;
+// a file that already holds the name of many titles.
 void WriteRandomTree(const std::string& root, unsigned seed) {
     std::mt19937 random(seed);
     const auto pick = [&](const auto& pool) { return pool[random() % pool.size()]; };
     const std::vector<std::string> folders = {"", "pop/", "pop/live/", "老歌/"};
-    const std::vector<std::string> titles = {"小雨",         "愛情", "紅豆",   "01.後來",   "Café",
-                                             "AC/DC: Live?", "..",   "사랑해", "Don’t Stop"};
-    const std::vector<std::string> artists = {"歌手甲", "樂隊", "", "Beyoncé"};
+    const std::vector<std::string> titles = {
+        "小雨",       "紅豆", "說謊",   "01.後來",  "童話",       "Café del Mar", "Señor Sí",
+        "Über Alles", "..",   "사랑해", "\x01\x1B", "Don’t Stop", "AC/DC: Live?"};
+    const std::vector<std::string> artists = {"歌手甲",  "樂隊",          "",
+                                              "Beyoncé", "abccom-張學友", ". ."};
     for (const std::string& folder : folders) {
         fs::create_directories(root + "/" + folder);
     }
     std::vector<std::string> songs;
-    for (int i = 0; i < 30; ++i) {
+    for (int i = 0; i < 40; ++i) {
         const std::string path = root + "/" + pick(folders) + "track" + std::to_string(i);
         const std::string title = pick(titles);
         const std::string artist = pick(artists);
-        if (random() % 6 == 0) {
+        const auto holder = static_cast<Holder>(random() % kHolders);
+        if (holder == Holder::Wma) {
             ASSERT_TRUE(WriteWma(path + ".wma", title, artist, ""));
             continue;
         }
-        ASSERT_TRUE(
-            WriteMp3(path + ".mp3", TaggedIn(static_cast<int>(random() % 6), title, artist)));
-        songs.push_back(path + ".mp3");
+        songs.push_back(path + (random() % 4 == 0 ? ".MP3" : ".mp3"));
+        ASSERT_TRUE(WriteMp3(songs.back(), SongTags(holder, title, artist)));
     }
-    for (int i = 0; i < 4; ++i) {
-        fs::create_symlink(pick(songs),
-                           root + "/" + pick(folders) + "link" + std::to_string(i) + ".mp3");
+    for (int i = 0; i < 6; ++i) {
+        const fs::path song = pick(songs);
+        const fs::path link = root + "/" + pick(folders) + "link" + std::to_string(i) + ".mp3";
+        fs::create_symlink(i % 2 == 0 ? song : song.lexically_relative(link.parent_path()), link);
     }
-    ASSERT_TRUE(WriteMp3(root + "/小雨.mp3", {}));
+    fs::create_symlink(root + "/gone.mp3", root + "/pop/dangling.mp3");
+    fs::create_symlink(pick(songs), root + "/" + pick(folders) + "works.mp3.lnk");
     fs::create_symlink(root + "/gone.mp3", root + "/pop/gone.mp3.lnk");
+    fs::create_symlink("gone.wma", root + "/gone.wma.lnk");
+    WriteFile(root + "/windows.mp3.lnk", std::string("L\0\0\0", 4));
+    ASSERT_TRUE(WriteMp3(root + "/小雨.mp3", {}));
 }
+
+// Shows the outcome of each step that another executor carries out, as a preview shows it.
+class ShowingExecutor : public PlanExecutor {
+public:
+    ShowingExecutor(PlanExecutor& inner, std::ostream& out) : inner_(inner), out_(out) {}
+
+    StepOutcome Execute(const PlanStep& step) override {
+        StepOutcome outcome = inner_.Execute(step);
+        out_ << FormatStep(outcome.step) << "\n";
+        return outcome;
+    }
+
+private:
+    PlanExecutor& inner_;
+    std::ostream& out_;
+};
 
 // Runs with and without reading ahead, to compare.
 class ReadAheadRunTest : public testing::Test {
@@ -271,96 +315,119 @@ protected:
     }
     static void TearDownTestSuite() { s_module.Free(); }
 
-    void Organize(const std::string& root, PlanExecutor& executor, std::size_t readers,
-                  int subfolders, int artistDirs) {
-        OrganizerEngine engine(m_host, executor, m_converter);
+    struct Options {
+        int subfolders;
+        int artistDirs;
+    };
+
+    // Everything a run over `root` lets be seen, in order: what it told its host, each step
+    // with its outcome, the count of files placed and, after a real run, the tree it left.
+    // Root's own path is written ROOT, so that the runs over two copies compare.
+    std::vector<std::string> Record(const std::string& root, bool preview, std::size_t readers,
+                                    Options options) {
+        RecordingHost host;
+        std::ostringstream shown;
+        PreviewExecutor previewer(shown);
+        DiskExecutor disk;
+        ShowingExecutor carrier(disk, shown);
+        OrganizerEngine engine(host, preview ? static_cast<PlanExecutor&>(previewer) : carrier,
+                               m_converter);
         engine.SetTagModule(s_module.GetProcAddress<PFN_GETASFMETA>(kGetAsfmetaExport));
         engine.SetReadAheadReaders(readers);
-        engine.State().m_bSubfolders = subfolders;
-        engine.State().m_bArtistDirs = artistDirs;
+        engine.SetTickSource([tick = 0U]() mutable { return tick += 7; });
+        engine.State().m_bSubfolders = options.subfolders;
+        engine.State().m_bArtistDirs = options.artistDirs;
         engine.StartRun(root);
-    }
 
-    std::string Preview(const std::string& root, std::size_t readers, int subfolders,
-                        int artistDirs) {
-        std::ostringstream out;
-        PreviewExecutor preview(out);
-        Organize(root, preview, readers, subfolders, artistDirs);
-        return out.str();
-    }
-
-    // The tree after a run, with the root's own path taken out of link targets.
-    std::vector<std::string> RunAndList(const std::string& root, std::size_t readers,
-                                        int subfolders, int artistDirs) {
-        DiskExecutor disk;
-        Organize(root, disk, readers, subfolders, artistDirs);
-        std::vector<std::string> entries = Tree(root);
-        for (std::string& entry : entries) {
-            if (const auto at = entry.find(root); at != std::string::npos) {
-                entry.replace(at, root.size(), "ROOT");
+        std::vector<std::string> record = host.events;
+        std::istringstream lines(shown.str());
+        for (std::string line; std::getline(lines, line);) {
+            record.push_back(line);
+        }
+        record.push_back("placed " + std::to_string(engine.State().m_nRenamed));
+        if (!preview) {
+            const std::vector<std::string> tree = TreeSnapshot(root);
+            record.insert(record.end(), tree.begin(), tree.end());
+        }
+        for (std::string& line : record) {
+            for (auto at = line.find(root); at != std::string::npos; at = line.find(root, at)) {
+                line.replace(at, root.size(), "ROOT");
             }
         }
-        return entries;
+        return record;
     }
 
     static Module s_module;
-    RecordingHost m_host;
     ChineseConverter m_converter{Tables()};
 };
 
 Module ReadAheadRunTest::s_module;
 
-TEST_F(ReadAheadRunTest, ReadingAheadChangesNoDecision) {
+bool HasStep(const std::vector<std::string>& record, const std::string& kind) {
+    return std::any_of(record.begin(), record.end(),
+                       [&](const std::string& line) { return line.starts_with(kind + "\t"); });
+}
+
+TEST_F(ReadAheadRunTest, ReadingAheadChangesNothingThatCanBeSeen) {
     ASSERT_TRUE(s_module.IsLoaded()) << s_module.Error();
-    for (unsigned seed = 1; seed <= 6; ++seed) {
-        for (const int subfolders : {0, 1}) {
-            for (const int artistDirs : {0, 1}) {
-                SCOPED_TRACE(testing::Message() << "seed " << seed << ", sub-folders " << subfolders
-                                                << ", artist folders " << artistDirs);
-                TempDir ahead;
-                TempDir inTurn;
-                WriteRandomTree(ahead.path(), seed);
-                WriteRandomTree(inTurn.path(), seed);
-                const std::string shown = Preview(ahead.path(), 8, subfolders, artistDirs);
-                EXPECT_EQ(shown, Preview(ahead.path(), 0, subfolders, artistDirs));
-                EXPECT_TRUE(shown.find("rename\t") != std::string::npos ||
-                            shown.find("link\t") != std::string::npos);
-                EXPECT_EQ(RunAndList(ahead.path(), 8, subfolders, artistDirs),
-                          RunAndList(inTurn.path(), 0, subfolders, artistDirs));
-            }
+    for (unsigned seed = 1; seed <= 5; ++seed) {
+        for (const Options options : {Options{0, 0}, Options{1, 0}, Options{0, 1}, Options{1, 1}}) {
+            SCOPED_TRACE(testing::Message()
+                         << "seed " << seed << ", sub-folders " << options.subfolders
+                         << ", artist folders " << options.artistDirs);
+            TempDir ahead;
+            TempDir inTurn;
+            ASSERT_NO_FATAL_FAILURE(WriteRandomTree(ahead.path(), seed));
+            ASSERT_NO_FATAL_FAILURE(WriteRandomTree(inTurn.path(), seed));
+
+            const auto shown = Record(ahead.path(), true, kMaxReaders, options);
+            EXPECT_EQ(shown, Record(ahead.path(), true, 0, options));
+            const auto done = Record(ahead.path(), false, kMaxReaders, options);
+            EXPECT_EQ(done, Record(inTurn.path(), false, 0, options));
+
+            // A tree that gave the runs nothing to do would prove nothing.
+            EXPECT_TRUE(HasStep(shown, "rename")) << testing::PrintToString(shown);
+            EXPECT_TRUE(HasStep(shown, "delete"));
+            EXPECT_TRUE(HasStep(shown, "keep"));
+            EXPECT_EQ(HasStep(shown, "link"), options.artistDirs == 1);
         }
     }
 }
 
+// More files than the readers may read ahead, so that a stop finds them in the middle.
 TEST_F(ReadAheadRunTest, AStopLeavesNoThreadAndRenamesNothingAfterIt) {
-    TempDir dir;
-    for (int i = 0; i < 300; ++i) {
-        ASSERT_TRUE(WriteMp3(dir / ("track" + std::to_string(i) + ".mp3"),
-                             {.id3v1 = Id3v1Tag{.title = "title" + std::to_string(i)}}));
-    }
-    const std::size_t before = ThreadCount();
-    std::size_t during = 0;
-    OrganizerEngine* running = nullptr;
-    m_host.onPump = [&](int) {
-        during = std::max(during, ThreadCount());
-        if (running->State().m_nProgressPos == 40) {
-            running->State().m_bRunning = 0;  // the Open button, pressed at the 40th file
+    constexpr int kFiles = 3 * static_cast<int>(kReadAheadWindow);
+    for (const int stopAt : {1, 40, kFiles - 1}) {
+        SCOPED_TRACE(testing::Message() << "stopped at file " << stopAt);
+        TempDir dir;
+        for (int i = 0; i < kFiles; ++i) {
+            ASSERT_TRUE(WriteMp3(dir / ("track" + std::to_string(i) + ".mp3"),
+                                 {.id3v1 = Id3v1Tag{.title = "title" + std::to_string(i)}}));
         }
-    };
-    DiskExecutor disk;
-    OrganizerEngine engine(m_host, disk, m_converter);
-    running = &engine;
-    engine.SetReadAheadReaders(8);
-    engine.StartRun(dir.path());
+        const std::size_t threadsBefore = ThreadCount();
+        std::size_t threadsDuring = 0;
+        RecordingHost host;
+        DiskExecutor disk;
+        OrganizerEngine engine(host, disk, m_converter);
+        host.onPump = [&](int) {
+            threadsDuring = std::max(threadsDuring, ThreadCount());
+            if (engine.State().m_nProgressPos == stopAt) {
+                engine.State().m_bRunning = 0;  // the Open button, pressed at this file
+            }
+        };
+        engine.SetReadAheadReaders(8);
+        engine.StartRun(dir.path());
 
-    EXPECT_EQ(ThreadCount(), before);
-    EXPECT_EQ(during, before + 8);
-    int renamed = 0;
-    for (const std::string& name : Tree(dir.path())) {
-        renamed += name.starts_with("title") ? 1 : 0;
+        EXPECT_EQ(threadsDuring, threadsBefore + 8);
+        EXPECT_EQ(ThreadCount(), threadsBefore);
+        EXPECT_EQ(engine.State().m_nRenamed, stopAt);
+        const std::vector<std::string> tree = TreeSnapshot(dir.path());
+        EXPECT_EQ(
+            std::count_if(tree.begin(), tree.end(),
+                          [](const std::string& entry) { return entry.starts_with("title"); }),
+            stopAt);
+        EXPECT_EQ(tree.size(), static_cast<std::size_t>(kFiles));
     }
-    EXPECT_EQ(renamed, 40);
-    EXPECT_EQ(engine.State().m_nRenamed, 40);
 }
 
 }  // namespace
