@@ -33,6 +33,6 @@ private:
 
 // The line of one step, without its line feed, fields separated by a tab:
 //   rename OLD NEW | link LINK TARGET | delete LINK | keep PATH REASON
-// with REASON one of "no title", "name taken", "same name", "name too long", "folder not
-// writable", "changed", "failed". Paths are written as EscapePath gives them.
+// with REASON one of "no title", "no usable title", "name taken", "same name", "name too
+// long", "folder not writable", "changed", "failed". Paths are written as EscapePath gives them.
 std::string FormatStep(const PlanStep& step);

@@ -162,6 +162,7 @@ TEST_F(NameChainTest, EveryFormOfATitleGivesOneName) {
         {"愛情故事", "爱情故事"},
         {"後來", "后来"},
         {"小雨", "小雨"},
+        {"童話", "童话"},
         {"05.紅日", "红日"},
         {"一場氾濫", "一场氾滥"},  // 氾 has no simplified form and stays
         {"Café del Mar", "Café del Mar"},
@@ -184,7 +185,11 @@ TEST_F(NameChainTest, EveryFormOfATitleGivesOneName) {
         // GBK bytes of traditional characters convert "from Big5" to pure GB2312.
         {"紅豆", Form::Id3v1Gbk, "厂饪"},
         {"紅豆", Form::Id3v2Latin1Gbk, "厂饪"},
+        // Big5 bytes that are also pure GB2312 are taken for GB2312.
+        {"童話", Form::Id3v1Big5, "担杠"},
+        {"童話", Form::Id3v2Latin1Big5, "担杠"},
         // An ID3v2 title that is neither pure GB2312 nor Big5 is never the chosen one.
+        {"童話", Form::Id3v2Latin1Gbk, ""},
         {"愛情故事", Form::Id3v2Latin1Gbk, ""},
         {"後來", Form::Id3v2Latin1Gbk, ""},
         {"05.紅日", Form::Id3v2Latin1Gbk, ""},

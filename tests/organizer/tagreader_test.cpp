@@ -1,5 +1,4 @@
 #include "organizer/tagreader.h"
-#include "tests/support/memorybytes.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -16,6 +15,7 @@
 
 #include "organizer/id3v2tag.h"
 #include "tests/support/fileio.h"
+#include "tests/support/memorybytes.h"
 #include "tests/support/mp3writer.h"
 #include "tests/support/tempdir.h"
 
