@@ -34,15 +34,19 @@ cc -O2 -o "$work/floor" "$kit/floor.c"
 echo "generating $count files..." >&2
 python3 "$kit/make_corpus.py" "$count" "$work/corpus" >/dev/null
 
-# The program's settings: its own folder, sub-folders searched (the corpus is nested).
-mkdir -p "$work/config/sortune/registry"
-cat > "$work/config/sortune/registry/HKEY_CURRENT_USER.reg" <<'REG'
+# The programs' settings: sub-folders searched (the corpus is nested). Each program has folders
+# of its own: a run registers the file managers' menus again whenever the program's path
+# changed since the last run, and two programs sharing one folder would each time.
+for config in config config-baseline; do
+    mkdir -p "$work/$config/sortune/registry"
+    cat > "$work/$config/sortune/registry/HKEY_CURRENT_USER.reg" <<'REG'
 Windows Registry Editor Version 5.00
 
 [HKEY_CURRENT_USER\Software\Sortune\Set]
 "FindPath"=dword:00000001
 REG
-chmod 600 "$work/config/sortune/registry/HKEY_CURRENT_USER.reg"
+    chmod 600 "$work/$config/sortune/registry/HKEY_CURRENT_USER.reg"
+done
 
 # One timed run on a fresh copy of the corpus; prints "wall-seconds kilobytes cpu-seconds".
 timed() {
@@ -71,8 +75,9 @@ while [ "$i" -lt "$repeat" ]; do
         XDG_STATE_HOME="$work/state" LC_ALL=zh_CN.UTF-8 "$sortune" "$work/run/." \
         >> "$work/sortune.times"
     if [ -n "$baseline" ]; then
-        timed baseline env XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" \
-            XDG_STATE_HOME="$work/state-baseline" LC_ALL=zh_CN.UTF-8 "$baseline" "$work/run/." \
+        timed baseline env XDG_CONFIG_HOME="$work/config-baseline" \
+            XDG_DATA_HOME="$work/data-baseline" XDG_STATE_HOME="$work/state-baseline" \
+            LC_ALL=zh_CN.UTF-8 "$baseline" "$work/run/." \
             >> "$work/baseline.times"
     fi
     i=$((i + 1))
