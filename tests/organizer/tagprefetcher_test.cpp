@@ -90,15 +90,17 @@ TEST(TagPrefetcherTest, ReadersStayWithinTheWindow) {
     };
     TagPrefetcher prefetcher(list, counting, 4, kWindow);
     std::size_t taken = 0;
-    for (const std::size_t until : {0U, 50U}) {
+    for (const std::size_t until : {0U, 50U, 53U}) {
         while (taken < until) {
             prefetcher.Take(taken++);
         }
-        // The readers fill the window ahead of the files taken, and go no further.
-        ASSERT_TRUE(Eventually([&] { return reads.load() == taken + kWindow; })) << reads.load();
+        // The readers keep ahead of the files taken and go no further than the window. They
+        // sleep until half of it is free, so up to half of it may wait for the next files.
+        const std::size_t least = taken + kWindow - (kWindow + 1) / 2 + 1;
+        ASSERT_TRUE(Eventually([&] { return reads.load() >= least; })) << reads.load();
         std::this_thread::sleep_for(20ms);
-        EXPECT_EQ(reads.load(), taken + kWindow);
-        EXPECT_EQ(furthest.load(), taken + kWindow - 1);
+        EXPECT_LE(reads.load(), taken + kWindow);
+        EXPECT_EQ(furthest.load() + 1, reads.load());  // in order, none twice
     }
 }
 
