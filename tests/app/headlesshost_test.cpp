@@ -15,7 +15,7 @@
 #include "app/stopsignal.h"
 #include "organizer/conversiontables.h"
 #include "organizer/diskexecutor.h"
-#include "resources/embeddedresource.h"
+#include "tests/support/loadedtables.h"
 #include "tests/support/memorysection.h"
 #include "tests/support/mp3writer.h"
 #include "tests/support/tempdir.h"
@@ -24,15 +24,6 @@
 namespace {
 
 using ::testing::HasSubstr;
-
-const ConversionTables& Tables() {
-    static const ConversionTables tables = [] {
-        ConversionTables loaded;
-        loaded.Load(resources::FindResource);
-        return loaded;
-    }();
-    return tables;
-}
 
 bool Song(const std::string& path, const std::string& title) {
     Mp3Fixture song;
@@ -51,7 +42,7 @@ protected:
     std::ostringstream m_err;
     std::ostringstream m_out;
     std::uint32_t m_now = 0;
-    const ChineseConverter m_converter{Tables()};
+    const ChineseConverter m_converter{LoadedTables()};
     DiskExecutor m_disk;
 
     HeadlessHost::Options m_options{.recordFolders = true, .verbose = true};
@@ -145,7 +136,7 @@ private:
 };
 
 void OrganizeUntilInterrupted(const std::string& folder) {
-    const ChineseConverter converter(Tables());
+    const ChineseConverter converter(LoadedTables());
     InterruptingExecutor executor;
     MemorySection section;
     SettingsStore settings(section);

@@ -15,8 +15,8 @@
 #include "organizer/diskexecutor.h"
 #include "organizer/previewexecutor.h"
 #include "platform/codepage.h"
-#include "resources/embeddedresource.h"
 #include "tests/support/contenthash.h"
+#include "tests/support/loadedtables.h"
 #include "tests/support/mp3writer.h"
 #include "tests/support/recordinghost.h"
 #include "tests/support/tempdir.h"
@@ -60,15 +60,6 @@ Mp3Fixture Id3v2(const std::string& titleFields) {
     return fixture;
 }
 
-const ConversionTables& Tables() {
-    static const ConversionTables tables = [] {
-        ConversionTables loaded;
-        loaded.Load(resources::FindResource);
-        return loaded;
-    }();
-    return tables;
-}
-
 // Every entry below `root`, relative to it, sorted: "name" for a file, "name/" for a folder,
 // "name -> target" for a symbolic link.
 std::vector<std::string> Tree(const std::string& root) {
@@ -91,7 +82,7 @@ protected:
     TempDir m_dir;
     RecordingHost m_host;
     DiskExecutor m_disk;
-    ChineseConverter m_converter{Tables()};
+    ChineseConverter m_converter{LoadedTables()};
     OrganizerEngine m_engine{m_host, m_disk, m_converter};
     RunState& m_state = m_engine.State();
 

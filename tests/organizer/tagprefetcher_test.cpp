@@ -18,9 +18,9 @@
 #include "organizer/previewexecutor.h"
 #include "platform/module.h"
 #include "platform/systeminfo.h"
-#include "resources/embeddedresource.h"
 #include "tests/support/encode.h"
 #include "tests/support/fileio.h"
+#include "tests/support/loadedtables.h"
 #include "tests/support/mp3writer.h"
 #include "tests/support/recordinghost.h"
 #include "tests/support/scopedvariable.h"
@@ -178,15 +178,6 @@ TEST(ReadAheadReadersTest, FollowsTheMachineUnlessABenchmarkSaysOtherwise) {
         const ScopedVariable variable("SORTUNE_READ_AHEAD", setting);
         EXPECT_EQ(ReadAheadReaders(), readers) << setting.value_or("(unset)");
     }
-}
-
-const ConversionTables& Tables() {
-    static const ConversionTables tables = [] {
-        ConversionTables loaded;
-        loaded.Load(resources::FindResource);
-        return loaded;
-    }();
-    return tables;
 }
 
 // How a song of a random tree holds its title and artist.
@@ -360,7 +351,7 @@ protected:
     }
 
     static Module s_module;
-    ChineseConverter m_converter{Tables()};
+    ChineseConverter m_converter{LoadedTables()};
 };
 
 Module ReadAheadRunTest::s_module;
