@@ -30,6 +30,9 @@ for need in "$kit/make_corpus.py" "$kit/floor.c" "$bin/sortune" "$bin/readlimit"
     [ -e "$need" ] || { echo "cold_bench: $need is missing" >&2; exit 2; }
 done
 
+# Timed in the terminal: with a display, `sortune PATH` would open its window instead.
+unset DISPLAY WAYLAND_DISPLAY
+
 work=$(mktemp -d "${TMPDIR:-/tmp}/sortune-cold.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 trap 'exit 130' INT TERM

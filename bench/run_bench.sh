@@ -26,6 +26,9 @@ for need in "$kit/make_corpus.py" "$kit/floor.c" "$sortune" ${baseline:+"$baseli
     [ -e "$need" ] || { echo "run_bench: $need is missing" >&2; exit 2; }
 done
 
+# Timed in the terminal: with a display, `sortune PATH` would open its window instead.
+unset DISPLAY WAYLAND_DISPLAY
+
 work=$(mktemp -d "${TMPDIR:-/tmp}/sortune-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 trap 'exit 130' INT TERM
