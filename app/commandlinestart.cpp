@@ -7,72 +7,66 @@
 #include "app/companionlibraries.h"
 #include "app/headlesshost.h"
 #include "app/messages.h"
-#include "app/runjournal.h"
+#include "app/session.h"
 #include "app/settingsstore.h"
 #include "app/stopsignal.h"
 #include "organizer/conversiontables.h"
 #include "organizer/diskexecutor.h"
-#include "organizer/journalstore.h"
-#include "organizer/previewexecutor.h"
+#include "organizer/dryrunexecutor.h"
 #include "platform/absolutepath.h"
 #include "platform/fileentry.h"
-#include "platform/messagebox.h"
 #include "platform/systeminfo.h"
 #include "platform/terminal.h"
 
 namespace {
 
-ProgressLine::Mode ProgressModeFor(const CommandOptions& options) {
-    if (options.quiet) {
-        return ProgressLine::Mode::Quiet;
-    }
-    return IsTerminal(STDERR_FILENO) ? ProgressLine::Mode::Terminal : ProgressLine::Mode::Lines;
-}
-
-// Sets the run's options: the stored ones, unless this command line names them. A start from
+// The options of a run: the stored ones, unless this command line names them. A start from
 // the command line is a start from the file manager (no artist folders) unless -a asks.
-void ApplyOptions(const CommandOptions& options, const SettingsStore& settings, RunState& state) {
-    state.m_bSubfolders = options.recursive ? (*options.recursive ? 1 : 0) : settings.FindPath();
-    state.m_bArtistDirs = options.byArtist ? 1 : settings.ArtistDir();
-    state.m_bFromShell = options.byArtist ? 0 : 1;
-    state.m_strWindowsDir = sysinfo::SystemFolders();
+RunOptions RunOptionsOf(const CommandOptions& options, const RunOptions& stored) {
+    return {.subfolders = options.recursive.value_or(stored.subfolders),
+            .artistFolders = options.byArtist || stored.artistFolders,
+            .fromFileManager = !options.byArtist};
 }
 
 // Sets the folder of one PATH, or says why there is none and returns false.
 bool FindFolderToOrganize(const std::string& path, ProgressLine& progress, std::string& folder) {
     if (const int error = StartFolderOf(path, folder)) {
-        progress.Print(messages::PathError(path, error));
+        progress.Print(messages::Line(messages::PathError(path, error)));
         return false;
     }
     if (folder == "/") {
-        progress.Print(messages::RootRefused(path));
+        progress.Print(messages::Line(messages::RootRefused(path)));
         return false;
     }
     return true;
 }
 
+// Readies the session for runs: a preview leaves the settings and the registration of the
+// menu as they are. The WMA module stays bound for all the runs, as the dialog holds it while
+// it is open.
+void Prepare(Session& session, bool preview) {
+    if (preview) {
+        session.BindWmaModule();
+        return;
+    }
+    session.RecordProgramPath();
+    LoadCompanionLibraries(session);
+}
+
 int Organize(const CommandOptions& options, const ConversionTables& tables) {
     const ChineseConverter converter(tables);
     SettingsStore settings;
+    Session session(settings);
     DiskExecutor disk;
-    PreviewExecutor shown(std::cout);
-    PlanExecutor& executor = options.dryRun ? static_cast<PlanExecutor&>(shown) : disk;
-    ProgressLine progress(std::cerr, ProgressModeFor(options), TerminalColumns(STDERR_FILENO),
-                          sysinfo::GetTickCount);
-    HeadlessHost host(
-        executor, converter, settings, progress, std::cout,
-        {.recordFolders = !options.dryRun, .verbose = options.verbose && !options.dryRun});
+    DryRunExecutor preview;
+    ChangeExecutor& executor = options.dryRun ? static_cast<ChangeExecutor&>(preview) : disk;
+    ProgressLine progress = ProgressOnStandardError(options.quiet);
+    HeadlessHost host(executor, converter, settings, progress, std::cout,
+                      {.recordFolders = !options.dryRun, .verbose = options.verbose || options.dryRun});
+    const RunOptions runOptions = RunOptionsOf(options, session.StoredOptions());
+    Prepare(session, options.dryRun);
+    host.Engine().SetTagModule(session.GetAsfmeta());
 
-    if (!options.dryRun) {
-        settings.SetExePath(sysinfo::ExecutablePath());
-    }
-    ApplyOptions(options, settings, host.Engine().State());
-    // Bound for all the runs and freed after them, as the dialog holds it while it is open. A
-    // preview leaves the registration of the menu as it is.
-    const TagLibrary tagLibrary = options.dryRun ? BindTagLibrary() : LoadCompanionLibraries();
-    host.Engine().SetTagModule(tagLibrary.getAsfmeta);
-
-    JournalStore store(JournalStore::DefaultFolder());
     InstallStopSignals();
     bool failed = false;
     for (const std::string& path : options.paths) {
@@ -81,30 +75,29 @@ int Organize(const CommandOptions& options, const ConversionTables& tables) {
             failed = true;
             continue;
         }
-        JournalWriter journal(sysinfo::GetTickCount);
-        if (!options.dryRun) {
-            if (const int error = BeginRunJournal(store, folder, host.Engine().State(), journal)) {
-                // A run that could not be taken back is not made.
-                progress.Print(messages::JournalError(store.Folder(), error));
-                failed = true;
-                continue;
-            }
+        RunReport report;
+        const JournalOutcome journal =
+            session.Organize(host.Engine().State(), folder, runOptions,
+                             options.dryRun ? nullptr : &disk, [&] { report = host.Organize(folder); });
+        if (journal.beginError != 0) {
+            progress.Print(messages::Line(
+                messages::JournalError(session.JournalFolder(), journal.beginError)));
+            failed = true;
+            continue;
         }
-        disk.SetRecorder(journal.IsOpen() ? &journal : nullptr);
-        const RunReport report = host.Organize(folder);
-        disk.SetRecorder(nullptr);
-        if (const int error = journal.Finish()) {
-            progress.Print(messages::JournalIncomplete(journal.Path(), error));
+        if (journal.finishError != 0) {
+            progress.Print(
+                messages::Line(messages::JournalIncomplete(journal.path, journal.finishError)));
             failed = true;
         }
         std::cout.flush();
         if (!options.dryRun) {
-            progress.Print(messages::Summary(report.tally));
+            progress.Print(messages::Line(messages::Summary(report.tally)));
         }
         failed = failed || report.tally.failed > 0;
         if (report.stopSignal != 0) {
-            progress.Print(
-                messages::Stopped(report.stopSignal, report.filesDone, report.filesTotal));
+            progress.Print(messages::Line(
+                messages::Stopped(report.stopSignal, report.filesDone, report.filesTotal)));
             return 128 + report.stopSignal;
         }
     }
@@ -128,10 +121,17 @@ int StartFolderOf(const std::string& path, std::string& folder) {
     return CheckFolderListable(folder);
 }
 
+ProgressLine ProgressOnStandardError(bool quiet) {
+    ProgressLine::Mode mode = ProgressLine::Mode::Quiet;
+    if (!quiet) {
+        mode = IsTerminal(STDERR_FILENO) ? ProgressLine::Mode::Terminal : ProgressLine::Mode::Lines;
+    }
+    return {std::cerr, mode, TerminalColumns(STDERR_FILENO), sysinfo::GetTickCount};
+}
+
 int RunCommandLineStart(const CommandOptions& options, const ConversionTables& tables) {
-    if (ChineseConverter::IsSystemGb2312() != 0) {
-        AfxMessageBox("Sorry, Only work GB2312!", MB_OK);
-        std::cerr << messages::LanguageHint() << '\n';
+    if (!Session::CheckLanguage()) {
+        std::cerr << messages::Line(messages::LanguageHint()) << '\n';
         return 1;
     }
     return Organize(options, tables);

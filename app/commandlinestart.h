@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/commandoptions.h"
+#include "app/progressline.h"
 #include "organizer/conversiontables.h"
 
 // The folder a PATH of the command line organizes: the folder it names, or the folder that
@@ -10,6 +11,10 @@
 // and tidied ("DIR/." is DIR). Returns 0 and sets `folder`, or the errno that says why the
 // PATH leads to no folder that can be listed.
 int StartFolderOf(const std::string& path, std::string& folder);
+
+// The progress of a command-line start, on standard error: none when `quiet`, one live line
+// on a terminal, lines now and then elsewhere.
+ProgressLine ProgressOnStandardError(bool quiet);
 
 // The program started with paths and without a window, with the tables the program loaded:
 // checks the system language, reads the options from the settings (-r, --no-recursive and -a

@@ -1,19 +1,19 @@
 #include "app/companionlibraries.h"
 
-#include "app/shellextension.h"
+#include "app/session.h"
 #include "platform/systeminfo.h"
 
-TagLibrary BindTagLibrary() {
+WmaModule BindWmaModule() {
     const std::string folder = sysinfo::ExecutableFolder();
     if (folder.empty()) {
         return {};
     }
-    TagLibrary library{Module(folder + "/" + kAsfmetaModule)};
-    library.getAsfmeta = library.module.GetProcAddress<PFN_GETASFMETA>(kGetAsfmetaExport);
-    return library;
+    WmaModule wma{Module(folder + "/" + kAsfmetaModule)};
+    wma.getAsfmeta = wma.module.GetProcAddress<PFN_GETASFMETA>(kGetAsfmetaExport);
+    return wma;
 }
 
-TagLibrary LoadCompanionLibraries() {
-    RegisterShellExtension();
-    return BindTagLibrary();
+void LoadCompanionLibraries(Session& session) {
+    session.RegisterFileManagerMenus();
+    session.BindWmaModule();
 }

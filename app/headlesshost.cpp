@@ -2,19 +2,18 @@
 
 #include "app/messages.h"
 #include "app/stopsignal.h"
-#include "organizer/previewexecutor.h"
 #include "platform/absolutepath.h"
 #include "platform/messagebox.h"
 
-HeadlessHost::HeadlessHost(PlanExecutor& executor, const ChineseConverter& converter,
+HeadlessHost::HeadlessHost(ChangeExecutor& executor, const ChineseConverter& converter,
                            SettingsStore& settings, ProgressLine& progress, std::ostream& steps,
                            Options options)
     : recent_(settings),
       progress_(progress),
       steps_(steps),
       options_(options),
-      tallying_(executor, [this](const PlanStep& step,
-                                 const StepOutcome& outcome) { OnStep(step, outcome); }),
+      tallying_(executor,
+                [this](const Change& change, const Outcome& outcome) { OnStep(change, outcome); }),
       engine_(*this, tallying_, converter) {}
 
 RunReport HeadlessHost::Organize(const std::string& folder) {
@@ -66,20 +65,15 @@ void HeadlessHost::DrawProgress(int pos, int total) {
     }
 }
 
-void HeadlessHost::SetBusy(int running, int setIcon) {
-    if (running == 0) {
-        // The end of the pass (told twice: by the pass, then by the run): its last caption
-        // stays, a walk's progress goes.
-        if (passCaption_.empty()) {
-            progress_.Clear();
-        } else {
-            progress_.Note(passCaption_);
-            passCaption_.clear();
-        }
-        phase_ = Phase::Idle;
+void HeadlessHost::RunEnded() {
+    // The pass's last caption stays; a walk's progress goes.
+    if (passCaption_.empty()) {
+        progress_.Clear();
     } else {
-        phase_ = setIcon != 0 ? Phase::PassStarting : Phase::Walk;
+        progress_.Note(passCaption_);
+        passCaption_.clear();
     }
+    phase_ = Phase::Idle;
 }
 
 bool HeadlessHost::AskYesNo(const std::string& question) {
@@ -93,13 +87,13 @@ void HeadlessHost::PumpOneMessage() {
     }
 }
 
-void HeadlessHost::OnStep(const PlanStep& step, const StepOutcome& outcome) {
-    folder_ = ParentFolder(step.path);
+void HeadlessHost::OnStep(const Change& change, const Outcome& outcome) {
+    folder_ = ParentFolder(change.path);
     if (outcome.Failed()) {
-        progress_.Print(messages::StepFailed(step, outcome.error));
+        progress_.Print(messages::Line(messages::StepFailed(change, outcome.error)));
     }
     if (options_.verbose) {
         progress_.Clear();
-        steps_ << FormatStep(outcome.step) << '\n';
+        steps_ << FormatStep(outcome.change) << '\n';
     }
 }

@@ -18,7 +18,7 @@ struct RunReport {
 };
 
 // The host of organize runs without a window. The captions and the progress go to a
-// ProgressLine (the specified captions keep their texts; on a terminal the pass shows files
+// ProgressLine (the captions keep the window's texts; on a terminal the pass shows files
 // done of all and the folder being worked on instead of its counting captions); a step the
 // system refused is reported with its path and reason; a verbose run writes each step as done
 // in the preview's line format; a question gets the answer of the message box without a
@@ -32,7 +32,7 @@ public:
     };
 
     // Everything handed in must outlive the host.
-    HeadlessHost(PlanExecutor& executor, const ChineseConverter& converter, SettingsStore& settings,
+    HeadlessHost(ChangeExecutor& executor, const ChineseConverter& converter, SettingsStore& settings,
                  ProgressLine& progress, std::ostream& steps, Options options);
 
     OrganizerEngine& Engine() { return engine_; }
@@ -43,16 +43,19 @@ public:
     void AddFolder(const std::string& folder) override;
     void SetWindowText(const std::string& caption) override;
     void DrawProgress(int pos, int total) override;
-    void SetBusy(int running, int setIcon) override;
+    void SetBusy(int, int) override {}
     void StartBusyTimer() override {}
     void KillBusyTimer() override {}
     bool AskYesNo(const std::string& question) override;
     void PumpOneMessage() override;
+    void WalkStarted() override { phase_ = Phase::Walk; }
+    void PassStarted() override { phase_ = Phase::PassStarting; }
+    void RunEnded() override;
 
 private:
     enum class Phase { Idle, Walk, PassStarting, Pass };
 
-    void OnStep(const PlanStep& step, const StepOutcome& outcome);
+    void OnStep(const Change& change, const Outcome& outcome);
 
     RecentFolders recent_;
     ProgressLine& progress_;

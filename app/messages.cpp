@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "organizer/previewexecutor.h"
 #include "platform/absolutepath.h"
 #include "platform/ansistring.h"
 
@@ -80,11 +79,15 @@ const char* Pick(const char* chinese, const char* english) {
     return UsesChinese() ? chinese : english;
 }
 
-std::string Reason(int error) {
+std::string ErrorText(int error) {
     return std::strerror(error);
 }
 
 }  // namespace
+
+std::string Line(const std::string& text) {
+    return "sortune: " + text;
+}
 
 bool UsesChinese() {
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
@@ -105,20 +108,20 @@ std::string UsageError(const ParsedCommandLine& parsed) {
     switch (parsed.problem) {
         case UsageProblem::UnknownOption:
             return ansi::Format(
-                Pick("sortune: 无法识别的选项“%s”", "sortune: unrecognized option '%s'"), text);
+                Pick("无法识别的选项“%s”", "unrecognized option '%s'"), text);
         case UsageProblem::UnknownShort:
             return ansi::Format(
-                Pick("sortune: 无效的选项 -- “%s”", "sortune: invalid option -- '%s'"), text);
+                Pick("无效的选项 -- “%s”", "invalid option -- '%s'"), text);
         case UsageProblem::UnexpectedValue:
-            return ansi::Format(Pick("sortune: 选项“%s”不接受参数",
-                                     "sortune: option '%s' doesn't allow an argument"),
+            return ansi::Format(Pick("选项“%s”不接受参数",
+                                     "option '%s' doesn't allow an argument"),
                                 text);
         case UsageProblem::MissingPath:
-            return Pick("sortune: 缺少要整理的路径（没有显示器时无法打开对话框）",
-                        "sortune: missing PATH to organize (without a display there is no "
+            return Pick("缺少要整理的路径（没有显示器时无法打开对话框）",
+                        "missing PATH to organize (without a display there is no "
                         "dialog)");
         case UsageProblem::PathNotTaken:
-            return ansi::Format(Pick("sortune: “%s”不接受路径", "sortune: '%s' takes no PATH"),
+            return ansi::Format(Pick("“%s”不接受路径", "'%s' takes no PATH"),
                                 text);
         case UsageProblem::None:
             break;
@@ -132,49 +135,51 @@ std::string TryHelp() {
 }
 
 std::string LanguageHint() {
-    return Pick("sortune: 请在简体中文环境中运行，例如：LANG=zh_CN.UTF-8 sortune 路径",
-                "sortune: run it in a simplified Chinese locale, for example: "
+    return Pick("请在简体中文环境中运行，例如：LANG=zh_CN.UTF-8 sortune 路径",
+                "run it in a simplified Chinese locale, for example: "
                 "LANG=zh_CN.UTF-8 sortune PATH");
 }
 
 std::string PathError(const std::string& path, int error) {
-    return ansi::Format(Pick("sortune: 无法整理“%s”：%s", "sortune: cannot organize '%s': %s"),
-                        EscapePath(path).c_str(), Reason(error).c_str());
+    return ansi::Format(Pick("无法整理“%s”：%s", "cannot organize '%s': %s"),
+                        EscapePath(path).c_str(), ErrorText(error).c_str());
 }
 
 std::string RootRefused(const std::string& path) {
-    return ansi::Format(Pick("sortune: 拒绝整理根文件夹（“%s”）",
-                             "sortune: refusing to organize the root folder ('%s')"),
+    return ansi::Format(Pick("拒绝整理根文件夹（“%s”）",
+                             "refusing to organize the root folder ('%s')"),
                         EscapePath(path).c_str());
 }
 
-std::string StepFailed(const PlanStep& step, int error) {
+std::string StepFailed(const Change& step, int error) {
     const std::string path = EscapePath(step.path);
     const std::string other = EscapePath(step.other);
-    const std::string reason = Reason(error);
+    const std::string reason = ErrorText(error);
     switch (step.kind) {
-        case StepKind::Rename:
-            return ansi::Format(Pick("sortune: 无法将“%s”重命名为“%s”：%s",
-                                     "sortune: cannot rename '%s' to '%s': %s"),
+        case ChangeKind::Rename:
+            return ansi::Format(Pick("无法将“%s”重命名为“%s”：%s",
+                                     "cannot rename '%s' to '%s': %s"),
                                 path.c_str(), other.c_str(), reason.c_str());
-        case StepKind::Link:
-            return ansi::Format(Pick("sortune: 无法建立链接“%s”（指向“%s”）：%s",
-                                     "sortune: cannot write the link '%s' to '%s': %s"),
+        case ChangeKind::Link:
+            return ansi::Format(Pick("无法建立链接“%s”（指向“%s”）：%s",
+                                     "cannot write the link '%s' to '%s': %s"),
                                 path.c_str(), other.c_str(), reason.c_str());
-        case StepKind::Delete:
-            return ansi::Format(Pick("sortune: 无法删除失效链接“%s”：%s",
-                                     "sortune: cannot delete the dead link '%s': %s"),
+        case ChangeKind::Delete:
+            return ansi::Format(Pick("无法删除失效链接“%s”：%s",
+                                     "cannot delete the dead link '%s': %s"),
                                 path.c_str(), reason.c_str());
-        case StepKind::Keep:
+        case ChangeKind::MakeFolder:
+        case ChangeKind::RemoveFolder:
+        case ChangeKind::Keep:
             break;
     }
-    return ansi::Format("sortune: %s: %s", path.c_str(), reason.c_str());
+    return ansi::Format("%s: %s", path.c_str(), reason.c_str());
 }
 
 std::string Summary(const RunTally& tally) {
     return ansi::Format(
-        Pick("sortune: 重命名 %d，链接 %d，删除失效链接 %d，保留 %d，失败 %d",
-             "sortune: %d renamed, %d linked, %d dead links deleted, %d kept, %d failed"),
+        Pick("重命名 %d，链接 %d，删除失效链接 %d，保留 %d，失败 %d",
+             "%d renamed, %d linked, %d dead links deleted, %d kept, %d failed"),
         tally.renamed, tally.linked, tally.deleted, tally.kept, tally.failed);
 }
 
@@ -182,12 +187,12 @@ std::string Stopped(int signal, int done, int total) {
     const char* name = sigabbrev_np(signal);
     const std::string signalName = name != nullptr ? std::string("SIG") + name : "?";
     if (total == 0) {
-        return ansi::Format(Pick("sortune: 被 %s 停止，尚未处理任何文件",
-                                 "sortune: stopped by %s before any file was handled"),
+        return ansi::Format(Pick("被 %s 停止，尚未处理任何文件",
+                                 "stopped by %s before any file was handled"),
                             signalName.c_str());
     }
-    return ansi::Format(Pick("sortune: 被 %s 停止，已处理 %d 个文件（共 %d 个）",
-                             "sortune: stopped by %s after %d of %d files"),
+    return ansi::Format(Pick("被 %s 停止，已处理 %d 个文件（共 %d 个）",
+                             "stopped by %s after %d of %d files"),
                         signalName.c_str(), done, total);
 }
 
@@ -196,31 +201,31 @@ std::string Progress(int done, int total) {
 }
 
 std::string JournalError(const std::string& folder, int error) {
-    return ansi::Format(Pick("sortune: 无法在“%s”中写入日志：%s；未做任何改动",
-                             "sortune: cannot keep the journal in '%s': %s; nothing was changed"),
-                        EscapePath(folder).c_str(), Reason(error).c_str());
+    return ansi::Format(Pick("无法在“%s”中写入日志：%s；未做任何改动",
+                             "cannot keep the journal in '%s': %s; nothing was changed"),
+                        EscapePath(folder).c_str(), ErrorText(error).c_str());
 }
 
 std::string JournalIncomplete(const std::string& path, int error) {
-    return ansi::Format(Pick("sortune: 日志“%s”未能写完：%s",
-                             "sortune: the journal '%s' could not be written to its end: %s"),
-                        EscapePath(path).c_str(), Reason(error).c_str());
+    return ansi::Format(Pick("日志“%s”未能写完：%s",
+                             "the journal '%s' could not be written to its end: %s"),
+                        EscapePath(path).c_str(), ErrorText(error).c_str());
 }
 
 std::string NothingToTakeBack(bool redo) {
-    return redo ? Pick("sortune: 没有可重做的撤销", "sortune: nothing to redo")
-                : Pick("sortune: 没有可撤销的整理", "sortune: nothing to undo");
+    return redo ? Pick("没有可重做的撤销", "nothing to redo")
+                : Pick("没有可撤销的整理", "nothing to undo");
 }
 
 std::string TakingBack(bool redo, const JournalHeader& target) {
     const char* format =
-        redo ? Pick("sortune: 重做 %s 撤销的、在“%s”中的整理",
-                    "sortune: redoing the run in '%2$s' undone at %1$s")
-             : Pick("sortune: 撤销 %s 在“%s”中的整理", "sortune: undoing the run of %s in '%s'");
+        redo ? Pick("重做 %s 撤销的、在“%s”中的整理",
+                    "redoing the run in '%2$s' undone at %1$s")
+             : Pick("撤销 %s 在“%s”中的整理", "undoing the run of %s in '%s'");
     return ansi::Format(format, target.started.c_str(), EscapePath(target.folder).c_str());
 }
 
-std::string TakeBackFailed(const JournalChange& original, const TakeBackStep& step) {
+std::string TakeBackFailed(const Change& original, const Outcome& outcome) {
     const std::string path = EscapePath(original.path);
     const std::string other = EscapePath(original.other);
     std::string what;
@@ -243,39 +248,40 @@ std::string TakeBackFailed(const JournalChange& original, const TakeBackStep& st
             what = ansi::Format(Pick("删除文件夹“%s”", "the removal of the folder '%s'"),
                                 path.c_str());
             break;
-    }
-    return ansi::Format(Pick("sortune: 无法撤回%s：%s", "sortune: cannot take back %s: %s"),
-                        what.c_str(), SkipText(step).c_str());
-}
-
-std::string SkipText(const TakeBackStep& step) {
-    switch (step.reason) {
-        case SkipReason::MovedSince:
-            return Pick("文件已被移走", "moved since");
-        case SkipReason::NameTakenSince:
-            return Pick("名称已被占用", "name taken since");
-        case SkipReason::ChangedSince:
-            return Pick("已被改动", "changed since");
-        case SkipReason::FolderNotEmpty:
-            return Pick("文件夹不为空", "folder not empty");
-        case SkipReason::Failed:
-        case SkipReason::None:
+        case ChangeKind::Keep:
             break;
     }
-    return Reason(step.error);
+    return ansi::Format(Pick("无法撤回%s：%s", "cannot take back %s: %s"),
+                        what.c_str(), SkipText(outcome).c_str());
+}
+
+std::string SkipText(const Outcome& outcome) {
+    switch (outcome.change.reason) {
+        case Reason::MovedSince:
+            return Pick("文件已被移走", "moved since");
+        case Reason::NameTakenSince:
+            return Pick("名称已被占用", "name taken since");
+        case Reason::ChangedSince:
+            return Pick("已被改动", "changed since");
+        case Reason::FolderNotEmpty:
+            return Pick("文件夹不为空", "folder not empty");
+        default:
+            break;
+    }
+    return ErrorText(outcome.error);
 }
 
 std::string TakeBackSummary(const TakeBackReport& report) {
-    return ansi::Format(Pick("sortune: 撤回 %d，原已复原 %d，跳过 %d",
-                             "sortune: %d taken back, %d already as before, %d skipped"),
+    return ansi::Format(Pick("撤回 %d，原已复原 %d，跳过 %d",
+                             "%d taken back, %d already as before, %d skipped"),
                         report.changed, report.alreadyBack, report.skipped);
 }
 
 std::string TakeBackStopped(int signal, bool redo) {
     const char* name = sigabbrev_np(signal);
     const std::string signalName = name != nullptr ? std::string("SIG") + name : "?";
-    return ansi::Format(Pick("sortune: 被 %s 停止；再次执行 %s 可继续",
-                             "sortune: stopped by %s; run %s again to go on"),
+    return ansi::Format(Pick("被 %s 停止；再次执行 %s 可继续",
+                             "stopped by %s; run %s again to go on"),
                         signalName.c_str(), redo ? "--redo" : "--undo");
 }
 
@@ -284,10 +290,11 @@ std::string HistoryLine(const Journal& journal, bool takenBack) {
     int linked = 0;
     int deleted = 0;
     int folders = 0;
-    for (const JournalChange& change : journal.changes) {
-        if (change.state == ChangeState::Kept) {
+    for (const JournalEntry& entry : journal.changes) {
+        if (entry.state == ChangeState::Kept) {
             continue;
         }
+        const Change& change = entry.change;
         renamed += change.kind == ChangeKind::Rename ? 1 : 0;
         linked += change.kind == ChangeKind::Link ? 1 : 0;
         deleted += change.kind == ChangeKind::Delete ? 1 : 0;

@@ -3,14 +3,19 @@
 #include <string>
 
 #include "app/commandoptions.h"
-#include "organizer/planstep.h"
+#include "organizer/change.h"
+#include "organizer/journal.h"
 #include "organizer/runtally.h"
 #include "organizer/takeback.h"
 
 // What the command line says to its user, in simplified Chinese when the user's messages are
 // Chinese (LC_ALL, then LC_MESSAGES, then LANG name a "zh" locale) and in English otherwise.
-// Lines come without their line feed; those that stand alone start with "sortune: ".
+// Texts come without their line feed and without the program's name, so that the window and
+// the terminal show the same words; a line of the terminal that stands alone is Line(text).
 namespace messages {
+
+// "sortune: " and the text: a line of the program's own on standard error.
+std::string Line(const std::string& text);
 
 bool UsesChinese();
 
@@ -25,7 +30,7 @@ std::string LanguageHint();
 std::string PathError(const std::string& path, int error);
 std::string RootRefused(const std::string& path);
 // A step the system refused, with the errno that says why.
-std::string StepFailed(const PlanStep& step, int error);
+std::string StepFailed(const Change& step, int error);
 std::string Summary(const RunTally& tally);
 // The run was stopped by `signal` after `done` of the `total` files the walk found; a stop
 // during the walk has a `total` of 0.
@@ -41,8 +46,8 @@ std::string NothingToTakeBack(bool redo);
 // The line that says which run is taken back (or, for a redo, which undo).
 std::string TakingBack(bool redo, const JournalHeader& target);
 // A change that could not be taken back, and why.
-std::string TakeBackFailed(const JournalChange& original, const TakeBackStep& step);
-std::string SkipText(const TakeBackStep& step);
+std::string TakeBackFailed(const Change& original, const Outcome& outcome);
+std::string SkipText(const Outcome& outcome);
 std::string TakeBackSummary(const TakeBackReport& report);
 std::string TakeBackStopped(int signal, bool redo);
 // One journal for --history: time, kind, folder, counts of its changes and whether it was

@@ -22,7 +22,7 @@ namespace {
 
 int RunInTerminal(const ParsedCommandLine& parsed, OrganizerApp& app) {
     if (parsed.problem != UsageProblem::None) {
-        std::cerr << messages::UsageError(parsed) << '\n' << messages::TryHelp() << '\n';
+        std::cerr << messages::Line(messages::UsageError(parsed)) << '\n' << messages::TryHelp() << '\n';
         return 2;
     }
     switch (parsed.options.request) {

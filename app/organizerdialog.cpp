@@ -14,13 +14,10 @@
 #include "app/messages.h"
 #include "app/progressbar.h"
 #include "app/recentmenu.h"
-#include "app/runjournal.h"
 #include "controls/canvas.h"
 #include "controls/screenoverlay.h"
 #include "controls/spinrecteffect.h"
 #include "controls/syscolor.h"
-#include "organizer/takeback.h"
-#include "platform/absolutepath.h"
 #include "platform/ansistring.h"
 #include "platform/messagebox.h"
 #include "platform/systeminfo.h"
@@ -58,15 +55,6 @@ void FillRect(QPainter& painter, const Rect& rect, const QColor& color) {
     }
 }
 
-// A message of the command line as the window shows it: its caption names the program.
-std::string Plain(std::string text) {
-    constexpr std::string_view kProgram = "sortune: ";
-    if (text.starts_with(kProgram)) {
-        text.erase(0, kProgram.size());
-    }
-    return text;
-}
-
 // One problem a line; past kListedProblems only their number.
 std::string ListOf(const std::vector<std::string>& problems) {
     std::string text;
@@ -92,7 +80,7 @@ OrganizerDialog::OrganizerDialog(const ChineseConverter& converter, SettingsStor
     : QDialog(parent),
       m_settings(settings),
       m_recent(settings),
-      m_journals(JournalStore::DefaultFolder()),
+      m_session(settings),
       m_engine(*this, m_executor, converter),
       m_hIcon(resources::LoadAppIcon(kAppIcon)),
       m_effectScreen([] { return std::make_unique<ScreenOverlay>(); }) {
@@ -147,8 +135,7 @@ int OrganizerDialog::DoModal() {
 
 bool OrganizerDialog::OnInitDialog() {
     setWindowIcon(m_hIcon);
-    if (ChineseConverter::IsSystemGb2312() != 0) {
-        AfxMessageBox("Sorry, Only work GB2312!", MB_OK);
+    if (!Session::CheckLanguage()) {
         return false;
     }
     m_rcWindow = geometry();
@@ -160,14 +147,14 @@ bool OrganizerDialog::OnInitDialog() {
 
     RunState& state = State();
     state.m_strWindowsDir = sysinfo::SystemFolders();
-    m_settings.SetExePath(sysinfo::ExecutablePath());
+    m_session.RecordProgramPath();
     state.m_bSubfolders = m_settings.FindPath();
     m_chkSubfolders.SetCheck(state.m_bSubfolders);
     state.m_bArtistDirs = m_settings.ArtistDir();
     m_chkArtistDirs.SetCheck(state.m_bArtistDirs);
 
-    m_hTagLibrary = LoadCompanionLibraries();
-    m_engine.SetTagModule(m_hTagLibrary.getAsfmeta);
+    LoadCompanionLibraries(m_session);
+    m_engine.SetTagModule(m_session.GetAsfmeta());
     CreateShapedButtons();
     SetBusy(0, 1);
     DrawProgress(state.m_nProgressPos, state.m_nProgressTotal, 0);
@@ -203,7 +190,7 @@ void OrganizerDialog::CreateShapedButtons() {
 void OrganizerDialog::DestroyWindow() {
     const QRect frame = frameGeometry();
     m_engine.SetTagModule(nullptr);
-    m_hTagLibrary = {};
+    m_session.FreeWmaModule();
     hide();
     // The window leaves the screen before the effect plays over the place it held.
     QCoreApplication::processEvents();
@@ -236,52 +223,59 @@ QWidget* OrganizerDialog::GetDlgItem(int id) {
 }
 
 int OrganizerDialog::StartRun(const std::string& folder) {
-    JournalWriter journal(sysinfo::GetTickCount);
-    if (const int error = BeginRunJournal(m_journals, AbsolutePath(folder), State(), journal)) {
-        AfxMessageBox(Plain(messages::JournalError(m_journals.Folder(), error)),
+    int result = 1;
+    const JournalOutcome journal = m_session.Organize(State(), folder, Options(), &m_executor,
+                                                      [&] { result = m_engine.StartRun(folder); });
+    if (journal.beginError != 0) {
+        AfxMessageBox(messages::JournalError(m_session.JournalFolder(), journal.beginError),
                       MB_OK | MB_ICONEXCLAMATION);
         return 1;
     }
-    m_executor.SetRecorder(&journal);
-    const int result = m_engine.StartRun(folder);
-    m_executor.SetRecorder(nullptr);
-    if (const int error = journal.Finish()) {
-        AfxMessageBox(Plain(messages::JournalIncomplete(journal.Path(), error)),
+    if (journal.finishError != 0) {
+        AfxMessageBox(messages::JournalIncomplete(journal.path, journal.finishError),
                       MB_OK | MB_ICONEXCLAMATION);
     }
     return result;
 }
 
+// The options as the check boxes (and a start from the file manager) set them.
+RunOptions OrganizerDialog::Options() const {
+    const RunState& state = State();
+    return {.subfolders = state.m_bSubfolders == 1,
+            .artistFolders = state.m_bArtistDirs == 1,
+            .fromFileManager = state.m_bFromShell == 1};
+}
+
 bool OrganizerDialog::CanUndo() const {
-    return State().m_bRunning == 0 && FindLatest(m_journals, TakeBackDirection::Undo).has_value();
+    return State().m_bRunning == 0 &&
+           m_session.LatestToTakeBack(TakeBackDirection::Undo).has_value();
 }
 
 void OrganizerDialog::OnUndo() {
-    const std::optional<Journal> target = FindLatest(m_journals, TakeBackDirection::Undo);
+    const std::optional<Journal> target = m_session.LatestToTakeBack(TakeBackDirection::Undo);
     if (!target || State().m_bRunning != 0) {
         return;
     }
     const QString caption = windowTitle();
-    SetWindowText(kCaptionPrefix + Plain(messages::TakingBack(false, target->header)));
+    SetWindowText(kCaptionPrefix + messages::TakingBack(false, target->header));
     std::vector<std::string> problems;
-    TakeBack takeBack(*this, State(), nullptr,
-                      [&problems](const JournalChange& original, const TakeBackStep& step) {
-                          if (step.result == TakeBackResult::Skipped) {
-                              problems.push_back(Plain(messages::TakeBackFailed(original, step)));
-                          }
-                      });
-    JournalWriter writer(sysinfo::GetTickCount);
-    const TakeBackJournalResult result = TakeBackJournal(
-        m_journals, *target, TakeBackDirection::Undo, false, takeBack, writer, SORTUNE_VERSION);
-    if (result.beginError != 0) {
+    const auto listener = [&problems](const Change& original, const Outcome& outcome) {
+        if (!outcome.Made() && outcome.change.reason != Reason::AlreadyBack) {
+            problems.push_back(messages::TakeBackFailed(original, outcome));
+        }
+    };
+    const TakeBackOutcome result = m_session.TakeBackJournal(*target, TakeBackDirection::Undo,
+                                                             *this, State(), listener, false);
+    if (result.journal.beginError != 0) {
         setWindowTitle(caption);
-        AfxMessageBox(Plain(messages::JournalError(m_journals.Folder(), result.beginError)),
+        AfxMessageBox(messages::JournalError(m_session.JournalFolder(), result.journal.beginError),
                       MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    SetWindowText(kCaptionPrefix + Plain(messages::TakeBackSummary(result.report)));
-    if (result.finishError != 0) {
-        problems.push_back(Plain(messages::JournalIncomplete(writer.Path(), result.finishError)));
+    SetWindowText(kCaptionPrefix + messages::TakeBackSummary(result.report));
+    if (result.journal.finishError != 0) {
+        problems.push_back(
+            messages::JournalIncomplete(result.journal.path, result.journal.finishError));
     }
     if (!problems.empty()) {
         AfxMessageBox(ListOf(problems), MB_OK | MB_ICONEXCLAMATION);
@@ -319,9 +313,15 @@ void OrganizerDialog::paintEvent(QPaintEvent* event) {
     FillRect(painter, bar.bar, ToQColor(kProgressBar));
 }
 
-void OrganizerDialog::ShowMenu() {
+// The stored folders as the menu lists them: a folder stored twice is listed once.
+std::vector<std::string> OrganizerDialog::StoredFolders() const {
     std::vector<std::string> folders;
     m_recent.MergeStored(folders);
+    return folders;
+}
+
+void OrganizerDialog::ShowMenu() {
+    const std::vector<std::string> folders = StoredFolders();
     if (folders.empty()) {
         OnOpen();
         return;
@@ -337,13 +337,7 @@ void OrganizerDialog::ShowMenu() {
 }
 
 void OrganizerDialog::RunItem(int command) {
-    std::vector<std::string> stored;
-    for (int i = 0; i < RecentFolders::kSize; ++i) {
-        std::string folder = m_settings.RecentPath(i);
-        if (!folder.empty()) {
-            stored.push_back(std::move(folder));
-        }
-    }
+    const std::vector<std::string> stored = StoredFolders();
     const std::size_t index = static_cast<std::size_t>(command - kRecentCommandFirst);
     if (command >= kRecentCommandFirst && index < stored.size()) {
         StartRun(stored[index]);

@@ -9,10 +9,10 @@
 #include <QMenu>
 #include <QTimer>
 
-#include "app/companionlibraries.h"
 #include "app/dialogunits.h"
 #include "app/etchedline.h"
 #include "app/recentfolders.h"
+#include "app/session.h"
 #include "app/settingsstore.h"
 #include "controls/effectscreen.h"
 #include "controls/expandbutton.h"
@@ -21,7 +21,6 @@
 #include "controls/shapedbutton.h"
 #include "controls/transitionstatic.h"
 #include "organizer/diskexecutor.h"
-#include "organizer/journalstore.h"
 #include "organizer/organizerengine.h"
 #include "organizer/runhost.h"
 
@@ -103,6 +102,8 @@ protected:
 
 private:
     bool OnInitDialog();
+    RunOptions Options() const;
+    std::vector<std::string> StoredFolders() const;
     bool CanUndo() const;
     void DestroyWindow();
     void CreateShapedButtons();
@@ -117,7 +118,7 @@ private:
 
     SettingsStore& m_settings;
     RecentFolders m_recent;
-    JournalStore m_journals;
+    Session m_session;
     DialogBaseUnits m_base;
     DiskExecutor m_executor;
     OrganizerEngine m_engine;
@@ -131,7 +132,6 @@ private:
     QIcon m_hIcon;
     QMenu m_recentMenu{this};
     QRect m_rcWindow;
-    TagLibrary m_hTagLibrary;
     Rect m_rcProgress;
     int m_nDrawnPos = 0;  // what the progress bar shows
     int m_nDrawnTotal = 0;

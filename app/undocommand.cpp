@@ -1,78 +1,65 @@
 #include "app/undocommand.h"
 
-#include <unistd.h>
-
 #include <iostream>
 
+#include "app/commandlinestart.h"
 #include "app/headlesshost.h"
 #include "app/messages.h"
+#include "app/session.h"
 #include "app/stopsignal.h"
 #include "organizer/conversiontables.h"
 #include "organizer/diskexecutor.h"
-#include "organizer/journalstore.h"
-#include "organizer/takeback.h"
-#include "platform/systeminfo.h"
-#include "platform/terminal.h"
-
-namespace {
-
-ProgressLine::Mode ProgressModeFor(const CommandOptions& options) {
-    if (options.quiet) {
-        return ProgressLine::Mode::Quiet;
-    }
-    return IsTerminal(STDERR_FILENO) ? ProgressLine::Mode::Terminal : ProgressLine::Mode::Lines;
-}
-
-}  // namespace
 
 int RunUndoCommand(const CommandOptions& options) {
     const bool redo = options.request == Request::Redo;
     const TakeBackDirection direction = redo ? TakeBackDirection::Redo : TakeBackDirection::Undo;
-    JournalStore store(JournalStore::DefaultFolder());
-    ProgressLine progress(std::cerr, ProgressModeFor(options), TerminalColumns(STDERR_FILENO),
-                          sysinfo::GetTickCount);
-    const std::optional<Journal> target = FindLatest(store, direction);
+    SettingsStore settings;
+    Session session(settings);
+    ProgressLine progress = ProgressOnStandardError(options.quiet);
+    const std::optional<Journal> target = session.LatestToTakeBack(direction);
     if (!target) {
-        progress.Print(messages::NothingToTakeBack(redo));
+        progress.Print(messages::Line(messages::NothingToTakeBack(redo)));
         return 1;
     }
-    progress.Print(messages::TakingBack(redo, target->header));
+    progress.Print(messages::Line(messages::TakingBack(redo, target->header)));
 
     // The host of a run shows the progress and notes a stop; its engine stays idle.
     const ConversionTables tables;
     const ChineseConverter converter(tables);
-    SettingsStore settings;
     DiskExecutor idle;
     HeadlessHost host(idle, converter, settings, progress, std::cout, {.recordFolders = false});
     const bool listSteps = options.dryRun || options.verbose;
-    TakeBack takeBack(host, host.Engine().State(), nullptr,
-                      [&](const JournalChange& original, const TakeBackStep& step) {
-                          if (step.result == TakeBackResult::Skipped) {
-                              progress.Print(messages::TakeBackFailed(original, step));
-                          }
-                          if (listSteps && step.result != TakeBackResult::AlreadyBack) {
-                              progress.Clear();
-                              std::cout << FormatTakeBackStep(step) << '\n';
-                          }
-                      });
-    JournalWriter writer(sysinfo::GetTickCount);
+    const auto listener = [&](const Change& original, const Outcome& outcome) {
+        if (outcome.change.reason == Reason::AlreadyBack) {
+            return;
+        }
+        if (!outcome.Made()) {
+            progress.Print(messages::Line(messages::TakeBackFailed(original, outcome)));
+        }
+        if (listSteps) {
+            progress.Clear();
+            std::cout << FormatStep(outcome.change) << '\n';
+        }
+    };
     InstallStopSignals();
-    const TakeBackJournalResult result = TakeBackJournal(store, *target, direction, options.dryRun,
-                                                         takeBack, writer, SORTUNE_VERSION);
+    const TakeBackOutcome result = session.TakeBackJournal(
+        *target, direction, host, host.Engine().State(), listener, options.dryRun);
     std::cout.flush();
-    if (result.beginError != 0) {
-        progress.Print(messages::JournalError(store.Folder(), result.beginError));
+    if (result.journal.beginError != 0) {
+        progress.Print(messages::Line(
+            messages::JournalError(session.JournalFolder(), result.journal.beginError)));
         return 1;
     }
-    progress.Print(messages::TakeBackSummary(result.report));
-    if (result.finishError != 0) {
-        progress.Print(messages::JournalIncomplete(writer.Path(), result.finishError));
+    progress.Print(messages::Line(messages::TakeBackSummary(result.report)));
+    if (result.journal.finishError != 0) {
+        progress.Print(messages::Line(
+            messages::JournalIncomplete(result.journal.path, result.journal.finishError)));
     }
     if (result.report.stopped && StopSignal() != 0) {
-        progress.Print(messages::TakeBackStopped(StopSignal(), redo));
+        progress.Print(messages::Line(messages::TakeBackStopped(StopSignal(), redo)));
         return 128 + StopSignal();
     }
-    return result.report.skipped > 0 || result.finishError != 0 ? 1 : 0;
+    return result.report.skipped > 0 || result.journal.finishError != 0 ? 1 : 0;
 }
 
 int RunHistoryCommand() {

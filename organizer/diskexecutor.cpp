@@ -9,8 +9,17 @@
 #include "platform/folders.h"
 #include "platform/shelllink.h"
 
+namespace {
+
+bool HoldsFile(const std::string& path, const FileIdentity& identity) {
+    FileIdentity found;
+    return IdentityOf(path, found) && found == identity;
+}
+
+}  // namespace
+
 template <typename Make>
-int DiskExecutor::Recorded(const JournalChange& change, Make make) {
+int DiskExecutor::Recorded(const Change& change, Make make) {
     std::size_t number = 0;
     if (recorder_ != nullptr) {
         if (const int error = recorder_->Intend(change, number)) {
@@ -24,79 +33,101 @@ int DiskExecutor::Recorded(const JournalChange& change, Make make) {
     return error;
 }
 
-StepOutcome DiskExecutor::Rename(const PlanStep& step) {
-    JournalChange change = JournalChange::Of(ChangeKind::Rename, step.path, step.other);
-    if (recorder_ != nullptr && !IdentityOf(step.path, change.identity)) {
-        return RefusedStep(step.path, errno);
+Outcome DiskExecutor::Rename(Change change) {
+    // A change that names its file and finds it under both names is a rename cut short
+    // between making the new name and removing the old one: only the old name goes.
+    const bool cutShort = change.identity != FileIdentity{} &&
+                          HoldsFile(change.other, change.identity) &&
+                          !IsCaseOnlyChange(change.path, change.other);
+    if (recorder_ != nullptr && change.identity == FileIdentity{} &&
+        !IdentityOf(change.path, change.identity)) {
+        return RefusedStep(change.path, errno);
     }
-    const int error = Recorded(change, [&] { return MoveFile(step.path, step.other) ? 0 : errno; });
-    return error == 0 ? StepOutcome{step} : RefusedStep(step.path, error);
+    const int error = Recorded(change, [&] {
+        if (cutShort) {
+            return RemoveFile(change.path);
+        }
+        return MoveFile(change.path, change.other) ? 0 : errno;
+    });
+    return error == 0 ? Outcome{change} : RefusedStep(change.path, error);
 }
 
-StepOutcome DiskExecutor::Link(const PlanStep& step) {
-    // Only the one level the run plans: the artist folder in the file's (or the run's) folder.
-    const std::string folder = ParentFolder(step.path);
+Outcome DiskExecutor::Link(Change change) {
+    // Only the one level a run plans: the artist folder in the file's (or the run's) folder.
+    const std::string folder = ParentFolder(change.path);
     if (EntryKindOf(folder) == EntryKind::Missing) {
-        const int error = Recorded(JournalChange::Of(ChangeKind::MakeFolder, folder),
-                                   [&] { return MakeFolder(folder); });
+        const int error =
+            Recorded(Change::MakeFolder(folder), [&] { return MakeFolder(folder); });
         if (error != 0 && error != EEXIST) {
-            return RefusedStep(step.other, error);
+            return RefusedStep(change.other, error);
         }
     }
-    JournalChange change = JournalChange::Of(ChangeKind::Link, step.path, step.other);
-    if (recorder_ != nullptr) {
-        ReadShortcut(step.path, change.replaced);
+    if (recorder_ != nullptr && change.replaced.empty()) {
+        ReadShortcut(change.path, change.replaced);
     }
     const int error =
-        Recorded(change, [&] { return CreateShortcut(step.other, step.path) ? 0 : errno; });
-    return error == 0 ? StepOutcome{step} : RefusedStep(step.other, error);
+        Recorded(change, [&] { return CreateShortcut(change.other, change.path) ? 0 : errno; });
+    return error == 0 ? Outcome{change} : RefusedStep(change.other, error);
 }
 
-StepOutcome DiskExecutor::Delete(const PlanStep& step) {
-    JournalChange change = JournalChange::Of(ChangeKind::Delete, step.path);
-    if (recorder_ != nullptr) {
-        ReadShortcut(step.path, change.other);
+Outcome DiskExecutor::Delete(Change change) {
+    const bool deadOnly = change.other.empty();
+    if (recorder_ != nullptr && deadOnly) {
+        ReadShortcut(change.path, change.other);
     }
-    bool stillDead = true;
+    bool stillThere = true;
     const int error = Recorded(change, [&] {
-        if (DeleteDeadShortcut(step.path)) {
+        const bool removed = deadOnly ? DeleteDeadShortcut(change.path)
+                                      : RemoveShortcutTo(change.path, change.other);
+        if (removed) {
             return 0;
         }
-        stillDead = errno != 0;
-        return stillDead ? errno : ENOENT;
+        stillThere = errno != 0;
+        return stillThere ? errno : ENOENT;
     });
     if (error == 0) {
-        return {step};
+        return {change};
     }
-    return stillDead ? RefusedStep(step.path, error)
-                     : StepOutcome{PlanStep::Keep(step.path, KeepReason::Changed)};
+    return stillThere ? RefusedStep(change.path, error)
+                      : Outcome{Change::Keep(change.path, Reason::Changed)};
 }
 
-StepOutcome RefusedStep(const std::string& kept, int error) {
+Outcome DiskExecutor::Folder(const Change& change) {
+    const int error = Recorded(change, [&] {
+        return change.kind == ChangeKind::MakeFolder ? MakeFolder(change.path)
+                                                     : RemoveEmptyFolder(change.path);
+    });
+    return error == 0 ? Outcome{change} : RefusedStep(change.path, error);
+}
+
+Outcome RefusedStep(const std::string& kept, int error) {
     switch (error) {
         case EEXIST:
-            return {PlanStep::Keep(kept, KeepReason::NameTaken)};
+            return {Change::Keep(kept, Reason::NameTaken)};
         case ENAMETOOLONG:
-            return {PlanStep::Keep(kept, KeepReason::NameTooLong), error};
+            return {Change::Keep(kept, Reason::NameTooLong), error};
         case EACCES:
         case EPERM:
         case EROFS:
-            return {PlanStep::Keep(kept, KeepReason::FolderNotWritable), error};
+            return {Change::Keep(kept, Reason::FolderNotWritable), error};
         default:
-            return {PlanStep::Keep(kept, KeepReason::Failed), error};
+            return {Change::Keep(kept, Reason::Failed), error};
     }
 }
 
-StepOutcome DiskExecutor::Execute(const PlanStep& step) {
-    switch (step.kind) {
-        case StepKind::Rename:
-            return Rename(step);
-        case StepKind::Link:
-            return Link(step);
-        case StepKind::Delete:
-            return Delete(step);
-        case StepKind::Keep:
+Outcome DiskExecutor::Execute(const Change& change) {
+    switch (change.kind) {
+        case ChangeKind::Rename:
+            return Rename(change);
+        case ChangeKind::Link:
+            return Link(change);
+        case ChangeKind::Delete:
+            return Delete(change);
+        case ChangeKind::MakeFolder:
+        case ChangeKind::RemoveFolder:
+            return Folder(change);
+        case ChangeKind::Keep:
             break;
     }
-    return {step};
+    return {change};
 }

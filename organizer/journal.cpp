@@ -9,16 +9,15 @@ namespace {
 
 constexpr std::string_view kFirstLine = "sortune journal 1";
 
-struct KindWord {
+// The changes a journal holds, with the least number of path fields of their lines.
+struct LineShape {
     ChangeKind kind;
-    std::string_view word;
-    std::size_t paths;  // the least number of path fields
+    std::size_t paths;
 };
 
-constexpr KindWord kChangeWords[] = {
-    {ChangeKind::Rename, "rename", 2},      {ChangeKind::Link, "link", 2},
-    {ChangeKind::Delete, "delete", 2},      {ChangeKind::MakeFolder, "mkdir", 1},
-    {ChangeKind::RemoveFolder, "rmdir", 1},
+constexpr LineShape kJournalKinds[] = {
+    {ChangeKind::Rename, 2}, {ChangeKind::Link, 2},         {ChangeKind::Delete, 2},
+    {ChangeKind::MakeFolder, 1}, {ChangeKind::RemoveFolder, 1},
 };
 
 std::vector<std::string_view> SplitFields(std::string_view line) {
@@ -43,31 +42,22 @@ std::optional<Number> ParseNumber(std::string_view text) {
     return value;
 }
 
-const KindWord* FindWord(std::string_view word) {
-    for (const KindWord& entry : kChangeWords) {
-        if (entry.word == word) {
+const LineShape* FindWord(std::string_view word) {
+    for (const LineShape& entry : kJournalKinds) {
+        if (KindWord(entry.kind) == word) {
             return &entry;
         }
     }
     return nullptr;
 }
 
-std::string_view WordOf(ChangeKind kind) {
-    for (const KindWord& entry : kChangeWords) {
-        if (entry.kind == kind) {
-            return entry.word;
-        }
-    }
-    return {};
-}
-
 // "N\tverb\t..." as a change, or nothing when the line is not one.
-std::optional<JournalChange> ParseIntent(const std::vector<std::string_view>& fields) {
-    const KindWord* word = fields.size() > 1 ? FindWord(fields[1]) : nullptr;
+std::optional<Change> ParseIntent(const std::vector<std::string_view>& fields) {
+    const LineShape* word = fields.size() > 1 ? FindWord(fields[1]) : nullptr;
     if (word == nullptr) {
         return std::nullopt;
     }
-    JournalChange change;
+    Change change;
     change.kind = word->kind;
     std::size_t at = 2;
     if (word->kind == ChangeKind::Rename) {
@@ -131,7 +121,7 @@ void TakeChangeLine(std::string_view line, Journal& journal) {
     }
     if (*number == journal.changes.size() + 1) {
         if (auto change = ParseIntent(fields)) {
-            journal.changes.push_back(std::move(*change));
+            journal.changes.push_back({std::move(*change), ChangeState::Intended});
         }
     }
 }
@@ -185,10 +175,13 @@ void AppendNumber(std::string& out, Number number) {
 
 }  // namespace
 
-void AppendIntent(std::string& out, std::size_t number, const JournalChange& change) {
+void AppendIntent(std::string& out, std::size_t number, const Change& change) {
+    if (change.kind == ChangeKind::Keep) {
+        return;
+    }
     AppendNumber(out, number);
     out += '\t';
-    out += WordOf(change.kind);
+    out += KindWord(change.kind);
     if (change.kind == ChangeKind::Rename) {
         for (const std::int64_t field :
              {static_cast<std::int64_t>(change.identity.device),
@@ -211,18 +204,6 @@ void AppendIntent(std::string& out, std::size_t number, const JournalChange& cha
 void AppendMark(std::string& out, std::size_t number, bool made) {
     AppendNumber(out, number);
     out += made ? "\tdone\n" : "\tkept\n";
-}
-
-std::string FormatIntent(std::size_t number, const JournalChange& change) {
-    std::string line;
-    AppendIntent(line, number, change);
-    return line;
-}
-
-std::string FormatMark(std::size_t number, bool made) {
-    std::string line;
-    AppendMark(line, number, made);
-    return line;
 }
 
 std::string FormatEnd() {

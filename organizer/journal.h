@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/fileentry.h"
+#include "organizer/change.h"
 
 // The record of one run: what it changed on disk, change by change, so that the run can be
 // taken back. A change is written down before it is made and marked after it; a change
@@ -32,29 +32,12 @@
 //
 // Only whole lines count: a line cut short by a crash is no line.
 
-enum class ChangeKind {
-    Rename,        // `path` became `other`; `identity` is the file
-    Link,          // the link `path` was made pointing at `other`, replacing one to `replaced`
-    Delete,        // the link `path`, pointing at `other`, was deleted
-    MakeFolder,    // the folder `path` was made
-    RemoveFolder,  // the empty folder `path` was removed
-};
-
 enum class ChangeState { Intended, Done, Kept };
 
-struct JournalChange {
-    ChangeKind kind = ChangeKind::Rename;
-    std::string path;
-    std::string other;
-    std::string replaced;  // "" when a link replaced none
-    FileIdentity identity;
+// One change as its journal holds it: the change, and whether it was made.
+struct JournalEntry {
+    Change change;
     ChangeState state = ChangeState::Intended;
-
-    static JournalChange Of(ChangeKind kind, std::string path, std::string other = {},
-                            std::string replaced = {}, FileIdentity identity = {}) {
-        return {kind,     std::move(path),      std::move(other), std::move(replaced),
-                identity, ChangeState::Intended};
-    }
 };
 
 enum class JournalKind { Run, Undo, Redo };
@@ -72,16 +55,15 @@ struct JournalHeader {
 struct Journal {
     std::string name;  // the file's name in the journal folder
     JournalHeader header;
-    std::vector<JournalChange> changes;  // in the order they were made
+    std::vector<JournalEntry> changes;  // in the order they were made
     bool complete = false;               // its end was written
 };
 
 std::string FormatHeader(const JournalHeader& header);
-// The line of change `number` (from 1), written before the change is made.
-std::string FormatIntent(std::size_t number, const JournalChange& change);
-void AppendIntent(std::string& out, std::size_t number, const JournalChange& change);
-// The line that marks change `number` made or not.
-std::string FormatMark(std::size_t number, bool made);
+// Appends the line of change `number` (from 1), written before the change is made. A Keep
+// has no line: it changes nothing.
+void AppendIntent(std::string& out, std::size_t number, const Change& change);
+// Appends the line that marks change `number` made or not.
 void AppendMark(std::string& out, std::size_t number, bool made);
 std::string FormatEnd();
 

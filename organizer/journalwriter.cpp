@@ -21,7 +21,7 @@ int JournalWriter::Create(const std::string& path, const JournalHeader& header) 
     return error_;
 }
 
-int JournalWriter::Intend(const JournalChange& change, std::size_t& number) {
+int JournalWriter::Intend(const Change& change, std::size_t& number) {
     if (!file_.IsOpen()) {
         return EBADF;
     }

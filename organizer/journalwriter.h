@@ -5,6 +5,7 @@
 #include <string>
 
 #include "organizer/changerecorder.h"
+#include "organizer/journal.h"
 #include "organizer/trackdiscovery.h"
 #include "platform/appendfile.h"
 
@@ -24,7 +25,7 @@ public:
     const std::string& Path() const { return path_; }
     std::size_t Changes() const { return count_; }
 
-    int Intend(const JournalChange& change, std::size_t& number) override;
+    int Intend(const Change& change, std::size_t& number) override;
     void Settle(std::size_t number, bool made) override;
 
     // Writes the end (unless `complete` is false: the journal then reads as cut short), syncs

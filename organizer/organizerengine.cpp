@@ -28,23 +28,23 @@ bool HasOverlongName(const std::string& path) {
 // The step that gives the file its new name: a rename within its folder, or a shortcut in
 // another folder. Whether the name is free is found out by carrying the step out: the rename
 // fails atomically on a taken name.
-PlanStep DecidePlacement(const std::string& oldFolder, const std::string& newFolder,
+Change DecidePlacement(const std::string& oldFolder, const std::string& newFolder,
                          const std::string& oldPath, const std::string& newPath) {
     if (oldFolder != newFolder) {
         const std::string linkPath = newPath + ".lnk";
-        return HasOverlongName(linkPath) ? PlanStep::Keep(oldPath, KeepReason::NameTooLong)
-                                         : PlanStep::Link(linkPath, oldPath);
+        return HasOverlongName(linkPath) ? Change::Keep(oldPath, Reason::NameTooLong)
+                                         : Change::Link(linkPath, oldPath);
     }
     if (oldPath == newPath) {
-        return PlanStep::Keep(oldPath, KeepReason::SameName);
+        return Change::Keep(oldPath, Reason::SameName);
     }
-    return HasOverlongName(newPath) ? PlanStep::Keep(oldPath, KeepReason::NameTooLong)
-                                    : PlanStep::Rename(oldPath, newPath);
+    return HasOverlongName(newPath) ? Change::Keep(oldPath, Reason::NameTooLong)
+                                    : Change::Rename(oldPath, newPath);
 }
 
 }  // namespace
 
-OrganizerEngine::OrganizerEngine(RunHost& host, PlanExecutor& executor,
+OrganizerEngine::OrganizerEngine(RunHost& host, ChangeExecutor& executor,
                                  const ChineseConverter& converter)
     : m_host(host),
       m_executor(executor),
@@ -57,6 +57,7 @@ int OrganizerEngine::StartRun(const std::string& requested) {
     // Relative, it would not compare with the absolute folders the walk reports.
     const std::string folder = AbsolutePath(requested);
     if (folder.empty()) {
+        m_host.RunEnded();
         return 1;
     }
     m_host.AddFolder(folder);
@@ -64,6 +65,7 @@ int OrganizerEngine::StartRun(const std::string& requested) {
     m_state.m_strRunFolder = folder;
     m_state.m_bRunning = 1;
     m_host.SetBusy(1, 0);
+    m_host.WalkStarted();
     FileList list;
     m_state.m_nFolderCount = 0;
     m_host.StartBusyTimer();
@@ -74,16 +76,19 @@ int OrganizerEngine::StartRun(const std::string& requested) {
     m_host.KillBusyTimer();
     if (m_state.m_bRunning == 0) {
         m_host.SetBusy(0, 1);
+        m_host.RunEnded();
         return 1;
     }
     const int result = OrganizeFiles(list);
     m_state.m_bRunning = 0;
     m_host.SetBusy(0, 1);
+    m_host.RunEnded();
     return result;
 }
 
 int OrganizerEngine::OrganizeFiles(const FileList& list) {
     m_host.SetBusy(1, 1);
+    m_host.PassStarted();
     const int count = static_cast<int>(list.size());
     m_host.SetWindowText(ansi::Format("mp3名称整理 - %d个文件开始整理", count));
     m_state.m_nProgressTotal = count;
@@ -119,9 +124,9 @@ int OrganizerEngine::OrganizeFiles(const FileList& list) {
 FileTags OrganizerEngine::ReadFileTags(const std::string& path) const {
     FileTags tags;
     if (HasSuffixIgnoringCase(path, ".mp3")) {
-        ReadMp3Tags(path, tags.first, tags.second);  // ID3v1, then ID3v2, from one opening
+        ReadMp3Tags(path, tags.firstSet, tags.id3v2);  // from one opening
     } else {
-        ReadWmaAttributes(path, tags.first, m_pfnGetAsfmeta);
+        ReadWmaAttributes(path, tags.firstSet, m_pfnGetAsfmeta);
     }
     return tags;
 }
@@ -129,9 +134,9 @@ FileTags OrganizerEngine::ReadFileTags(const std::string& path) const {
 void OrganizerEngine::OrganizeFile(const std::string& path, const FileTags& tags) {
     const bool isMp3 = HasSuffixIgnoringCase(path, ".mp3");
     const std::string folder = GetFolderPart(path);
-    const TrackName name = NameTrack(tags.first, tags.second, m_converter);
+    const TrackName name = NameTrack(tags.firstSet, tags.id3v2, m_converter);
     if (name.title.empty()) {
-        m_executor.Execute(PlanStep::Keep(path, name.reason));
+        m_executor.Execute(Change::Keep(path, name.reason));
         return;
     }
     const std::string target = GetTargetFolder(folder, name.artist);

@@ -5,7 +5,7 @@
 
 #include "asfmeta/asfmeta.h"
 #include "organizer/chineseconverter.h"
-#include "organizer/planexecutor.h"
+#include "organizer/changeexecutor.h"
 #include "organizer/runhost.h"
 #include "organizer/runstate.h"
 #include "organizer/tagprefetcher.h"
@@ -17,12 +17,12 @@
 // host stops a run by clearing State().m_bRunning, which the run checks between two entries
 // of the walk and between two files.
 //
-// Every change goes through the executor as a step decided beforehand: a DiskExecutor carries
-// the steps out, a PreviewExecutor only shows them.
+// Every change goes through the executor as a change decided beforehand: a DiskExecutor makes
+// the changes, a DryRunExecutor only shows them.
 class OrganizerEngine {
 public:
     // The host, the executor and the converter must outlive the engine.
-    OrganizerEngine(RunHost& host, PlanExecutor& executor, const ChineseConverter& converter);
+    OrganizerEngine(RunHost& host, ChangeExecutor& executor, const ChineseConverter& converter);
     OrganizerEngine(const OrganizerEngine&) = delete;
     OrganizerEngine& operator=(const OrganizerEngine&) = delete;
 
@@ -64,7 +64,7 @@ private:
 
     RunState m_state;
     RunHost& m_host;
-    PlanExecutor& m_executor;
+    ChangeExecutor& m_executor;
     const ChineseConverter& m_converter;
     PFN_GETASFMETA m_pfnGetAsfmeta = nullptr;
     TickSource m_tick;

@@ -25,7 +25,15 @@ bool PlannedEntries::IsLinkTo(const std::string& path, const std::string& target
     return ReadShortcut(path, found) && found == target;
 }
 
-void PlannedEntries::Apply(const JournalChange& change) {
+bool PlannedEntries::CanChange(const std::string& folder) const {
+    const auto known = changeable_.find(folder);
+    if (known != changeable_.end()) {
+        return known->second;
+    }
+    return changeable_[folder] = CanChangeFolder(folder);
+}
+
+void PlannedEntries::Apply(const Change& change) {
     switch (change.kind) {
         case ChangeKind::Rename:
             entries_[change.path] = {};
@@ -40,6 +48,9 @@ void PlannedEntries::Apply(const JournalChange& change) {
             break;
         case ChangeKind::MakeFolder:
             entries_[change.path] = {EntryKind::Folder, {}, {}};
+            changeable_[change.path] = true;
+            break;
+        case ChangeKind::Keep:
             break;
     }
 }

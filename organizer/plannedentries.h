@@ -3,11 +3,12 @@
 #include <string>
 #include <unordered_map>
 
-#include "organizer/journal.h"
+#include "organizer/change.h"
 #include "platform/fileentry.h"
 
-// What is at a path as a preview sees it: the disk, with the changes the preview has shown so
-// far applied on top, so that a later change is judged as the real run would judge it.
+// What is at a path as the changes so far left it: the disk, with the changes a preview has
+// shown applied on top (none for a real run), so that a later change is judged as the real
+// run would judge it.
 class PlannedEntries {
 public:
     EntryKind Kind(const std::string& path) const;
@@ -15,9 +16,11 @@ public:
     bool IsFile(const std::string& path, const FileIdentity& identity) const;
     // True when the entry at `path` is a symbolic link holding exactly `target`.
     bool IsLinkTo(const std::string& path, const std::string& target) const;
+    // True when new names can be made in `folder`; a folder planned to be made can.
+    bool CanChange(const std::string& folder) const;
 
     // Takes `change` as made.
-    void Apply(const JournalChange& change);
+    void Apply(const Change& change);
 
 private:
     struct Entry {
@@ -26,4 +29,5 @@ private:
         FileIdentity identity;  // a file's
     };
     std::unordered_map<std::string, Entry> entries_;
+    mutable std::unordered_map<std::string, bool> changeable_;  // folders looked at, by path
 };

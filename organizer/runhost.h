@@ -25,4 +25,11 @@ public:
     virtual bool AskYesNo(const std::string& question) = 0;
     // Dispatches at most one pending message; a stop request clears the run flag here.
     virtual void PumpOneMessage() = 0;
+
+    // The phases of a run (and of an undo, which has no walk), for hosts that show them
+    // apart: the walk begins, the file pass begins (before its first caption), the run ends
+    // (after its last caption and the pass's end, once, however the run ended).
+    virtual void WalkStarted() {}
+    virtual void PassStarted() {}
+    virtual void RunEnded() {}
 };

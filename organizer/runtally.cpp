@@ -1,31 +1,34 @@
 #include "organizer/runtally.h"
 
-void RunTally::Count(const StepOutcome& outcome) {
+void RunTally::Count(const Outcome& outcome) {
     if (outcome.Failed()) {
         ++failed;
         return;
     }
-    switch (outcome.step.kind) {
-        case StepKind::Rename:
+    switch (outcome.change.kind) {
+        case ChangeKind::Rename:
             ++renamed;
             break;
-        case StepKind::Link:
+        case ChangeKind::Link:
             ++linked;
             break;
-        case StepKind::Delete:
+        case ChangeKind::Delete:
             ++deleted;
             break;
-        case StepKind::Keep:
+        case ChangeKind::Keep:
             ++kept;
             break;
+        case ChangeKind::MakeFolder:
+        case ChangeKind::RemoveFolder:
+            break;  // part of the link that needed the folder
     }
 }
 
-StepOutcome TallyingExecutor::Execute(const PlanStep& step) {
-    const StepOutcome outcome = inner_.Execute(step);
+Outcome TallyingExecutor::Execute(const Change& change) {
+    const Outcome outcome = inner_.Execute(change);
     tally_.Count(outcome);
     if (listener_) {
-        listener_(step, outcome);
+        listener_(change, outcome);
     }
     return outcome;
 }

@@ -3,7 +3,7 @@
 #include <functional>
 #include <utility>
 
-#include "organizer/planexecutor.h"
+#include "organizer/changeexecutor.h"
 
 // How the steps of a run came out, counted as its summary tells them. Every file of the pass
 // gives one step, and so does every dead link the walk meets.
@@ -14,27 +14,29 @@ struct RunTally {
     int kept = 0;     // left as they were: no title, the same name, the name taken...
     int failed = 0;   // refused by the system for another reason than a taken name
 
-    void Count(const StepOutcome& outcome);
+    void Count(const Outcome& outcome);
 };
 
 // Hands each step on to another executor, counts how it came out and tells the listener,
 // which reports it (a failure, a line of a verbose run, the folder being worked on).
-class TallyingExecutor : public PlanExecutor {
+class TallyingExecutor : public ChangeExecutor {
 public:
-    using Listener = std::function<void(const PlanStep& step, const StepOutcome& outcome)>;
+    using Listener = std::function<void(const Change& change, const Outcome& outcome)>;
 
     // The executor must outlive this one.
-    explicit TallyingExecutor(PlanExecutor& inner, Listener listener = {})
+    explicit TallyingExecutor(ChangeExecutor& inner, Listener listener = {})
         : inner_(inner), listener_(std::move(listener)) {}
 
-    StepOutcome Execute(const PlanStep& step) override;
+    Outcome Execute(const Change& change) override;
+    const PlannedEntries& Entries() const override { return inner_.Entries(); }
+    bool ChangesDisk() const override { return inner_.ChangesDisk(); }
 
     const RunTally& Tally() const { return tally_; }
     // Starts the count of the next run.
     void ResetTally() { tally_ = {}; }
 
 private:
-    PlanExecutor& inner_;
+    ChangeExecutor& inner_;
     Listener listener_;
     RunTally tally_;
 };

@@ -23,10 +23,11 @@
 // read at its turn. The readers keep at most `window` files ahead of the pass, which bounds
 // the memory whatever the size of the list.
 
-// The two tag sets of one file: ID3v1 (or WMA) and ID3v2.
+// The two tag sets of one file, in the order a title is looked for: the first is ID3v1 of an
+// MP3 file or the attributes of a WMA file, the second ID3v2 (empty for WMA).
 struct FileTags {
-    TrackTags first;
-    TrackTags second;
+    TrackTags firstSet;
+    TrackTags id3v2;
 };
 
 // Reads the tags of the file at a path. Called on reader threads: it must be safe to call on

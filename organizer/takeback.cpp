@@ -12,166 +12,101 @@
 
 namespace {
 
-TakeBackStep Changing(JournalChange undo) {
-    return {std::move(undo), TakeBackResult::Changed, SkipReason::None, 0};
+Change Skipping(const Change& undo, Reason reason) {
+    return Change::Keep(undo.path, reason);
 }
 
-TakeBackStep Back() {
-    return {{}, TakeBackResult::AlreadyBack, SkipReason::None, 0};
+Change Back(const Change& change) {
+    return Change::Keep(change.path, Reason::AlreadyBack);
 }
 
-TakeBackStep Skipping(JournalChange undo, SkipReason reason) {
-    return {std::move(undo), TakeBackResult::Skipped, reason, 0};
-}
-
-TakeBackStep DecideRename(const JournalChange& change, const PlannedEntries& view) {
-    JournalChange undo =
-        JournalChange::Of(ChangeKind::Rename, change.other, change.path, {}, change.identity);
+Change DecideRename(const Change& change, const PlannedEntries& view) {
+    const Change undo = Change::Rename(change.other, change.path, change.identity);
     if (!view.IsFile(change.other, change.identity)) {
-        return view.IsFile(change.path, change.identity) ? Back()
-                                                         : Skipping(undo, SkipReason::MovedSince);
+        return view.IsFile(change.path, change.identity) ? Back(change)
+                                                         : Skipping(undo, Reason::MovedSince);
     }
     // Both names the same file: the old name is the file's own, not another's (a rename cut
     // short between linking the new name and unlinking the old one).
     if (view.Kind(change.path) == EntryKind::Missing || view.IsFile(change.path, change.identity)) {
-        return Changing(undo);
+        return undo;
     }
-    return Skipping(undo, SkipReason::NameTakenSince);
+    return Skipping(undo, Reason::NameTakenSince);
 }
 
-TakeBackStep DecideLink(const JournalChange& change, const PlannedEntries& view) {
+Change DecideLink(const Change& change, const PlannedEntries& view) {
     if (change.replaced.empty()) {
-        JournalChange undo = JournalChange::Of(ChangeKind::Delete, change.path, change.other);
+        const Change undo = Change::Delete(change.path, change.other);
         if (view.IsLinkTo(change.path, change.other)) {
-            return Changing(undo);
+            return undo;
         }
         return view.Kind(change.path) == EntryKind::Missing
-                   ? Back()
-                   : Skipping(undo, SkipReason::ChangedSince);
+                   ? Back(change)
+                   : Skipping(undo, Reason::ChangedSince);
     }
-    JournalChange undo =
-        JournalChange::Of(ChangeKind::Link, change.path, change.replaced, change.other);
+    const Change undo = Change::Link(change.path, change.replaced, change.other);
     if (view.IsLinkTo(change.path, change.other)) {
-        return Changing(undo);
+        return undo;
     }
-    return view.IsLinkTo(change.path, change.replaced) ? Back()
-                                                       : Skipping(undo, SkipReason::ChangedSince);
+    return view.IsLinkTo(change.path, change.replaced) ? Back(change)
+                                                       : Skipping(undo, Reason::ChangedSince);
 }
 
-TakeBackStep DecideDelete(const JournalChange& change, const PlannedEntries& view) {
-    JournalChange undo = JournalChange::Of(ChangeKind::Link, change.path, change.other);
+Change DecideDelete(const Change& change, const PlannedEntries& view) {
+    const Change undo = Change::Link(change.path, change.other);
     if (view.Kind(change.path) == EntryKind::Missing) {
-        return Changing(undo);
+        return undo;
     }
-    return view.IsLinkTo(change.path, change.other) ? Back()
-                                                    : Skipping(undo, SkipReason::NameTakenSince);
+    return view.IsLinkTo(change.path, change.other) ? Back(change)
+                                                    : Skipping(undo, Reason::NameTakenSince);
 }
 
-TakeBackStep DecideFolder(const JournalChange& change, const PlannedEntries& view) {
+Change DecideFolder(const Change& change, const PlannedEntries& view) {
     const EntryKind kind = view.Kind(change.path);
     if (change.kind == ChangeKind::MakeFolder) {
-        JournalChange undo = JournalChange::Of(ChangeKind::RemoveFolder, change.path);
+        const Change undo = Change::RemoveFolder(change.path);
         if (kind == EntryKind::Missing) {
-            return Back();
+            return Back(change);
         }
-        return kind == EntryKind::Folder ? Changing(undo)
-                                         : Skipping(undo, SkipReason::ChangedSince);
+        return kind == EntryKind::Folder ? undo : Skipping(undo, Reason::ChangedSince);
     }
-    JournalChange undo = JournalChange::Of(ChangeKind::MakeFolder, change.path);
+    const Change undo = Change::MakeFolder(change.path);
     if (kind == EntryKind::Missing) {
-        return Changing(undo);
+        return undo;
     }
-    return kind == EntryKind::Folder ? Back() : Skipping(undo, SkipReason::NameTakenSince);
+    return kind == EntryKind::Folder ? Back(change) : Skipping(undo, Reason::NameTakenSince);
 }
 
-bool HoldsFile(const std::string& path, const FileIdentity& identity) {
-    FileIdentity found;
-    return IdentityOf(path, found) && found == identity;
-}
-
-// Makes the change `undo`; returns 0 or the errno of the failure.
-int Make(const JournalChange& undo) {
-    switch (undo.kind) {
-        case ChangeKind::Rename:
-            // The old name holding the very file: only the extra name goes.
-            if (HoldsFile(undo.other, undo.identity) && !IsCaseOnlyChange(undo.path, undo.other)) {
-                return RemoveFile(undo.path);
-            }
-            return MoveFile(undo.path, undo.other) ? 0 : errno;
-        case ChangeKind::Link:
-            if (!undo.replaced.empty()) {
-                return CreateShortcut(undo.other, undo.path) ? 0 : errno;
-            }
-            return CreateShortcutIfFree(undo.other, undo.path) ? 0 : errno;
-        case ChangeKind::Delete:
-            if (RemoveShortcutTo(undo.path, undo.other)) {
-                return 0;
-            }
-            return errno == 0 ? EEXIST : errno;  // no longer the link to remove
-        case ChangeKind::MakeFolder:
-            return MakeFolder(undo.path);
-        case ChangeKind::RemoveFolder:
-            return RemoveEmptyFolder(undo.path);
+// A change the executor did not make, as the undo tells it: what became of the entry since.
+Outcome AsTakeBack(const Change& undo, Outcome outcome) {
+    if (outcome.Made()) {
+        return outcome;
     }
-    return EINVAL;
-}
-
-// The reason a change that was refused with `error` is left alone.
-SkipReason ReasonOf(const JournalChange& undo, int error) {
-    if (error == ENOTEMPTY) {
-        return SkipReason::FolderNotEmpty;
-    }
-    if (error == EEXIST) {
-        return undo.kind == ChangeKind::Delete ? SkipReason::ChangedSince
-                                               : SkipReason::NameTakenSince;
-    }
-    return SkipReason::Failed;
-}
-
-const char* ReasonText(SkipReason reason) {
-    switch (reason) {
-        case SkipReason::MovedSince:
-            return "moved since";
-        case SkipReason::NameTakenSince:
-            return "name taken since";
-        case SkipReason::ChangedSince:
-            return "changed since";
-        case SkipReason::FolderNotEmpty:
-            return "folder not empty";
-        case SkipReason::Failed:
-            return "failed";
-        case SkipReason::None:
+    switch (outcome.change.reason) {
+        case Reason::NameTaken:
+            return {Skipping(undo, undo.kind == ChangeKind::Delete ? Reason::ChangedSince
+                                                                   : Reason::NameTakenSince)};
+        case Reason::Changed:
+            return {Skipping(undo, Reason::ChangedSince)};
+        default:
             break;
     }
-    return "";
+    if (outcome.error == ENOTEMPTY) {
+        return {Skipping(undo, Reason::FolderNotEmpty)};
+    }
+    if (outcome.error != 0) {
+        return {Skipping(undo, Reason::Failed), outcome.error};
+    }
+    return outcome;
 }
 
 }  // namespace
-
-std::string FormatTakeBackStep(const TakeBackStep& step) {
-    const JournalChange& undo = step.undo;
-    if (step.result == TakeBackResult::Skipped) {
-        return "keep\t" + EscapePath(undo.path) + "\t" + ReasonText(step.reason);
-    }
-    switch (undo.kind) {
-        case ChangeKind::Rename:
-            return "rename\t" + EscapePath(undo.path) + "\t" + EscapePath(undo.other);
-        case ChangeKind::Link:
-            return "link\t" + EscapePath(undo.path) + "\t" + EscapePath(undo.other);
-        case ChangeKind::Delete:
-            return "delete\t" + EscapePath(undo.path);
-        case ChangeKind::MakeFolder:
-            return "mkdir\t" + EscapePath(undo.path);
-        case ChangeKind::RemoveFolder:
-            return "rmdir\t" + EscapePath(undo.path);
-    }
-    return {};
-}
 
 TakeBackReport TakeBack::Run(const Journal& journal) {
     TakeBackReport report;
     state_.m_bRunning = 1;
     host_.SetBusy(1, 1);
+    host_.PassStarted();
     const int total = static_cast<int>(journal.changes.size());
     for (int i = total - 1; i >= 0; --i) {
         host_.DrawProgress(total - i, total);
@@ -180,67 +115,59 @@ TakeBackReport TakeBack::Run(const Journal& journal) {
             report.stopped = true;
             break;
         }
-        const JournalChange& change = journal.changes[static_cast<std::size_t>(i)];
-        if (change.state == ChangeState::Kept) {
+        const JournalEntry& entry = journal.changes[static_cast<std::size_t>(i)];
+        if (entry.state == ChangeState::Kept) {
             continue;
         }
-        if (change.state == ChangeState::Intended && change.kind == ChangeKind::Link &&
-            recorder_ != nullptr) {
-            RemoveLeftovers(change, journal.header.pid);
+        if (entry.state == ChangeState::Intended && entry.change.kind == ChangeKind::Link &&
+            executor_.ChangesDisk()) {
+            RemoveLeftovers(entry.change, journal.header.pid);
         }
-        const TakeBackStep step = Carry(Decide(change));
-        report.changed += step.result == TakeBackResult::Changed ? 1 : 0;
-        report.alreadyBack += step.result == TakeBackResult::AlreadyBack ? 1 : 0;
-        report.skipped += step.result == TakeBackResult::Skipped ? 1 : 0;
+        const Outcome outcome = Carry(Decide(entry.change));
+        const bool back = outcome.change.reason == Reason::AlreadyBack;
+        report.changed += outcome.Made() ? 1 : 0;
+        report.alreadyBack += back ? 1 : 0;
+        report.skipped += !outcome.Made() && !back ? 1 : 0;
         if (listener_) {
-            listener_(change, step);
+            listener_(entry.change, outcome);
         }
     }
     state_.m_bRunning = 0;
     host_.DrawProgress(0, 0);
     host_.SetBusy(0, 1);
+    host_.RunEnded();
     return report;
 }
 
-TakeBackStep TakeBack::Decide(const JournalChange& change) const {
+Change TakeBack::Decide(const Change& change) const {
+    const PlannedEntries& view = executor_.Entries();
     switch (change.kind) {
         case ChangeKind::Rename:
-            return DecideRename(change, planned_);
+            return DecideRename(change, view);
         case ChangeKind::Link:
-            return DecideLink(change, planned_);
+            return DecideLink(change, view);
         case ChangeKind::Delete:
-            return DecideDelete(change, planned_);
+            return DecideDelete(change, view);
         case ChangeKind::MakeFolder:
         case ChangeKind::RemoveFolder:
-            return DecideFolder(change, planned_);
+            return DecideFolder(change, view);
+        case ChangeKind::Keep:
+            break;
     }
-    return Back();
+    return Back(change);
 }
 
-TakeBackStep TakeBack::Carry(TakeBackStep step) {
-    if (step.result != TakeBackResult::Changed) {
-        return step;
+// Nothing to take back is no step; a change decided, or one decided against, goes to the
+// executor, which shows it in a preview.
+Outcome TakeBack::Carry(const Change& undo) {
+    if (undo.reason == Reason::AlreadyBack) {
+        return {undo};
     }
-    if (recorder_ == nullptr) {
-        planned_.Apply(step.undo);  // a preview: later changes see this one as made
-        return step;
-    }
-    std::size_t number = 0;
-    int error = recorder_->Intend(step.undo, number);
-    if (error == 0) {
-        error = Make(step.undo);
-        recorder_->Settle(number, error == 0);
-    }
-    if (error != 0) {
-        step.result = TakeBackResult::Skipped;
-        step.reason = ReasonOf(step.undo, error);
-        step.error = step.reason == SkipReason::Failed ? error : 0;
-    }
-    return step;
+    return AsTakeBack(undo, executor_.Execute(undo));
 }
 
 // A link made under a temporary name and not yet moved into place when the run was killed.
-void TakeBack::RemoveLeftovers(const JournalChange& change, long pid) const {
+void TakeBack::RemoveLeftovers(const Change& change, long pid) const {
     const std::string prefix = TemporaryLinkPrefix(ParentFolder(change.path) + "/", pid);
     FileFind finder;
     for (bool more = finder.FindFile(ParentFolder(change.path) + "/*"); more;) {
@@ -251,36 +178,4 @@ void TakeBack::RemoveLeftovers(const JournalChange& change, long pid) const {
             RemoveShortcutTo(path, change.replaced);
         }
     }
-}
-
-std::optional<Journal> FindLatest(const JournalStore& store, TakeBackDirection direction) {
-    const std::vector<Journal> journals = store.Load();
-    const Journal* target =
-        direction == TakeBackDirection::Undo ? LatestToUndo(journals) : LatestToRedo(journals);
-    return target != nullptr ? std::optional<Journal>(*target) : std::nullopt;
-}
-
-TakeBackJournalResult TakeBackJournal(JournalStore& store, const Journal& target,
-                                      TakeBackDirection direction, bool preview, TakeBack& takeBack,
-                                      JournalWriter& writer, const std::string& version) {
-    TakeBackJournalResult result;
-    if (!preview) {
-        JournalHeader header;
-        header.kind = direction == TakeBackDirection::Undo ? JournalKind::Undo : JournalKind::Redo;
-        header.folder = target.header.folder;
-        header.version = version;
-        header.takesBack = target.name;
-        result.beginError = store.Begin(header, writer);
-        if (result.beginError != 0) {
-            return result;
-        }
-    }
-    takeBack.SetRecorder(preview ? nullptr : &writer);
-    result.report = takeBack.Run(target);
-    takeBack.SetRecorder(nullptr);
-    if (!preview) {
-        // A stopped undo stays open: the next one goes on with the same run.
-        result.finishError = writer.Finish(!result.report.stopped);
-    }
-    return result;
 }

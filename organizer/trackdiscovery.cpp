@@ -78,7 +78,7 @@ int TrackDiscovery::TakeFile(const std::string& path, FileList& list) {
 ShortcutState TrackDiscovery::CheckShortcut(const std::string& linkPath) {
     const ShortcutState state = InspectShortcut(linkPath);
     if (state == ShortcutState::Dead) {
-        m_executor.Execute(PlanStep::Delete(linkPath));
+        m_executor.Execute(Change::Delete(linkPath));
     }
     return state;
 }

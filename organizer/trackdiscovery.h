@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "organizer/planexecutor.h"
+#include "organizer/changeexecutor.h"
 #include "organizer/runhost.h"
 #include "organizer/runstate.h"
 #include "platform/shelllink.h"
@@ -24,7 +24,7 @@ using TickSource = std::function<std::uint32_t()>;
 class TrackDiscovery {
 public:
     // The state, the host and the executor must outlive the walk; the clock is kept as a copy.
-    TrackDiscovery(RunState& state, RunHost& host, PlanExecutor& executor, TickSource tick)
+    TrackDiscovery(RunState& state, RunHost& host, ChangeExecutor& executor, TickSource tick)
         : m_state(state), m_host(host), m_executor(executor), m_tick(std::move(tick)) {}
 
     // Appends the audio files of `folder` (no trailing '/' as a rule) to `list`. `startTick`
@@ -45,7 +45,7 @@ private:
 
     RunState& m_state;
     RunHost& m_host;
-    PlanExecutor& m_executor;
+    ChangeExecutor& m_executor;
     TickSource m_tick;
 };
 

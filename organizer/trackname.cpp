@@ -37,15 +37,15 @@ TrackName NameTrack(const TrackTags& first, const TrackTags& second,
                     const ChineseConverter& converter) {
     const TitleAndArtist chosen = ChooseTitle(first, second, converter);
     if (chosen.title.empty()) {
-        return {"", "", KeepReason::NoTitle};
+        return {"", "", Reason::NoTitle};
     }
     std::string title = StripTrackNumber(Readable(chosen.title, chosen.titleOrigin, converter));
     std::string artist = CutArtist(Readable(chosen.artist, chosen.artistOrigin, converter));
     RemoveIllegalChars(title);
     RemoveIllegalChars(artist);
-    TrackName name{ToFileName(title), ToFileName(artist), KeepReason::None};
+    TrackName name{ToFileName(title), ToFileName(artist), Reason::None};
     if (name.title.empty()) {
-        name.reason = KeepReason::NoUsableTitle;
+        name.reason = Reason::NoUsableTitle;
     }
     return name;
 }

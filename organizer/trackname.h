@@ -3,7 +3,7 @@
 #include <string>
 
 #include "organizer/chineseconverter.h"
-#include "organizer/planstep.h"
+#include "organizer/change.h"
 #include "organizer/tracktags.h"
 
 // From the two tag sets of a file to its new name and its artist's folder, the one chain the
@@ -15,9 +15,9 @@
 struct TrackName {
     std::string title;   // the new file name without its extension; "" when there is none
     std::string artist;  // the name of the artist's folder; "" for none
-    // Why there is no title: KeepReason::NoTitle when no tag gives one, NoUsableTitle when
+    // Why there is no title: Reason::NoTitle when no tag gives one, NoUsableTitle when
     // nothing of it is left after cleaning.
-    KeepReason reason = KeepReason::None;
+    Reason reason = Reason::None;
 };
 
 TrackName NameTrack(const TrackTags& first, const TrackTags& second,

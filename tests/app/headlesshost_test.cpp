@@ -124,7 +124,7 @@ TEST_F(HeadlessHostTest, RefusedStepsAreReportedWithPathAndReason) {
 // Ctrl-C arrives while the second file is being handled.
 class InterruptingExecutor : public DiskExecutor {
 public:
-    StepOutcome Execute(const PlanStep& step) override {
+    Outcome Execute(const Change& step) override {
         if (++m_steps == 2) {
             raise(SIGINT);
         }

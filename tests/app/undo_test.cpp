@@ -171,7 +171,7 @@ public:
     KillingRecorder(ChangeRecorder& inner, std::size_t count, bool afterTheChange)
         : m_inner(inner), m_count(count), m_bAfter(afterTheChange) {}
 
-    int Intend(const JournalChange& change, std::size_t& number) override {
+    int Intend(const Change& change, std::size_t& number) override {
         const int error = m_inner.Intend(change, number);
         if (number == m_count && !m_bAfter) {
             kill(getpid(), SIGKILL);

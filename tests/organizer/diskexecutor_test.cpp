@@ -9,7 +9,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "organizer/previewexecutor.h"
+#include "organizer/dryrunexecutor.h"
+#include "tests/support/journallines.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/treesnapshot.h"
 #include "tests/support/unprivileged.h"
@@ -19,14 +20,14 @@ namespace {
 using ::testing::ElementsAre;
 
 struct OutcomeCase {
-    PlanStep step;
+    Change step;
     std::string shown;  // FormatStep of the outcome, with "D/" for the folder
     int error;
 };
 
 // The outcome as a line with the folder written "D/", and its errno.
-std::string Shown(const StepOutcome& outcome, const std::string& folder) {
-    std::string line = FormatStep(outcome.step);
+std::string Shown(const Outcome& outcome, const std::string& folder) {
+    std::string line = FormatStep(outcome.change);
     for (auto at = line.find(folder); at != std::string::npos; at = line.find(folder)) {
         line.replace(at, folder.size(), "D");
     }
@@ -50,18 +51,18 @@ protected:
 TEST_F(DiskExecutorTest, EachStepSaysHowItCameOut) {
     const std::string d = m_dir.path() + "/";
     const OutcomeCase cases[] = {
-        {PlanStep::Rename(d + "a.mp3", d + "taken.mp3"), "keep\tD/a.mp3\tname taken", 0},
-        {PlanStep::Rename(d + "a.mp3", d + "b.mp3"), "rename\tD/a.mp3\tD/b.mp3", 0},
-        {PlanStep::Rename(d + "gone.mp3", d + "c.mp3"), "keep\tD/gone.mp3\tfailed", ENOENT},
-        {PlanStep::Link(d + "歌手/b.mp3.lnk", d + "b.mp3"), "link\tD/歌手/b.mp3.lnk\tD/b.mp3", 0},
-        {PlanStep::Link(d + "file.mp3.lnk", d + "b.mp3"), "keep\tD/b.mp3\tname taken", 0},
-        {PlanStep::Link(d + "x/y/b.mp3.lnk", d + "b.mp3"), "keep\tD/b.mp3\tfailed", ENOENT},
-        {PlanStep::Delete(d + "dead.mp3.lnk"), "delete\tD/dead.mp3.lnk", 0},
-        {PlanStep::Delete(d + "live.mp3.lnk"), "keep\tD/live.mp3.lnk\tchanged", 0},
-        {PlanStep::Keep(d + "b.mp3", KeepReason::NoTitle), "keep\tD/b.mp3\tno title", 0},
+        {Change::Rename(d + "a.mp3", d + "taken.mp3"), "keep\tD/a.mp3\tname taken", 0},
+        {Change::Rename(d + "a.mp3", d + "b.mp3"), "rename\tD/a.mp3\tD/b.mp3", 0},
+        {Change::Rename(d + "gone.mp3", d + "c.mp3"), "keep\tD/gone.mp3\tfailed", ENOENT},
+        {Change::Link(d + "歌手/b.mp3.lnk", d + "b.mp3"), "link\tD/歌手/b.mp3.lnk\tD/b.mp3", 0},
+        {Change::Link(d + "file.mp3.lnk", d + "b.mp3"), "keep\tD/b.mp3\tname taken", 0},
+        {Change::Link(d + "x/y/b.mp3.lnk", d + "b.mp3"), "keep\tD/b.mp3\tfailed", ENOENT},
+        {Change::Delete(d + "dead.mp3.lnk"), "delete\tD/dead.mp3.lnk", 0},
+        {Change::Delete(d + "live.mp3.lnk"), "keep\tD/live.mp3.lnk\tchanged", 0},
+        {Change::Keep(d + "b.mp3", Reason::NoTitle), "keep\tD/b.mp3\tno title", 0},
     };
     for (const OutcomeCase& c : cases) {
-        const StepOutcome outcome = m_disk.Execute(c.step);
+        const Outcome outcome = m_disk.Execute(c.step);
         EXPECT_EQ(Shown(outcome, m_dir.path()), c.shown) << FormatStep(c.step);
         EXPECT_EQ(outcome.error, c.error) << FormatStep(c.step);
     }
@@ -75,15 +76,15 @@ TEST_F(DiskExecutorTest, AFolderClosedToChangesFailsItsSteps) {
     std::filesystem::create_directory(m_dir / "locked");
     std::ofstream(m_dir / "locked/a.mp3") << "a";
     ASSERT_EQ(chmod((m_dir / "locked").c_str(), 0555), 0);
-    const PlanStep steps[] = {
-        PlanStep::Rename(d + "locked/a.mp3", d + "locked/b.mp3"),
-        PlanStep::Link(d + "locked/b.mp3.lnk", d + "a.mp3"),    // the link's folder
-        PlanStep::Link(d + "locked/x/b.mp3.lnk", d + "a.mp3"),  // the artist folder's parent
+    const Change steps[] = {
+        Change::Rename(d + "locked/a.mp3", d + "locked/b.mp3"),
+        Change::Link(d + "locked/b.mp3.lnk", d + "a.mp3"),    // the link's folder
+        Change::Link(d + "locked/x/b.mp3.lnk", d + "a.mp3"),  // the artist folder's parent
     };
-    for (const PlanStep& step : steps) {
+    for (const Change& step : steps) {
         const int result = RunUnprivileged(m_dir.path(), [&] {
-            const StepOutcome outcome = m_disk.Execute(step);
-            return outcome.step.reason == KeepReason::FolderNotWritable ? outcome.error : -1;
+            const Outcome outcome = m_disk.Execute(step);
+            return outcome.change.reason == Reason::FolderNotWritable ? outcome.error : -1;
         });
         EXPECT_EQ(result, EACCES) << FormatStep(step);
     }
@@ -100,7 +101,7 @@ public:
     std::vector<std::string> lines;
     int refuse = 0;  // the errno that every change is refused with, when not 0
 
-    int Intend(const JournalChange& change, std::size_t& number) override {
+    int Intend(const Change& change, std::size_t& number) override {
         if (refuse != 0) {
             return refuse;
         }
@@ -110,11 +111,11 @@ public:
             : change.kind == ChangeKind::MakeFolder ? std::filesystem::exists(change.path)
             : change.kind == ChangeKind::Delete     ? !std::filesystem::is_symlink(change.path)
                                                     : ReadLink(change.path) == change.other;
-        lines.push_back(FormatIntent(number, change) + (made ? "made too early" : ""));
+        lines.push_back(IntentLine(number, change) + (made ? "made too early" : ""));
         return 0;
     }
     void Settle(std::size_t number, bool made) override {
-        lines.back() += FormatMark(number, made);
+        lines.back() += MarkLine(number, made);
     }
 };
 
@@ -125,15 +126,15 @@ TEST_F(DiskExecutorTest, WritesEachChangeDownBeforeMakingIt) {
     FileIdentity song;
     ASSERT_TRUE(IdentityOf(d + "a.mp3", song));
 
-    disk.Execute(PlanStep::Rename(d + "a.mp3", d + "b.mp3"));
-    disk.Execute(PlanStep::Rename(d + "x.mp3", d + "taken.mp3"));  // refused: nothing written
-    disk.Execute(PlanStep::Link(d + "歌手/b.mp3.lnk", d + "b.mp3"));
-    disk.Execute(PlanStep::Link(d + "live.mp3.lnk", d + "b.mp3"));
-    disk.Execute(PlanStep::Delete(d + "dead.mp3.lnk"));
-    disk.Execute(PlanStep::Rename(d + "taken.mp3", d + "b.mp3"));
+    disk.Execute(Change::Rename(d + "a.mp3", d + "b.mp3"));
+    disk.Execute(Change::Rename(d + "x.mp3", d + "taken.mp3"));  // refused: nothing written
+    disk.Execute(Change::Link(d + "歌手/b.mp3.lnk", d + "b.mp3"));
+    disk.Execute(Change::Link(d + "live.mp3.lnk", d + "b.mp3"));
+    disk.Execute(Change::Delete(d + "dead.mp3.lnk"));
+    disk.Execute(Change::Rename(d + "taken.mp3", d + "b.mp3"));
 
     const std::string renamed =
-        FormatIntent(1, JournalChange::Of(ChangeKind::Rename, d + "a.mp3", d + "b.mp3", {}, song));
+        IntentLine(1, Change::Rename(d + "a.mp3", d + "b.mp3", song));
     EXPECT_THAT(recorder.lines,
                 ElementsAre(renamed + "1\tdone\n", "2\tmkdir\t" + d + "歌手\n2\tdone\n",
                             "3\tlink\t" + d + "歌手/b.mp3.lnk\t" + d + "b.mp3\n3\tdone\n",
@@ -150,12 +151,12 @@ TEST_F(DiskExecutorTest, AChangeThatCannotBeWrittenDownIsNotMade) {
     DiskExecutor disk(&recorder);
     const auto before = TreeSnapshot(m_dir.path());
 
-    for (const PlanStep& step : {PlanStep::Rename(d + "a.mp3", d + "b.mp3"),
-                                 PlanStep::Link(d + "歌手/b.mp3.lnk", d + "a.mp3"),
-                                 PlanStep::Delete(d + "dead.mp3.lnk")}) {
-        const StepOutcome outcome = disk.Execute(step);
+    for (const Change& step : {Change::Rename(d + "a.mp3", d + "b.mp3"),
+                                 Change::Link(d + "歌手/b.mp3.lnk", d + "a.mp3"),
+                                 Change::Delete(d + "dead.mp3.lnk")}) {
+        const Outcome outcome = disk.Execute(step);
         EXPECT_EQ(outcome.error, ENOSPC) << FormatStep(step);
-        EXPECT_EQ(outcome.step.reason, KeepReason::Failed) << FormatStep(step);
+        EXPECT_EQ(outcome.change.reason, Reason::Failed) << FormatStep(step);
     }
     EXPECT_EQ(TreeSnapshot(m_dir.path()), before);
 }
@@ -163,23 +164,23 @@ TEST_F(DiskExecutorTest, AChangeThatCannotBeWrittenDownIsNotMade) {
 TEST(RefusedStepTest, TellsATakenNameFromAFailure) {
     struct Case {
         int error;
-        KeepReason reason;
+        Reason reason;
         bool failed;
     };
     const Case cases[] = {
-        {EEXIST, KeepReason::NameTaken, false},
-        {EACCES, KeepReason::FolderNotWritable, true},
-        {EPERM, KeepReason::FolderNotWritable, true},
-        {EROFS, KeepReason::FolderNotWritable, true},
-        {ENAMETOOLONG, KeepReason::NameTooLong, true},
-        {EIO, KeepReason::Failed, true},
-        {ENOSPC, KeepReason::Failed, true},
+        {EEXIST, Reason::NameTaken, false},
+        {EACCES, Reason::FolderNotWritable, true},
+        {EPERM, Reason::FolderNotWritable, true},
+        {EROFS, Reason::FolderNotWritable, true},
+        {ENAMETOOLONG, Reason::NameTooLong, true},
+        {EIO, Reason::Failed, true},
+        {ENOSPC, Reason::Failed, true},
     };
     for (const Case& c : cases) {
-        const StepOutcome outcome = RefusedStep("/m/a.mp3", c.error);
-        EXPECT_EQ(outcome.step.kind, StepKind::Keep) << c.error;
-        EXPECT_EQ(outcome.step.path, "/m/a.mp3") << c.error;
-        EXPECT_EQ(outcome.step.reason, c.reason) << c.error;
+        const Outcome outcome = RefusedStep("/m/a.mp3", c.error);
+        EXPECT_EQ(outcome.change.kind, ChangeKind::Keep) << c.error;
+        EXPECT_EQ(outcome.change.path, "/m/a.mp3") << c.error;
+        EXPECT_EQ(outcome.change.reason, c.reason) << c.error;
         EXPECT_EQ(outcome.Failed(), c.failed) << c.error;
     }
 }

@@ -8,6 +8,7 @@
 
 #include "organizer/journalstore.h"
 #include "platform/folders.h"
+#include "tests/support/journallines.h"
 #include "tests/support/fileio.h"
 #include "tests/support/tempdir.h"
 
@@ -15,27 +16,26 @@ namespace {
 
 using ::testing::ElementsAre;
 
-std::string Shown(const JournalChange& c) {
-    return FormatIntent(1, c) + "state " + std::to_string(static_cast<int>(c.state));
+std::string Shown(const JournalEntry& e) {
+    return IntentLine(1, e.change) + "state " + std::to_string(static_cast<int>(e.state));
 }
 
-const JournalChange kChanges[] = {
-    JournalChange::Of(ChangeKind::Rename, "/m/a.mp3", "/m/小雨.mp3", {},
-                      {2049, 1234567, 1796661033347242276}),
-    JournalChange::Of(ChangeKind::Link, "/m/甲/小雨.mp3.lnk", "/m/a.mp3"),
-    JournalChange::Of(ChangeKind::Link, "/m/甲/b.mp3.lnk", "/m/b.mp3", "/old/b.mp3"),
-    JournalChange::Of(ChangeKind::Delete, "/m/dead.mp3.lnk", "/m/gone.mp3"),
-    JournalChange::Of(ChangeKind::MakeFolder, "/m/甲"),
-    JournalChange::Of(ChangeKind::RemoveFolder, "/m/乙"),
+const Change kChanges[] = {
+    Change::Rename("/m/a.mp3", "/m/小雨.mp3", {2049, 1234567, 1796661033347242276}),
+    Change::Link("/m/甲/小雨.mp3.lnk", "/m/a.mp3"),
+    Change::Link("/m/甲/b.mp3.lnk", "/m/b.mp3", "/old/b.mp3"),
+    Change::Delete("/m/dead.mp3.lnk", "/m/gone.mp3"),
+    Change::MakeFolder("/m/甲"),
+    Change::RemoveFolder("/m/乙"),
     // Names holding what would break a line or a field.
-    JournalChange::Of(ChangeKind::Rename, "/m/a\tb\nc\\d\r.mp3", "/m/\\t.mp3", {}, {1, 2, 0}),
+    Change::Rename("/m/a\tb\nc\\d\r.mp3", "/m/\\t.mp3", {1, 2, 0}),
 };
 
 std::string Text(const JournalHeader& header, std::size_t count, bool complete) {
     std::string text = FormatHeader(header);
     for (std::size_t i = 0; i < count; ++i) {
-        text += FormatIntent(i + 1, kChanges[i]);
-        text += i % 3 == 2 ? "" : FormatMark(i + 1, i % 3 == 0);  // done, kept, unmarked
+        text += IntentLine(i + 1, kChanges[i]);
+        text += i % 3 == 2 ? "" : MarkLine(i + 1, i % 3 == 0);  // done, kept, unmarked
     }
     return text + (complete ? FormatEnd() : "");
 }
@@ -64,13 +64,12 @@ TEST(JournalTest, ReadsBackWhatWasWritten) {
     ASSERT_EQ(journal.changes.size(), count);
     const ChangeState states[] = {ChangeState::Done, ChangeState::Kept, ChangeState::Intended};
     for (std::size_t i = 0; i < count; ++i) {
-        JournalChange expected = kChanges[i];
-        expected.state = states[i % 3];
+        const JournalEntry expected{kChanges[i], states[i % 3]};
         EXPECT_EQ(Shown(journal.changes[i]), Shown(expected)) << i;
-        EXPECT_EQ(journal.changes[i].path, kChanges[i].path) << i;
-        EXPECT_EQ(journal.changes[i].other, kChanges[i].other) << i;
-        EXPECT_EQ(journal.changes[i].replaced, kChanges[i].replaced) << i;
-        EXPECT_EQ(journal.changes[i].identity, kChanges[i].identity) << i;
+        EXPECT_EQ(journal.changes[i].change.path, kChanges[i].path) << i;
+        EXPECT_EQ(journal.changes[i].change.other, kChanges[i].other) << i;
+        EXPECT_EQ(journal.changes[i].change.replaced, kChanges[i].replaced) << i;
+        EXPECT_EQ(journal.changes[i].change.identity, kChanges[i].identity) << i;
     }
 }
 
@@ -88,7 +87,7 @@ TEST(JournalTest, AFileCutAnywhereReadsAsItsWholeLines) {
         }
         std::size_t intents = 0;
         for (std::size_t i = 0; i < std::size(kChanges); ++i) {
-            intents += whole.find(FormatIntent(i + 1, kChanges[i])) != std::string::npos ? 1 : 0;
+            intents += whole.find(IntentLine(i + 1, kChanges[i])) != std::string::npos ? 1 : 0;
         }
         EXPECT_EQ(journal.changes.size(), intents) << cut;
     }
@@ -109,7 +108,7 @@ TEST(JournalTest, RefusesWhatIsNoJournal) {
                                                 "7\tdone\nx\tdone\n1\trename\t1\t2\t/a\t/b\n",
                              journal));
     ASSERT_EQ(journal.changes.size(), 1u);
-    EXPECT_EQ(journal.changes[0].path, "/a");
+    EXPECT_EQ(journal.changes[0].change.path, "/a");
     EXPECT_EQ(journal.changes[0].state, ChangeState::Intended);
 }
 
@@ -213,10 +212,10 @@ TEST_F(JournalStoreTest, SyncsAtMostOnceASecondAndMarksGoOutWithTheNextLine) {
     ASSERT_EQ(writer.Intend(kChanges[4], number), 0);
     writer.Settle(number, true);
     const std::string afterFirst = ReadFile(writer.Path());
-    EXPECT_TRUE(afterFirst.ends_with(FormatIntent(1, kChanges[4])));
+    EXPECT_TRUE(afterFirst.ends_with(IntentLine(1, kChanges[4])));
     ASSERT_EQ(writer.Intend(kChanges[5], number), 0);
     EXPECT_EQ(ReadFile(writer.Path()),
-              afterFirst + FormatMark(1, true) + FormatIntent(2, kChanges[5]));
+              afterFirst + MarkLine(1, true) + IntentLine(2, kChanges[5]));
 }
 
 }  // namespace

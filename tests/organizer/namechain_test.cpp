@@ -173,7 +173,7 @@ TEST_F(NameChainTest, EveryFormOfATitleGivesOneName) {
         {"Don’t Stop", "Don’t Stop"},
         {"사랑해", "사랑해"},
     };
-    // What the specified rules make of a form that cannot be told apart from another: 8-bit
+    // What the naming rules make of a form that cannot be told apart from another: 8-bit
     // text is taken for GB2312 when it looks pure and for Big5 when it converts to pure
     // GB2312; an unclean ID3v2 title is never taken; GBK is read before Big5.
     struct Documented {
@@ -283,16 +283,16 @@ TEST_F(NameChainTest, TagsBecomeTheExpectedNames) {
          {.id3v1 = Id3v1Tag{.title = "..x", .artist = ". . .hidden"}},
          {"x", "hidden"}},
         {"a track number, then a dot", {.id3v1 = Id3v1Tag{.title = "01..mp3"}}, {"mp3", ""}},
-        {"no tags", {}, {"", "", KeepReason::NoTitle}},
+        {"no tags", {}, {"", "", Reason::NoTitle}},
         {"only a track number",
          {.id3v1 = Id3v1Tag{.title = "01."}},
-         {"", "", KeepReason::NoUsableTitle}},
+         {"", "", Reason::NoUsableTitle}},
         {"only dots and spaces",
          {.id3v2 = Id3v2Tag{.frames = {{"TIT2", Utf16Text(u". . .")}}}},
-         {"", "", KeepReason::NoUsableTitle}},
+         {"", "", Reason::NoUsableTitle}},
         {"only controls and illegal characters",
          {.id3v1 = Id3v1Tag{.title = "\x01<\x02>\x1F", .artist = Gbk("歌手甲")}},
-         {"", "歌手甲", KeepReason::NoUsableTitle}},
+         {"", "歌手甲", Reason::NoUsableTitle}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

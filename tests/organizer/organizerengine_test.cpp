@@ -13,7 +13,7 @@
 
 #include "organizer/conversiontables.h"
 #include "organizer/diskexecutor.h"
-#include "organizer/previewexecutor.h"
+#include "organizer/dryrunexecutor.h"
 #include "platform/codepage.h"
 #include "tests/support/contenthash.h"
 #include "tests/support/loadedtables.h"
@@ -190,7 +190,7 @@ TEST_F(OrganizerEngineTest, ATitleThatCleansToNothingKeepsTheFile) {
     Song("controls.mp3", RawId3v1("\x01\x1B\x7F"));
     Song("illegal.mp3", Id3v2(Utf8Text("<?>")));
     std::ostringstream shown;
-    PreviewExecutor preview(shown);
+    DryRunExecutor preview(shown);
     OrganizerEngine previewEngine(m_host, preview, m_converter);
     previewEngine.StartRun(m_dir.path());
     Run();
@@ -269,8 +269,8 @@ TEST_F(OrganizerEngineTest, ArtistFoldersKeepOneShortcutPerTitle) {
     class LinkOrderExecutor : public DiskExecutor {
     public:
         std::vector<std::string> targets;
-        StepOutcome Execute(const PlanStep& step) override {
-            if (step.kind == StepKind::Link) {
+        Outcome Execute(const Change& step) override {
+            if (step.kind == ChangeKind::Link) {
                 targets.push_back(step.other);
             }
             return DiskExecutor::Execute(step);
@@ -294,7 +294,7 @@ TEST_F(OrganizerEngineTest, AShortcutNeverReplacesAFile) {
     Plain("歌手甲/小雨.mp3.lnk", "a Windows shortcut");
     m_state.m_bArtistDirs = 1;
     std::ostringstream shown;
-    PreviewExecutor preview(shown);
+    DryRunExecutor preview(shown);
     OrganizerEngine previewEngine(m_host, preview, m_converter);
     previewEngine.State().m_bArtistDirs = 1;
     previewEngine.StartRun(m_dir.path());
@@ -467,8 +467,8 @@ TEST_F(OrganizerEngineTest, ANameTakenBetweenTheCheckAndTheRenameIsNotReplaced) 
     // Another program takes the new name after the decision, just before the rename.
     class RacingExecutor : public DiskExecutor {
     public:
-        StepOutcome Execute(const PlanStep& step) override {
-            if (step.kind == StepKind::Rename) {
+        Outcome Execute(const Change& step) override {
+            if (step.kind == ChangeKind::Rename) {
                 std::ofstream(step.other) << "the other program's file";
             }
             return DiskExecutor::Execute(step);
@@ -510,7 +510,7 @@ TEST_F(OrganizerEngineTest, AFolderWithoutWritePermissionKeepsItsNames) {
 class PreviewRunTest : public OrganizerEngineTest {
 protected:
     std::ostringstream m_out;
-    PreviewExecutor m_preview{m_out};
+    DryRunExecutor m_preview{m_out};
     OrganizerEngine m_previewEngine{m_host, m_preview, m_converter};
 
     void SetUp() override {

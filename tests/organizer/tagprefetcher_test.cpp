@@ -15,7 +15,7 @@
 #include "organizer/conversiontables.h"
 #include "organizer/diskexecutor.h"
 #include "organizer/organizerengine.h"
-#include "organizer/previewexecutor.h"
+#include "organizer/dryrunexecutor.h"
 #include "platform/module.h"
 #include "platform/systeminfo.h"
 #include "tests/support/encode.h"
@@ -58,7 +58,7 @@ FileList Paths(std::size_t count) {
 // A read that names the file it read in its title.
 FileTags Echo(const std::string& path) {
     FileTags tags;
-    tags.first.title = path;
+    tags.firstSet.title = path;
     return tags;
 }
 
@@ -68,7 +68,7 @@ TEST(TagPrefetcherTest, HandsOutEveryFileInOrderWithAnyNumberOfReaders) {
         for (const std::size_t window : {1, 7, 64}) {
             TagPrefetcher prefetcher(list, Echo, readers, window);
             for (std::size_t i = 0; i < list.size(); ++i) {
-                ASSERT_EQ(prefetcher.Take(i).first.title, list[i])
+                ASSERT_EQ(prefetcher.Take(i).firstSet.title, list[i])
                     << readers << " readers, window " << window;
             }
         }
@@ -126,7 +126,7 @@ TEST(TagPrefetcherTest, ALinkIsReadAtItsTurnOnThePassThread) {
     }));
     EXPECT_TRUE(onPass[link].empty());  // not read ahead
     for (std::size_t i = 0; i < list.size(); ++i) {
-        EXPECT_EQ(prefetcher.Take(i).first.title, list[i]);
+        EXPECT_EQ(prefetcher.Take(i).firstSet.title, list[i]);
     }
     EXPECT_EQ(onPass[file], (std::vector<bool>{false, false}));
     EXPECT_EQ(onPass[link], (std::vector<bool>{true}));
@@ -143,7 +143,7 @@ TEST(TagPrefetcherTest, AReadThatThrowsIsReadAgainAtItsTurn) {
     };
     TagPrefetcher prefetcher(list, failingOnce, 2, 4);
     for (std::size_t i = 0; i < list.size(); ++i) {
-        EXPECT_EQ(prefetcher.Take(i).first.title, list[i]);
+        EXPECT_EQ(prefetcher.Take(i).firstSet.title, list[i]);
     }
     EXPECT_EQ(calls.load(), 2);
 }
@@ -285,18 +285,20 @@ void WriteRandomTree(const std::string& root, unsigned seed) {
 }
 
 // Shows the outcome of each step that another executor carries out, as a preview shows it.
-class ShowingExecutor : public PlanExecutor {
+class ShowingExecutor : public ChangeExecutor {
 public:
-    ShowingExecutor(PlanExecutor& inner, std::ostream& out) : inner_(inner), out_(out) {}
+    ShowingExecutor(ChangeExecutor& inner, std::ostream& out) : inner_(inner), out_(out) {}
 
-    StepOutcome Execute(const PlanStep& step) override {
-        StepOutcome outcome = inner_.Execute(step);
-        out_ << FormatStep(outcome.step) << "\n";
+    Outcome Execute(const Change& step) override {
+        Outcome outcome = inner_.Execute(step);
+        out_ << FormatStep(outcome.change) << "\n";
         return outcome;
     }
+    const PlannedEntries& Entries() const override { return inner_.Entries(); }
+    bool ChangesDisk() const override { return inner_.ChangesDisk(); }
 
 private:
-    PlanExecutor& inner_;
+    ChangeExecutor& inner_;
     std::ostream& out_;
 };
 
@@ -320,10 +322,10 @@ protected:
                                     Options options) {
         RecordingHost host;
         std::ostringstream shown;
-        PreviewExecutor previewer(shown);
+        DryRunExecutor previewer(shown);
         DiskExecutor disk;
         ShowingExecutor carrier(disk, shown);
-        OrganizerEngine engine(host, preview ? static_cast<PlanExecutor&>(previewer) : carrier,
+        OrganizerEngine engine(host, preview ? static_cast<ChangeExecutor&>(previewer) : carrier,
                                m_converter);
         engine.SetTagModule(s_module.GetProcAddress<PFN_GETASFMETA>(kGetAsfmetaExport));
         engine.SetReadAheadReaders(readers);

@@ -7,7 +7,10 @@
 #include <filesystem>
 #include <functional>
 
+#include "organizer/diskexecutor.h"
+#include "organizer/dryrunexecutor.h"
 #include "platform/shelllink.h"
+#include "tests/support/journallines.h"
 #include "tests/support/fileio.h"
 #include "tests/support/recordinghost.h"
 #include "tests/support/tempdir.h"
@@ -22,13 +25,13 @@ using ::testing::ElementsAre;
 class MemoryRecorder : public ChangeRecorder {
 public:
     std::vector<std::string> lines;
-    int Intend(const JournalChange& change, std::size_t& number) override {
+    int Intend(const Change& change, std::size_t& number) override {
         number = ++m_count;
-        lines.push_back(FormatIntent(number, change));
+        lines.push_back(IntentLine(number, change));
         return 0;
     }
     void Settle(std::size_t number, bool made) override {
-        lines.push_back(FormatMark(number, made));
+        lines.push_back(MarkLine(number, made));
     }
 
 private:
@@ -45,7 +48,7 @@ struct Scenario {
     const char* name;
     // Makes the state on disk in the folder D (ending with '/') and returns the change of the
     // run to take back.
-    std::function<JournalChange(const std::string& d)> setUp;
+    std::function<Change(const std::string& d)> setUp;
     const char* line;   // what taking it back comes to, D for the folder; "" when already back
     const char* after;  // the folder's snapshot afterwards, entries joined by ' '
 };
@@ -69,13 +72,13 @@ const Scenario kScenarios[] = {
     {"renamed",
      [](const std::string& d) {
          WriteFile(d + "b", "song");
-         return JournalChange::Of(ChangeKind::Rename, d + "a", d + "b", {}, Identity(d + "b"));
+         return Change::Rename(d + "a", d + "b", Identity(d + "b"));
      },
      "rename\tD/b\tD/a", "a"},
     {"rename not made",
      [](const std::string& d) {
          WriteFile(d + "a", "song");
-         return JournalChange::Of(ChangeKind::Rename, d + "a", d + "b", {}, Identity(d + "a"));
+         return Change::Rename(d + "a", d + "b", Identity(d + "a"));
      },
      "", "a"},
     {"another file at the new name",
@@ -84,82 +87,82 @@ const Scenario kScenarios[] = {
          const FileIdentity song = Identity(d + "b");
          WriteFile(d + "c", "other");
          fs::rename(d + "c", d + "b");
-         return JournalChange::Of(ChangeKind::Rename, d + "a", d + "b", {}, song);
+         return Change::Rename(d + "a", d + "b", song);
      },
      "keep\tD/b\tmoved since", "b"},
     {"old name taken since",
      [](const std::string& d) {
          WriteFile(d + "b", "song");
          WriteFile(d + "a", "other");
-         return JournalChange::Of(ChangeKind::Rename, d + "a", d + "b", {}, Identity(d + "b"));
+         return Change::Rename(d + "a", d + "b", Identity(d + "b"));
      },
      "keep\tD/b\tname taken since", "a b"},
     {"rename cut short between link and unlink",
      [](const std::string& d) {
          WriteFile(d + "a", "song");
          fs::create_hard_link(d + "a", d + "b");
-         return JournalChange::Of(ChangeKind::Rename, d + "a", d + "b", {}, Identity(d + "a"));
+         return Change::Rename(d + "a", d + "b", Identity(d + "a"));
      },
      "rename\tD/b\tD/a", "a"},
     {"link made",
      [](const std::string& d) {
          fs::create_symlink(d + "t", d + "l");
-         return JournalChange::Of(ChangeKind::Link, d + "l", d + "t");
+         return Change::Link(d + "l", d + "t");
      },
      "delete\tD/l", ""},
     {"link not made",
-     [](const std::string& d) { return JournalChange::Of(ChangeKind::Link, d + "l", d + "t"); }, "",
+     [](const std::string& d) { return Change::Link(d + "l", d + "t"); }, "",
      ""},
     {"link changed since",
      [](const std::string& d) {
          fs::create_symlink(d + "x", d + "l");
-         return JournalChange::Of(ChangeKind::Link, d + "l", d + "t");
+         return Change::Link(d + "l", d + "t");
      },
      "keep\tD/l\tchanged since", "l -> D/x"},
     {"link that replaced one",
      [](const std::string& d) {
          fs::create_symlink(d + "t", d + "l");
-         return JournalChange::Of(ChangeKind::Link, d + "l", d + "t", d + "r");
+         return Change::Link(d + "l", d + "t", d + "r");
      },
      "link\tD/l\tD/r", "l -> D/r"},
     {"replacing link not made",
      [](const std::string& d) {
          fs::create_symlink(d + "r", d + "l");
-         return JournalChange::Of(ChangeKind::Link, d + "l", d + "t", d + "r");
+         return Change::Link(d + "l", d + "t", d + "r");
      },
      "", "l -> D/r"},
     {"dead link deleted",
      [](const std::string& d) {
-         return JournalChange::Of(ChangeKind::Delete, d + "l", d + "gone");
+         return Change::Delete(d + "l", d + "gone");
      },
      "link\tD/l\tD/gone", "l -> D/gone"},
     {"dead link's name taken since",
      [](const std::string& d) {
          WriteFile(d + "l", "a file");
-         return JournalChange::Of(ChangeKind::Delete, d + "l", d + "gone");
+         return Change::Delete(d + "l", d + "gone");
      },
      "keep\tD/l\tname taken since", "l"},
     {"folder made",
      [](const std::string& d) {
          fs::create_directory(d + "f");
-         return JournalChange::Of(ChangeKind::MakeFolder, d + "f");
+         return Change::MakeFolder(d + "f");
      },
      "rmdir\tD/f", ""},
     {"folder made and filled since",
      [](const std::string& d) {
          fs::create_directory(d + "f");
          WriteFile(d + "f/mine", "x");
-         return JournalChange::Of(ChangeKind::MakeFolder, d + "f");
+         return Change::MakeFolder(d + "f");
      },
      "keep\tD/f\tfolder not empty", "f/ f/mine"},
     {"folder removed by an undo",
-     [](const std::string& d) { return JournalChange::Of(ChangeKind::RemoveFolder, d + "f"); },
+     [](const std::string& d) { return Change::RemoveFolder(d + "f"); },
      "mkdir\tD/f", "f/"},
     {"link cut short under its temporary name",
      [](const std::string& d) {
          fs::create_symlink(d + "t", TemporaryLinkPrefix(d, 77) + "0");
          fs::create_symlink(d + "t", TemporaryLinkPrefix(d, 78) + "0");  // another process's
-         return JournalChange::Of(ChangeKind::Link, d + "l", d + "t");
+         return Change::Link(d + "l", d + "t");
      },
      "", ".sortune-link-78-0 -> D/t"},
 };
@@ -179,16 +182,20 @@ protected:
         for (std::size_t i = 0; i < std::size(kScenarios); ++i) {
             folders.push_back(m_dir / std::to_string(i));
             fs::create_directory(folders.back());
-            journal.changes.push_back(kScenarios[i].setUp(folders.back() + "/"));
+            journal.changes.push_back({kScenarios[i].setUp(folders.back() + "/")});
         }
         return journal;
     }
+    // Takes the journal back on disk with `recorder`, or, without one, in a preview.
     TakeBackReport Run(const Journal& journal, ChangeRecorder* recorder) {
-        TakeBack takeBack(
-            m_host, m_state, recorder, [this](const JournalChange&, const TakeBackStep& step) {
-                m_lines.push_back(
-                    step.result == TakeBackResult::AlreadyBack ? "" : FormatTakeBackStep(step));
-            });
+        DiskExecutor disk(recorder);
+        DryRunExecutor preview;
+        ChangeExecutor& executor =
+            recorder != nullptr ? static_cast<ChangeExecutor&>(disk) : preview;
+        TakeBack takeBack(m_host, m_state, executor, [this](const Change&, const Outcome& outcome) {
+            m_lines.push_back(
+                outcome.change.reason == Reason::AlreadyBack ? "" : FormatStep(outcome.change));
+        });
         return takeBack.Run(journal);
     }
 };
@@ -212,7 +219,7 @@ TEST_F(TakeBackTest, ChecksEveryChangeOnDiskAndNeverReplacesAnything) {
     // Each change made was written down before, and marked after; the folder found not empty
     // was tried too.
     EXPECT_EQ(m_recorder.lines.size(), 2u * 8);
-    EXPECT_EQ(m_recorder.lines[1], FormatMark(1, true));
+    EXPECT_EQ(m_recorder.lines[1], MarkLine(1, true));
 }
 
 TEST_F(TakeBackTest, APreviewChangesNothing) {

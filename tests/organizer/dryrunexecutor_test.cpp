@@ -1,4 +1,4 @@
-#include "organizer/previewexecutor.h"
+#include "organizer/dryrunexecutor.h"
 
 #include <gtest/gtest.h>
 
@@ -15,25 +15,25 @@
 namespace {
 
 struct FormatCase {
-    PlanStep step;
+    Change step;
     std::string line;
 };
 
 TEST(FormatStepTest, WritesOneTabSeparatedLinePerStep) {
     const FormatCase cases[] = {
-        {PlanStep::Rename("/m/a.mp3", "/m/小雨.mp3"), "rename\t/m/a.mp3\t/m/小雨.mp3"},
-        {PlanStep::Link("/m/歌手甲/小雨.mp3.lnk", "/m/a.mp3"),
+        {Change::Rename("/m/a.mp3", "/m/小雨.mp3"), "rename\t/m/a.mp3\t/m/小雨.mp3"},
+        {Change::Link("/m/歌手甲/小雨.mp3.lnk", "/m/a.mp3"),
          "link\t/m/歌手甲/小雨.mp3.lnk\t/m/a.mp3"},
-        {PlanStep::Delete("/m/x.mp3.lnk"), "delete\t/m/x.mp3.lnk"},
-        {PlanStep::Keep("/m/a.mp3", KeepReason::NoTitle), "keep\t/m/a.mp3\tno title"},
-        {PlanStep::Keep("/m/a.mp3", KeepReason::NoUsableTitle), "keep\t/m/a.mp3\tno usable title"},
-        {PlanStep::Keep("/m/a.mp3", KeepReason::NameTaken), "keep\t/m/a.mp3\tname taken"},
-        {PlanStep::Keep("/m/a.mp3", KeepReason::SameName), "keep\t/m/a.mp3\tsame name"},
-        {PlanStep::Keep("/m/a.mp3", KeepReason::NameTooLong), "keep\t/m/a.mp3\tname too long"},
-        {PlanStep::Keep("/m/a.mp3", KeepReason::FolderNotWritable),
+        {Change::Delete("/m/x.mp3.lnk"), "delete\t/m/x.mp3.lnk"},
+        {Change::Keep("/m/a.mp3", Reason::NoTitle), "keep\t/m/a.mp3\tno title"},
+        {Change::Keep("/m/a.mp3", Reason::NoUsableTitle), "keep\t/m/a.mp3\tno usable title"},
+        {Change::Keep("/m/a.mp3", Reason::NameTaken), "keep\t/m/a.mp3\tname taken"},
+        {Change::Keep("/m/a.mp3", Reason::SameName), "keep\t/m/a.mp3\tsame name"},
+        {Change::Keep("/m/a.mp3", Reason::NameTooLong), "keep\t/m/a.mp3\tname too long"},
+        {Change::Keep("/m/a.mp3", Reason::FolderNotWritable),
          "keep\t/m/a.mp3\tfolder not writable"},
-        {PlanStep::Keep("/m/a.mp3", KeepReason::Changed), "keep\t/m/a.mp3\tchanged"},
-        {PlanStep::Keep("/m/a.mp3", KeepReason::Failed), "keep\t/m/a.mp3\tfailed"},
+        {Change::Keep("/m/a.mp3", Reason::Changed), "keep\t/m/a.mp3\tchanged"},
+        {Change::Keep("/m/a.mp3", Reason::Failed), "keep\t/m/a.mp3\tfailed"},
     };
     for (const FormatCase& c : cases) {
         EXPECT_EQ(FormatStep(c.step), c.line);
@@ -41,7 +41,7 @@ TEST(FormatStepTest, WritesOneTabSeparatedLinePerStep) {
 }
 
 TEST(FormatStepTest, EscapesWhatWouldBreakTheLine) {
-    const PlanStep step = PlanStep::Rename("/m/a\tb\nc\rd\\e $'\".mp3", "/m/\xff\xfe.mp3");
+    const Change step = Change::Rename("/m/a\tb\nc\rd\\e $'\".mp3", "/m/\xff\xfe.mp3");
     EXPECT_EQ(FormatStep(step), "rename\t/m/a\\tb\\nc\\rd\\\\e $'\".mp3\t/m/\xff\xfe.mp3");
 }
 
@@ -49,7 +49,7 @@ class PreviewExecutorTest : public ::testing::Test {
 protected:
     TempDir m_dir;
     std::ostringstream m_out;
-    PreviewExecutor m_preview{m_out};
+    DryRunExecutor m_preview{m_out};
 
     void SetUp() override {
         std::ofstream(m_dir / "a.mp3") << "a";
@@ -57,7 +57,7 @@ protected:
         std::ofstream(m_dir / "file.mp3.lnk") << "not a link";
     }
     // The line shown for `step`, after the steps shown before it.
-    std::string Show(const PlanStep& step) {
+    std::string Show(const Change& step) {
         m_out.str("");
         m_preview.Execute(step);
         return m_out.str();
@@ -66,28 +66,28 @@ protected:
 
 TEST_F(PreviewExecutorTest, ShowsWhatTheStepsWouldComeToOneAfterTheOther) {
     const std::string d = m_dir.path() + "/";
-    EXPECT_EQ(Show(PlanStep::Rename(d + "x.mp3", d + "taken.mp3")),
+    EXPECT_EQ(Show(Change::Rename(d + "x.mp3", d + "taken.mp3")),
               "keep\t" + d + "x.mp3\tname taken\n");
-    EXPECT_EQ(Show(PlanStep::Rename(d + "a.mp3", d + "b.mp3")),
+    EXPECT_EQ(Show(Change::Rename(d + "a.mp3", d + "b.mp3")),
               "rename\t" + d + "a.mp3\t" + d + "b.mp3\n");
-    EXPECT_EQ(Show(PlanStep::Rename(d + "c.mp3", d + "b.mp3")),
+    EXPECT_EQ(Show(Change::Rename(d + "c.mp3", d + "b.mp3")),
               "keep\t" + d + "c.mp3\tname taken\n")
         << "b.mp3 is taken by the rename shown before";
-    EXPECT_EQ(Show(PlanStep::Rename(d + "taken.mp3", d + "a.mp3")),
+    EXPECT_EQ(Show(Change::Rename(d + "taken.mp3", d + "a.mp3")),
               "rename\t" + d + "taken.mp3\t" + d + "a.mp3\n")
         << "a.mp3 was given up by the rename shown before";
 
-    EXPECT_EQ(Show(PlanStep::Link(d + "file.mp3.lnk", d + "a.mp3")),
+    EXPECT_EQ(Show(Change::Link(d + "file.mp3.lnk", d + "a.mp3")),
               "keep\t" + d + "a.mp3\tname taken\n");
-    EXPECT_EQ(Show(PlanStep::Link(d + "new.mp3.lnk", d + "a.mp3")),
+    EXPECT_EQ(Show(Change::Link(d + "new.mp3.lnk", d + "a.mp3")),
               "link\t" + d + "new.mp3.lnk\t" + d + "a.mp3\n");
-    EXPECT_EQ(Show(PlanStep::Link(d + "new.mp3.lnk", d + "b.mp3")),
+    EXPECT_EQ(Show(Change::Link(d + "new.mp3.lnk", d + "b.mp3")),
               "link\t" + d + "new.mp3.lnk\t" + d + "b.mp3\n")
         << "a shortcut replaces a shortcut";
-    EXPECT_EQ(Show(PlanStep::Rename(d + "b.mp3", d + "new.mp3.lnk")),
+    EXPECT_EQ(Show(Change::Rename(d + "b.mp3", d + "new.mp3.lnk")),
               "keep\t" + d + "b.mp3\tname taken\n");
-    EXPECT_EQ(Show(PlanStep::Delete(d + "new.mp3.lnk")), "delete\t" + d + "new.mp3.lnk\n");
-    EXPECT_EQ(Show(PlanStep::Rename(d + "b.mp3", d + "new.mp3.lnk")),
+    EXPECT_EQ(Show(Change::Delete(d + "new.mp3.lnk")), "delete\t" + d + "new.mp3.lnk\n");
+    EXPECT_EQ(Show(Change::Rename(d + "b.mp3", d + "new.mp3.lnk")),
               "rename\t" + d + "b.mp3\t" + d + "new.mp3.lnk\n");
 }
 
@@ -98,19 +98,19 @@ TEST_F(PreviewExecutorTest, ShowsStepsAFolderClosedToChangesWouldRefuse) {
     std::ofstream(m_dir / "locked/a.mp3") << "a";
     std::ofstream(m_dir / "locked/taken.mp3") << "taken";
     ASSERT_EQ(chmod((m_dir / "locked").c_str(), 0555), 0);
-    const PlanStep steps[] = {
-        PlanStep::Rename(d + "locked/a.mp3", d + "locked/b.mp3"),
-        PlanStep::Rename(d + "locked/a.mp3", d + "locked/taken.mp3"),
-        PlanStep::Link(d + "locked/b.mp3.lnk", d + "a.mp3"),
-        PlanStep::Link(d + "locked/歌手/b.mp3.lnk", d + "a.mp3"),
-        PlanStep::Link(d + "歌手/b.mp3.lnk", d + "locked/a.mp3"),  // a new folder in an open one
-        PlanStep::Link(d + "歌手/c.mp3.lnk", d + "locked/a.mp3"),  // which the preview made
-        PlanStep::Delete(d + "locked/dead.mp3.lnk"),
-        PlanStep::Rename(d + "a.mp3", d + "b.mp3"),
+    const Change steps[] = {
+        Change::Rename(d + "locked/a.mp3", d + "locked/b.mp3"),
+        Change::Rename(d + "locked/a.mp3", d + "locked/taken.mp3"),
+        Change::Link(d + "locked/b.mp3.lnk", d + "a.mp3"),
+        Change::Link(d + "locked/歌手/b.mp3.lnk", d + "a.mp3"),
+        Change::Link(d + "歌手/b.mp3.lnk", d + "locked/a.mp3"),  // a new folder in an open one
+        Change::Link(d + "歌手/c.mp3.lnk", d + "locked/a.mp3"),  // which the preview made
+        Change::Delete(d + "locked/dead.mp3.lnk"),
+        Change::Rename(d + "a.mp3", d + "b.mp3"),
     };
 
     RunUnprivileged(m_dir.path(), [&] {
-        for (const PlanStep& step : steps) {
+        for (const Change& step : steps) {
             m_preview.Execute(step);
         }
         WriteFile(m_dir / "shown", m_out.str());
@@ -146,9 +146,9 @@ TEST_F(PreviewExecutorTest, ShowsStepsAFolderClosedToChangesWouldRefuse) {
 TEST_F(PreviewExecutorTest, ChangesNothing) {
     const auto before = HashFileContents(m_dir.path());
     const std::string d = m_dir.path() + "/";
-    m_preview.Execute(PlanStep::Rename(d + "a.mp3", d + "b.mp3"));
-    m_preview.Execute(PlanStep::Link(d + "x/b.mp3.lnk", d + "b.mp3"));
-    m_preview.Execute(PlanStep::Delete(d + "file.mp3.lnk"));
+    m_preview.Execute(Change::Rename(d + "a.mp3", d + "b.mp3"));
+    m_preview.Execute(Change::Link(d + "x/b.mp3.lnk", d + "b.mp3"));
+    m_preview.Execute(Change::Delete(d + "file.mp3.lnk"));
 
     EXPECT_EQ(HashFileContents(m_dir.path()), before);
     EXPECT_TRUE(std::filesystem::exists(d + "a.mp3"));

@@ -1,0 +1,128 @@
+#include "app/session.h"
+
+#include "app/shellextension.h"
+#include "organizer/chineseconverter.h"
+#include "organizer/dryrunexecutor.h"
+#include "organizer/journalwriter.h"
+#include "platform/absolutepath.h"
+#include "platform/messagebox.h"
+#include "platform/systeminfo.h"
+
+namespace {
+
+// The options of a run as its journal keeps them.
+std::string OptionWords(const RunOptions& options) {
+    std::string words = options.subfolders ? "recursive" : "";
+    if (options.artistFolders && !options.fromFileManager) {
+        words += words.empty() ? "by-artist" : " by-artist";
+    }
+    return words;
+}
+
+// A flag of the state takes the option's value; a value that already means it (the dialog's
+// own, read as stored) stays as it is.
+void SetFlag(int& flag, bool on) {
+    if ((flag == 1) != on) {
+        flag = on ? 1 : 0;
+    }
+}
+
+void SetOptions(const RunOptions& options, RunState& state) {
+    SetFlag(state.m_bSubfolders, options.subfolders);
+    SetFlag(state.m_bArtistDirs, options.artistFolders);
+    SetFlag(state.m_bFromShell, options.fromFileManager);
+    state.m_strWindowsDir = sysinfo::SystemFolders();
+}
+
+}  // namespace
+
+Session::Session(SettingsStore& settings, std::string journalFolder)
+    : settings_(settings), journals_(std::move(journalFolder)) {}
+
+bool Session::CheckLanguage() {
+    if (ChineseConverter::IsSystemGb2312() != 0) {
+        AfxMessageBox("Sorry, Only work GB2312!", MB_OK);
+        return false;
+    }
+    return true;
+}
+
+void Session::RecordProgramPath() {
+    settings_.SetExePath(sysinfo::ExecutablePath());
+}
+
+void Session::RegisterFileManagerMenus() {
+    RegisterShellExtension();
+}
+
+void Session::BindWmaModule() {
+    wma_ = ::BindWmaModule();
+}
+
+RunOptions Session::StoredOptions() const {
+    return {.subfolders = settings_.FindPath() == 1, .artistFolders = settings_.ArtistDir() == 1};
+}
+
+JournalOutcome Session::Journaled(const JournalHeader& header, DiskExecutor& disk,
+                                  const std::function<bool()>& work) {
+    JournalWriter writer(sysinfo::GetTickCount);
+    JournalOutcome outcome;
+    outcome.beginError = journals_.Begin(header, writer);
+    if (outcome.beginError != 0) {
+        return outcome;
+    }
+    outcome.path = writer.Path();
+    disk.SetRecorder(&writer);
+    const bool complete = work();
+    disk.SetRecorder(nullptr);
+    outcome.finishError = writer.Finish(complete);
+    return outcome;
+}
+
+JournalOutcome Session::Organize(RunState& state, const std::string& folder,
+                                 const RunOptions& options, DiskExecutor* disk,
+                                 const std::function<void()>& run) {
+    SetOptions(options, state);
+    if (disk == nullptr) {
+        run();
+        return {};
+    }
+    JournalHeader header;
+    header.folder = AbsolutePath(folder);
+    header.options = OptionWords(options);
+    header.version = SORTUNE_VERSION;
+    return Journaled(header, *disk, [&] {
+        run();
+        return true;
+    });
+}
+
+std::optional<Journal> Session::LatestToTakeBack(TakeBackDirection direction) const {
+    const std::vector<Journal> journals = journals_.Load();
+    const Journal* target =
+        direction == TakeBackDirection::Undo ? LatestToUndo(journals) : LatestToRedo(journals);
+    return target != nullptr ? std::optional<Journal>(*target) : std::nullopt;
+}
+
+TakeBackOutcome Session::TakeBackJournal(const Journal& target, TakeBackDirection direction,
+                                  RunHost& host, RunState& state,
+                                  const TakeBack::Listener& listener, bool preview) {
+    TakeBackOutcome outcome;
+    if (preview) {
+        DryRunExecutor shown;
+        outcome.report = TakeBack(host, state, shown, listener).Run(target);
+        return outcome;
+    }
+    JournalHeader header;
+    header.kind = direction == TakeBackDirection::Undo ? JournalKind::Undo : JournalKind::Redo;
+    header.folder = target.header.folder;
+    header.version = SORTUNE_VERSION;
+    header.takesBack = target.name;
+    DiskExecutor disk;
+    outcome.journal = Journaled(header, disk, [&] {
+        outcome.report = TakeBack(host, state, disk, listener).Run(target);
+        // A stopped undo stays open: the next one goes on with the same run.
+        return !outcome.report.stopped;
+    });
+    return outcome;
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "app/companionlibraries.h"
+#include "app/settingsstore.h"
+#include "organizer/diskexecutor.h"
+#include "organizer/journalstore.h"
+#include "organizer/runstate.h"
+#include "organizer/takeback.h"
+
+// What the window and the command line share below them: the user's settings, the journals
+// that make every run undoable, the WMA module and the file-manager menus, and the sequence
+// of a run and of an undo. Each front end shows the work its own way, through a RunHost; the
+// session does the work the same way for both.
+
+// The options of one run.
+struct RunOptions {
+    bool subfolders = false;       // search all sub-folders
+    bool artistFolders = false;    // a link in a folder named after the artist, not a rename
+    bool fromFileManager = false;  // started on a file manager's file: never artist folders
+};
+
+// How the journal of a run or an undo went.
+struct JournalOutcome {
+    int beginError = 0;   // it could not be begun: nothing was changed
+    int finishError = 0;  // it could not be written to its end
+    std::string path;     // its file; "" for a preview, which keeps none
+};
+
+struct TakeBackOutcome {
+    TakeBackReport report;
+    JournalOutcome journal;
+};
+
+class Session {
+public:
+    // The settings must outlive the session; the journals are kept in `journalFolder`.
+    explicit Session(SettingsStore& settings,
+                     std::string journalFolder = JournalStore::DefaultFolder());
+
+    SettingsStore& Settings() { return settings_; }
+    const std::string& JournalFolder() const { return journals_.Folder(); }
+
+    // The language check of every start: true when the system's language is simplified
+    // Chinese; otherwise "Sorry, Only work GB2312!" is said in a box and it is false.
+    static bool CheckLanguage();
+    // Writes the program's own path into the settings, where the file-manager menus find it.
+    void RecordProgramPath();
+    // Registers the file-manager menu extension again. When that changed the registration,
+    // the menu files of the user's file managers are written anew: the one step of a start
+    // that writes into the home folder outside the program's own settings and journals.
+    void RegisterFileManagerMenus();
+    // Binds the WMA module beside the program, or frees it; without it WMA files have no
+    // tags. An engine given GetAsfmeta() must not run after the module is freed.
+    void BindWmaModule();
+    void FreeWmaModule() { wma_ = {}; }
+    PFN_GETASFMETA GetAsfmeta() const { return wma_.getAsfmeta; }
+
+    // The options as stored: search all sub-folders, folders by artist.
+    RunOptions StoredOptions() const;
+
+    // One run over `folder` with `options`, set into `state` first: `run` does the walk and
+    // the pass. With `disk`, the executor where the run's changes end, each change is written
+    // into a new journal before it is made; a run whose journal cannot be begun is not made.
+    // Without it (a preview) no journal is kept.
+    JournalOutcome Organize(RunState& state, const std::string& folder, const RunOptions& options,
+                            DiskExecutor* disk, const std::function<void()>& run);
+
+    // The journal an undo (or a redo) would take back, or nothing.
+    std::optional<Journal> LatestToTakeBack(TakeBackDirection direction) const;
+    // Takes `target` back, newest change first, keeping a journal of its own (so that a redo
+    // can take the undo back); a preview changes nothing and keeps no journal. The host shows
+    // the progress and `state` holds its run flag; the listener is told of every change
+    // looked at, with what came (or, in a preview, would come) of it.
+    TakeBackOutcome TakeBackJournal(const Journal& target, TakeBackDirection direction,
+                                    RunHost& host, RunState& state,
+                                    const TakeBack::Listener& listener, bool preview);
+
+private:
+    // Does `work` with every change of `disk` written into a new journal with `header`;
+    // `work` returns whether the journal is complete.
+    JournalOutcome Journaled(const JournalHeader& header, DiskExecutor& disk,
+                             const std::function<bool()>& work);
+
+    SettingsStore& settings_;
+    JournalStore journals_;
+    WmaModule wma_;
+};
