@@ -412,6 +412,17 @@ TEST_F(OrganizerDialogTest, AMenuCommandRunsTheFolderStoredAtItsPlaceOrNothing) 
     EXPECT_EQ(CountRenamed(m_music / "a"), 1);
 }
 
+// A folder stored twice (settings edited by hand) is listed once; each command runs the folder
+// its menu item shows.
+TEST_F(OrganizerDialogTest, AMenuCommandRunsTheFolderItsItemShowsWhenOneIsStoredTwice) {
+    Songs(m_music / "a", 1);
+    Songs(m_music / "b", 2);
+    StoreRecent({m_music / "a", m_music / "a", m_music / "b"});
+    RunDialog([&] { m_dialog.RunItem(kRecentCommandFirst + 1); });
+    EXPECT_EQ(CountRenamed(m_music / "a"), 0);
+    EXPECT_EQ(CountRenamed(m_music / "b"), 2);
+}
+
 TEST_F(OrganizerDialogTest, WithoutRecentFoldersTheRecentButtonPicksAFolderAsOpenDoes) {
     Songs(m_music / "pop", 2);
     m_dialog.State().m_strLastFolder = m_music / "pop" + "  \t";
