@@ -37,12 +37,22 @@ std::string TidyPath(const std::string& path) {
     return tidy.empty() && !path.empty() ? "." : tidy;
 }
 
-std::string ParentFolder(const std::string& path) {
+std::string FolderPartWithSlash(const std::string& path) {
     const auto slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        return {};
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string ParentFolder(const std::string& path) {
+    std::string folder = FolderPartWithSlash(path);
+    if (folder.size() > 1) {
+        folder.pop_back();  // the root keeps its '/'
     }
-    return slash == 0 ? "/" : path.substr(0, slash);
+    return folder;
+}
+
+std::string FileNamePart(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 std::string EscapePath(const std::string& path) {

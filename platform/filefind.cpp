@@ -18,10 +18,8 @@ bool IsEveryEntryMask(const std::string& mask) {
 
 bool FileFind::FindFile(const std::string& pattern) {
     Close();
-    const auto slash = pattern.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : pattern.substr(0, slash);
-    const std::string mask = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
-    m_strFolder = AbsolutePath(slash == 0 ? "/" : folder);
+    const std::string mask = FileNamePart(pattern);
+    m_strFolder = AbsolutePath(ParentFolder(pattern));  // "" is the current folder
     if (m_strFolder.empty()) {
         return false;
     }

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <string_view>
 
+#include "platform/absolutepath.h"
 #include "platform/filerename.h"
 #include "platform/filerename_p.h"
 
@@ -30,16 +31,11 @@ bool IsLinkTo(const std::string& path, const std::string& target) {
            std::string_view(buffer.data(), static_cast<std::size_t>(length)) == target;
 }
 
-std::string FolderOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
 // Makes the new link under a short temporary name beside its final place: the final name
 // may already be near the file system's limit, and a rename works only within one folder.
 bool MakeTemporaryLink(const std::string& target, const std::string& linkPath,
                        std::string& temporary) {
-    const std::string prefix = TemporaryLinkPrefix(FolderOf(linkPath), getpid());
+    const std::string prefix = TemporaryLinkPrefix(FolderPartWithSlash(linkPath), getpid());
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary = prefix + std::to_string(attempt);
         if (symlink(target.c_str(), temporary.c_str()) == 0) {

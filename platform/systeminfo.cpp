@@ -8,6 +8,8 @@
 #include <ctime>
 #include <string_view>
 
+#include "platform/absolutepath.h"
+
 namespace sysinfo {
 namespace {
 
@@ -123,9 +125,7 @@ bool HasDisplay() {
 }
 
 std::string ExecutableFolder() {
-    const std::string path = ExecutablePath();
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+    return ParentFolder(ExecutablePath());
 }
 
 const std::vector<std::string>& SystemFolders() {

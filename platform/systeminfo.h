@@ -33,7 +33,8 @@ long ProcessId();
 
 // The absolute path of the running program, "" when the system does not say.
 std::string ExecutablePath();
-// The folder holding the running program, without a trailing '/'.
+// The folder holding the running program, as ParentFolder names it; "" when the system does
+// not say.
 std::string ExecutableFolder();
 
 // Whether a display is there to show windows on: DISPLAY or WAYLAND_DISPLAY is set and not

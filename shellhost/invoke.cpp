@@ -15,12 +15,9 @@ std::string LowerCase(std::string text) {
 
 // ".mp3" of "/music/a.MP3": what follows the last dot of the last part, "" when none.
 std::string Extension(const std::string& path) {
-    const auto name = path.rfind('/');
-    const auto dot = path.rfind('.');
-    if (dot == std::string::npos || (name != std::string::npos && dot < name)) {
-        return {};
-    }
-    return path.substr(dot);
+    const std::string name = FileNamePart(path);
+    const auto dot = name.rfind('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot);
 }
 
 }  // namespace

@@ -65,13 +65,26 @@ TEST(TidyPathTest, DropsDotsRepeatedAndTrailingSlashes) {
     }
 }
 
-TEST(ParentFolderTest, IsThePathUpToItsLastSlash) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"/m/pop/a.mp3", "/m/pop"},  {"/a.mp3", "/"}, {"a.mp3", ""}, {"m/a.mp3", "m"},
-        {"/音乐/小雨.mp3", "/音乐"},
+TEST(PathPartsTest, SplitAtTheLastSlash) {
+    const struct {
+        const char* path;
+        const char* parent;
+        const char* withSlash;
+        const char* name;
+    } cases[] = {
+        {"/m/pop/a.mp3", "/m/pop", "/m/pop/", "a.mp3"},
+        {"/a.mp3", "/", "/", "a.mp3"},
+        {"a.mp3", "", "", "a.mp3"},
+        {"m/a.mp3", "m", "m/", "a.mp3"},
+        {"/音乐/小雨.mp3", "/音乐", "/音乐/", "小雨.mp3"},
+        {"/m/", "/m", "/m/", ""},
+        {"//a", "/", "//", "a"},
+        {"", "", "", ""},
     };
-    for (const auto& [path, parent] : cases) {
-        EXPECT_EQ(ParentFolder(path), parent) << path;
+    for (const auto& c : cases) {
+        EXPECT_EQ(ParentFolder(c.path), c.parent) << c.path;
+        EXPECT_EQ(FolderPartWithSlash(c.path), c.withSlash) << c.path;
+        EXPECT_EQ(FileNamePart(c.path), c.name) << c.path;
     }
 }
 
