@@ -4,7 +4,6 @@
 #include "menuext/menuext.h"
 #include "platform/codepage.h"
 #include "platform/module.h"
-#include "platform/osversion.h"
 #include "platform/registry.h"
 #include "platform/shellext.h"
 
@@ -74,12 +73,6 @@ bool HandlerKey(const char* fileType, std::string& handlerKey) {
     return true;
 }
 
-bool OnWindowsNt() {
-    OSVERSIONINFOA version{};
-    version.dwOSVersionInfoSize = sizeof version;
-    return GetVersionExA(&version) != FALSE && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
-}
-
 // Any function of this module tells the loader which file holds it.
 std::string ModulePath() {
     return ModuleFileName(reinterpret_cast<const void*>(&DllRegisterServer));
@@ -125,7 +118,7 @@ HRESULT DllRegisterServer() {
             WriteRow(row);
         }
     }
-    if (OnWindowsNt() && !WriteRow({HKEY_LOCAL_MACHINE, kApprovedKey, clsid.c_str(), "Sortmenu"})) {
+    if (!WriteRow({HKEY_LOCAL_MACHINE, kApprovedKey, clsid.c_str(), "Sortmenu"})) {
         return SELFREG_E_CLASS;
     }
     return S_OK;
@@ -152,14 +145,12 @@ HRESULT DllUnregisterServer() {
         RegDeleteKeyA(HKEY_CLASSES_ROOT, handlerKey.c_str());
     }
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kMachineClassKey);
-    if (OnWindowsNt()) {
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(kApprovedKey) + "\\Sortmenu").c_str());
-        HKEY approved = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kApprovedKey, 0, KEY_SET_VALUE, &approved) ==
-            ERROR_SUCCESS) {
-            RegDeleteValueA(approved, clsid.c_str());
-            RegCloseKey(approved);
-        }
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(kApprovedKey) + "\\Sortmenu").c_str());
+    HKEY approved = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kApprovedKey, 0, KEY_SET_VALUE, &approved) ==
+        ERROR_SUCCESS) {
+        RegDeleteValueA(approved, clsid.c_str());
+        RegCloseKey(approved);
     }
     return S_OK;
 }
