@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ascii.h"
 #include "platform/codepage.h"
 
 namespace menuext {
@@ -54,15 +55,11 @@ constexpr BitmapResource kBitmaps[] = {
       "FFFF4FFFF", "FFFFFFFFF"}},
 };
 
-int HexDigit(char c) {
-    return c <= '9' ? c - '0' : c - 'A' + 10;
-}
-
 HBITMAP MakeBitmap(const BitmapResource& resource) {
     std::vector<std::uint32_t> pixels;
     for (const char* row : resource.rows) {
         for (int x = 0; x < kBitmapSize; ++x) {
-            pixels.push_back(kPalette[static_cast<std::size_t>(HexDigit(row[x]))]);
+            pixels.push_back(kPalette[static_cast<std::size_t>(HexDigitValue(row[x]))]);
         }
     }
     return CreateBitmapFromPixels(kBitmapSize, kBitmapSize, pixels);

@@ -3,15 +3,12 @@
 #include <algorithm>
 
 #include "platform/ansistring.h"
+#include "platform/ascii.h"
 #include "platform/filefind.h"
 
 namespace {
 
 constexpr std::uint32_t kCaptionDelay = 500;  // ms after the parent folder was entered
-
-char ToLowerAscii(char ch) {
-    return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch + 32) : ch;
-}
 
 }  // namespace
 
@@ -21,7 +18,7 @@ bool HasSuffixIgnoringCase(const std::string& path, const std::string& suffix) {
     }
     // Paths are UTF-8, where a plain byte comparison is character-aware.
     return std::equal(suffix.begin(), suffix.end(), path.end() - suffix.size(),
-                      [](char a, char b) { return a == ToLowerAscii(b); });
+                      [](char a, char b) { return a == AsciiLower(b); });
 }
 
 int TrackDiscovery::ScanFolder(const std::string& folder, FileList& list, std::uint32_t startTick,

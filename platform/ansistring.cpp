@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "platform/ascii.h"
 #include "platform/codepage.h"
 
 namespace ansi {
@@ -89,9 +90,7 @@ void TrimRight(std::string& text) {
 
 void MakeLower(std::string& text) {
     for (std::size_t pos = 0; pos < text.size(); pos += CharLength(text, pos)) {
-        if (text[pos] >= 'A' && text[pos] <= 'Z') {
-            text[pos] = static_cast<char>(text[pos] - 'A' + 'a');
-        }
+        text[pos] = AsciiLower(text[pos]);  // a lead byte is never a letter
     }
 }
 

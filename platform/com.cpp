@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/ascii.h"
+
 namespace {
 
 // One allocator for every module of the process: each takes memory from the C library, so a
@@ -29,21 +31,11 @@ public:
     void HeapMinimize() override {}
 };
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')) {
-        return (c | 0x20) - 'a' + 10;
-    }
-    return -1;
-}
-
 // Reads `digits` hex digits at `text`; false when one is not a hex digit.
 bool ReadHex(const char* text, int digits, std::uint64_t& value) {
     value = 0;
     for (int i = 0; i < digits; ++i) {
-        const int digit = HexDigit(text[i]);
+        const int digit = HexDigitValue(text[i]);
         if (digit < 0) {
             return false;
         }

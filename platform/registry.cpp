@@ -10,6 +10,7 @@
 #include <mutex>
 #include <optional>
 
+#include "platform/ascii.h"
 #include "platform/registry/hivefile.h"
 #include "platform/registry/mimeglobs.h"
 #include "platform/registry/regtext.h"
@@ -208,10 +209,8 @@ bool KeyExists(HiveId id, const Hive& hive, std::string_view path) {
 // "_x" (lower-casing would put '_' first).
 bool UpperCaseLess(std::string_view a, std::string_view b) {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        const auto upper = [](char c) {
-            return static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-        };
-        return upper(x) < upper(y);
+        return static_cast<unsigned char>(AsciiUpper(x)) <
+               static_cast<unsigned char>(AsciiUpper(y));
     });
 }
 

@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 
+#include "platform/ascii.h"
 #include "platform/registry.h"
 
 namespace {
@@ -64,15 +65,6 @@ private:
     HKEY key_ = nullptr;
 };
 
-std::string UpperCase(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return text;
-}
-
 // The class id a handler key names: its default value, or its own name when that is braced.
 std::string HandlerClassId(const std::string& handlerKey, const std::string& name) {
     const std::string value = OpenKey(HKEY_CLASSES_ROOT, handlerKey).DefaultValue().value_or("");
@@ -110,7 +102,7 @@ std::vector<HandlerRegistration> FindContextMenuHandlers() {
             if (classId.empty()) {
                 continue;
             }
-            HandlerRegistration& handler = byClass[UpperCase(classId)];
+            HandlerRegistration& handler = byClass[AsciiUpper(classId)];
             handler.classId = classId;
             if (std::find(handler.programIds.begin(), handler.programIds.end(), programId) ==
                 handler.programIds.end()) {
@@ -136,7 +128,7 @@ std::vector<HandlerRegistration> FindContextMenuHandlers() {
 
 HandlerRegistration FindContextMenuHandler(const std::string& classId) {
     for (HandlerRegistration& handler : FindContextMenuHandlers()) {
-        if (UpperCase(handler.classId) == UpperCase(classId)) {
+        if (AsciiUpper(handler.classId) == AsciiUpper(classId)) {
             return std::move(handler);
         }
     }

@@ -3,15 +3,9 @@
 #include <algorithm>
 
 #include "platform/absolutepath.h"
+#include "platform/ascii.h"
 
 namespace {
-
-std::string LowerCase(std::string text) {
-    for (char& c : text) {
-        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    }
-    return text;
-}
 
 // ".mp3" of "/music/a.MP3": what follows the last dot of the last part, "" when none.
 std::string Extension(const std::string& path) {
@@ -26,11 +20,11 @@ std::vector<std::string> SelectionFor(const HandlerRegistration& handler,
                                       const std::vector<std::string>& paths) {
     std::vector<std::string> selection;
     for (const std::string& path : paths) {
-        const std::string extension = LowerCase(Extension(path));
+        const std::string extension = AsciiLower(Extension(path));
         const bool registered =
             !extension.empty() &&
             std::any_of(handler.extensions.begin(), handler.extensions.end(),
-                        [&](const std::string& known) { return LowerCase(known) == extension; });
+                        [&](const std::string& known) { return AsciiLower(known) == extension; });
         const std::string absolute = AbsolutePath(path);
         if (registered && !absolute.empty()) {
             selection.push_back(absolute);

@@ -1,10 +1,12 @@
 #include "shellhost/menuformats.h"
 
+#include "platform/ascii.h"
+
 std::string PublishedName(const PublishedHandler& handler) {
     std::string name = "sortune-shell-";
     for (const char c : handler.classId) {
         if (c != '{' && c != '}') {
-            name += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+            name += AsciiLower(c);
         }
     }
     return name;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/ascii.h"
 #include "shellhost/menulabel.h"
 #include "shellhost/quoting.h"
 
@@ -12,15 +13,8 @@ namespace {
 std::string Patterns(const PublishedHandler& handler) {
     std::vector<std::string> patterns;
     for (const std::string& extension : handler.extensions) {
-        std::string lower = "*" + extension;
-        std::string upper = lower;
-        for (char& c : lower) {
-            c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-        }
-        for (char& c : upper) {
-            c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-        }
-        for (const std::string& pattern : {lower, upper}) {
+        for (const std::string& pattern :
+             {AsciiLower("*" + extension), AsciiUpper("*" + extension)}) {
             if (std::find(patterns.begin(), patterns.end(), pattern) == patterns.end()) {
                 patterns.push_back(pattern);
             }

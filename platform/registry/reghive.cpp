@@ -2,16 +2,12 @@
 
 #include <algorithm>
 
+#include "platform/ascii.h"
+
 namespace registry_detail {
 
 std::string FoldCase(std::string_view name) {
-    std::string folded(name);
-    for (char& c : folded) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return folded;
+    return AsciiLower(std::string(name));
 }
 
 std::string_view ParentPath(std::string_view path) {

@@ -1,5 +1,6 @@
 #include "platform/registry/regtext.h"
 
+#include "platform/ascii.h"
 #include "platform/codepage.h"
 
 #include <optional>
@@ -49,16 +50,6 @@ std::vector<std::string> SplitLines(std::string_view text) {
     return lines;
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')) {
-        return (c | 0x20) - 'a' + 10;
-    }
-    return -1;
-}
-
 // A quoted string at the start of `text`: its unescaped bytes, and `text` moved past it.
 std::optional<std::string> TakeQuoted(std::string_view& text) {
     if (!text.starts_with('"')) {
@@ -87,10 +78,10 @@ std::optional<std::string> ParseHexBytes(std::string_view text) {
     while (!text.empty()) {
         const auto comma = text.find(',');
         const std::string_view item = TrimSpace(text.substr(0, comma));
-        if (item.size() != 2 || HexValue(item[0]) < 0 || HexValue(item[1]) < 0) {
+        if (item.size() != 2 || HexDigitValue(item[0]) < 0 || HexDigitValue(item[1]) < 0) {
             return std::nullopt;
         }
-        bytes += static_cast<char>(HexValue(item[0]) * 16 + HexValue(item[1]));
+        bytes += static_cast<char>(HexDigitValue(item[0]) * 16 + HexDigitValue(item[1]));
         if (comma == std::string_view::npos) {
             break;
         }
@@ -109,10 +100,10 @@ std::optional<RegValue> ParseDword(std::string_view digits) {
     }
     DWORD number = 0;
     for (char c : digits) {
-        if (HexValue(c) < 0) {
+        if (HexDigitValue(c) < 0) {
             return std::nullopt;
         }
-        number = number * 16 + static_cast<DWORD>(HexValue(c));
+        number = number * 16 + static_cast<DWORD>(HexDigitValue(c));
     }
     std::string bytes;
     for (int shift = 0; shift < 32; shift += 8) {
@@ -132,10 +123,10 @@ std::optional<RegValue> ParseHex(std::string_view data) {
         }
         type = 0;
         for (char c : data.substr(4, close - 4)) {
-            if (HexValue(c) < 0) {
+            if (HexDigitValue(c) < 0) {
                 return std::nullopt;
             }
-            type = type * 16 + static_cast<DWORD>(HexValue(c));
+            type = type * 16 + static_cast<DWORD>(HexDigitValue(c));
         }
         data.remove_prefix(close + 2);
     } else if (data.starts_with("hex:")) {
