@@ -14,6 +14,7 @@
 #include "platform/registry/hivefile.h"
 #include "platform/registry/mimeglobs.h"
 #include "platform/registry/regtext.h"
+#include "platform/userfolders.h"
 
 using namespace registry_detail;
 
@@ -22,12 +23,8 @@ namespace {
 // The shared MIME database lives in the XDG data folders: the user's first, then the system's.
 std::vector<std::string> DefaultMimeGlobFiles() {
     std::vector<std::string> folders;
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
-    const char* home = std::getenv("HOME");
-    if (dataHome != nullptr && dataHome[0] == '/') {
-        folders.emplace_back(dataHome);
-    } else if (home != nullptr && home[0] == '/') {
-        folders.push_back(std::string(home) + "/.local/share");
+    if (std::string dataHome = XdgDataHome(); !dataHome.empty()) {
+        folders.push_back(std::move(dataHome));
     }
     const char* dataDirs = std::getenv("XDG_DATA_DIRS");
     std::string_view dirs =

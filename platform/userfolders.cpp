@@ -43,6 +43,10 @@ std::string XdgStateHome() {
     return BaseFolder("XDG_STATE_HOME", "/.local/state");
 }
 
+std::string XdgDataHome() {
+    return BaseFolder("XDG_DATA_HOME", "/.local/share");
+}
+
 int MakePrivateFolders(const std::string& path) {
     for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
         const std::string part = path.substr(0, slash);

@@ -1,7 +1,6 @@
 #include "shellhost/publisher.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -11,6 +10,7 @@
 #include <system_error>
 
 #include "platform/systeminfo.h"
+#include "platform/userfolders.h"
 #include "shellhost/pngimage.h"
 #include "shellhost/shellextension.h"
 #include "shellhost/ucafile.h"
@@ -21,15 +21,6 @@ namespace {
 
 constexpr int kIconSize = 16;
 constexpr std::uint32_t kWhite = 0xFFFFFF;
-
-std::string XdgFolder(const char* variable, const char* fallback) {
-    const char* value = std::getenv(variable);
-    if (value != nullptr && value[0] == '/') {
-        return value;
-    }
-    const char* home = std::getenv("HOME");
-    return home != nullptr && home[0] == '/' ? std::string(home) + fallback : std::string{};
-}
 
 std::string OwnFolder(const PublishPlaces& places) {
     return places.dataHome + "/sortune/shell";
@@ -169,8 +160,7 @@ void CollectItems(const std::vector<MenuEntry>& entries, PublishedGroup& group,
 }  // namespace
 
 PublishPlaces PublishPlaces::OfThisUser() {
-    return {XdgFolder("XDG_DATA_HOME", "/.local/share"), XdgFolder("XDG_CONFIG_HOME", "/.config"),
-            sysinfo::ExecutablePath()};
+    return {XdgDataHome(), XdgConfigHome(), sysinfo::ExecutablePath()};
 }
 
 PublishedHandler ReadPublishedHandler(const HandlerRegistration& handler,
