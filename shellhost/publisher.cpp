@@ -9,6 +9,7 @@
 #include <set>
 #include <system_error>
 
+#include "platform/atomicfile.h"
 #include "platform/systeminfo.h"
 #include "platform/userfolders.h"
 #include "shellhost/pngimage.h"
@@ -52,26 +53,6 @@ bool MakeFolders(const fs::path& folder, std::set<std::string>& created) {
         return false;
     }
     created.insert(folder.string());
-    return true;
-}
-
-// Replaces the file by one holding `content`: written beside it, then renamed over it.
-bool WriteFileAtomically(const std::string& path, const std::string& content, fs::perms mode) {
-    const std::string temporary = path + ".new";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(content.data(), static_cast<std::streamsize>(content.size()));
-        if (!out.flush()) {
-            return false;
-        }
-    }
-    std::error_code error;
-    fs::permissions(temporary, mode, fs::perm_options::replace, error);
-    fs::rename(temporary, path, error);
-    if (error) {
-        fs::remove(temporary, error);
-        return false;
-    }
     return true;
 }
 
@@ -241,8 +222,7 @@ void WriteWanted(const std::vector<PublishedFile>& wanted, const Manifest& old, 
             continue;
         }
         if (!MakeFolders(fs::path(file.path).parent_path(), now.folders) ||
-            !WriteFileAtomically(file.path, file.content,
-                                 file.executable ? fs::perms(0755) : fs::perms(0644))) {
+            WriteFileAtomically(file.path, file.content, file.executable ? 0755 : 0644) != 0) {
             report.problems.push_back(file.path + ": cannot be written");
             if (current) {
                 now.files.insert(file.path);
@@ -297,7 +277,7 @@ void PublishThunar(const std::string& actions, const PublishPlaces& places, cons
         }
     }
     if (!MakeFolders(fs::path(path).parent_path(), now.folders) ||
-        !WriteFileAtomically(path, next, fs::perms(0600))) {
+        WriteFileAtomically(path, next, 0600) != 0) {
         report.problems.push_back(path + ": cannot be written");
         return;
     }
@@ -345,7 +325,7 @@ PublishReport PublishMenus(const std::vector<PublishedHandler>& handlers,
     } else {
         RemoveEmptyFolders(now);
         if (!MakeFolders(OwnFolder(places), now.folders) ||
-            !WriteFileAtomically(ManifestPath(places), now.Text(), fs::perms(0600))) {
+            WriteFileAtomically(ManifestPath(places), now.Text(), 0600) != 0) {
             report.problems.push_back(ManifestPath(places) + ": cannot be written");
         }
     }

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/atomicfile.h"
 #include "platform/filedescriptor.h"
 #include "platform/filerename.h"
 #include "platform/registry/regtext.h"
@@ -38,60 +39,13 @@ LONG ErrorFromErrno(int error) {
     }
 }
 
-// Makes a rename in `folder` durable. File systems that cannot sync a folder say so with an
-// error that changes nothing for us, so the result is not checked.
-void SyncFolder(const std::string& folder) {
-    const FileDescriptor dir(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0) {
-        fsync(dir.get());
-    }
-}
-
-// Writes `bytes` to a new file beside `path`, readable by its owner only, and syncs it. Returns
-// 0 and sets `temporary` to its name, or an errno (and leaves no file).
-int WriteTemporary(const std::string& path, std::string_view bytes, std::string& temporary) {
-    temporary = path + ".XXXXXX";
-    FileDescriptor file(mkostemp(temporary.data(), O_CLOEXEC));
-    if (file.get() < 0) {
-        return errno;
-    }
-    int error = WriteAll(file.get(), bytes);
-    if (error == 0 && fchmod(file.get(), kFileMode) != 0) {
-        error = errno;
-    }
-    if (error == 0 && fsync(file.get()) != 0) {
-        error = errno;
-    }
-    const int closeError = file.Close();
-    error = error != 0 ? error : closeError;
-    if (error != 0) {
-        unlink(temporary.c_str());
-    }
-    return error;
-}
-
-// Replaces `path` by a file holding `bytes`: written beside it, synced, then renamed over it.
-int WriteAtomically(const std::string& folder, const std::string& path, std::string_view bytes) {
-    std::string temporary;
-    if (const int error = WriteTemporary(path, bytes, temporary)) {
-        return error;
-    }
-    if (rename(temporary.c_str(), path.c_str()) != 0) {
-        const int error = errno;
-        unlink(temporary.c_str());
-        return error;
-    }
-    SyncFolder(folder);
-    return 0;
-}
-
 // Keeps `bytes`, the damaged file at `path`, under the first free name of `<path>.bak`,
 // `<path>.bak.1`, `<path>.bak.2`...: a copy kept before is never replaced, so the user's
 // original survives every later damage. Returns 0 and sets `kept`, or an errno.
 int KeepDamagedCopy(const std::string& folder, const std::string& path, std::string_view bytes,
                     std::string& kept) {
     std::string temporary;
-    if (const int error = WriteTemporary(path, bytes, temporary)) {
+    if (const int error = WriteTemporaryBeside(path, bytes, kFileMode, temporary)) {
         return error;
     }
     for (int number = 0; number < kMaxDamagedCopies; ++number) {
@@ -200,7 +154,7 @@ LONG ChangeHive(HiveId hive, const HiveChange& change) {
                      path.c_str(), kept.c_str());
     }
     if (const int error =
-            WriteAtomically(folder, path, FormatRegText(parsed.hive, HiveName(hive)))) {
+            WriteFileAtomically(path, FormatRegText(parsed.hive, HiveName(hive)), kFileMode)) {
         return ErrorFromErrno(error);
     }
     return ERROR_SUCCESS;
