@@ -29,7 +29,7 @@ bool RegistrySection::WriteInt(const std::string& entry, int value) {
 }
 
 bool RegistrySection::WriteString(const std::string& entry, const std::string& value) {
-    return WriteProfileStringA(section_, entry, value);
+    return WriteProfileString(section_, entry, value);
 }
 
 SettingsStore::SettingsStore()

@@ -76,7 +76,9 @@ int main(int argc, char** argv) {
          [&image](const std::vector<Pixel>&) {
              CFilterBitmap bitmap(RGB(212, 208, 200));
              bitmap.Attach(image);
-             return static_cast<std::size_t>(bitmap.Rotate(30, true));
+             const CRotateFilter rotate(30, true);
+             const CImageFilter* const chain[] = {&rotate};
+             return static_cast<std::size_t>(bitmap.ApplyFilters(chain));
          }},
     };
     const std::vector<Pixel> input = Picture();

@@ -11,8 +11,7 @@
 // median pass of each is printed in microseconds per file:
 //   floor         open, read the 10-byte ID3v2 header and the tag, read the last 128 bytes
 //                 (size known from the listing), close
-//   ReadMp3Tags   both tags with one opening of the file
-//   ReadId3Tags   kind 1, then kind 2: two openings of the file
+//   ReadMp3Tags   both tags with one opening of the file, as an organize run reads them
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -147,24 +146,14 @@ int main(int argc, char** argv) {
                           TrackTags second;
                           ReadMp3Tags(file.path, first, second);
                           return first.title.size() + second.title.size();
-                      },
-                      [](const BenchFile& file) {
-                          TrackTags first;
-                          TrackTags second;
-                          ReadId3Tags(file.path, first, kId3v1);
-                          ReadId3Tags(file.path, second, kId3v2);
-                          return first.title.size() + second.title.size();
                       }},
                      kPasses);
     const double floor = medians[0];
     const double once = medians[1];
-    const double twice = medians[2];
 
     const double perFile = 1e6 / static_cast<double>(files.size());
     std::printf("%zu files, median of %d passes, microseconds per file\n", files.size(), kPasses);
     std::printf("  floor        %7.2f\n", floor * perFile);
     std::printf("  ReadMp3Tags  %7.2f  (%.2fx floor)\n", once * perFile, once / floor);
-    std::printf("  ReadId3Tags  %7.2f  (%.2fx floor, kind 1 then kind 2)\n", twice * perFile,
-                twice / floor);
     return 0;
 }

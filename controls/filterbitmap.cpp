@@ -6,9 +6,7 @@
 #include <utility>
 
 #include "controls/canvas.h"
-#include "controls/colorfilters.h"
 #include "controls/geometryfilters.h"
-#include "controls/kernelfilters.h"
 
 namespace {
 
@@ -180,54 +178,10 @@ bool CFilterBitmap::ApplyFilters(std::span<const CImageFilter* const> filters) {
     }
 }
 
-bool CFilterBitmap::ApplyFilter(const CImageFilter* filter) {
-    const CImageFilter* const chain[] = {filter};
-    return ApplyFilters(chain);
-}
-
-bool CFilterBitmap::Rotate(int degrees, bool smooth) {
-    const CRotateFilter filter(degrees, smooth);
-    return ApplyFilter(&filter);
-}
-
-bool CFilterBitmap::Skew(int dx, int dy, bool smooth) {
-    const CSkewFilter filter(dx, dy, smooth);
-    return ApplyFilter(&filter);
-}
-
-bool CFilterBitmap::Grayscale() {
-    const CGrayFilter filter;
-    return ApplyFilter(&filter);
-}
-
-bool CFilterBitmap::Blur(int level) {
-    const CBlurFilter filter(level);
-    return ApplyFilter(&filter);
-}
-
-bool CFilterBitmap::Sharpen(int level) {
-    const CSharpenFilter filter(level);
-    return ApplyFilter(&filter);
-}
-
-bool CFilterBitmap::Scale(double factor) {
-    const CScaleFilter filter(factor);
-    return ApplyFilter(&filter);
-}
-
 bool CFilterBitmap::Flip(bool horizontal, bool vertical) {
     const CFlipFilter filter(horizontal, vertical);
-    return ApplyFilter(&filter);
-}
-
-bool CFilterBitmap::Negative() {
-    const CNegativeFilter filter;
-    return ApplyFilter(&filter);
-}
-
-bool CFilterBitmap::ReplaceColor(COLORREF from, COLORREF to) {
-    const CReplaceColorFilter filter(from, to);
-    return ApplyFilter(&filter);
+    const CImageFilter* const chain[] = {&filter};
+    return ApplyFilters(chain);
 }
 
 bool FillPixels(Pixel* pixels, int width, int height, COLORREF color) {

@@ -42,17 +42,9 @@ public:
     // Runs the filters in order; an empty chain changes nothing. False when there is no
     // bitmap, a picture cannot be held, a filter fails or the result has no pixels.
     bool ApplyFilters(std::span<const CImageFilter* const> filters);
-    bool ApplyFilter(const CImageFilter* filter);
 
-    bool Rotate(int degrees, bool smooth);
-    bool Skew(int dx, int dy, bool smooth);
-    bool Grayscale();
-    bool Blur(int level);
-    bool Sharpen(int level);
-    bool Scale(double factor);
+    // Runs the one filter that mirrors the picture.
     bool Flip(bool horizontal, bool vertical);
-    bool Negative();
-    bool ReplaceColor(COLORREF from, COLORREF to);
 
 private:
     QImage m_bitmap;

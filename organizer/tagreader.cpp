@@ -19,12 +19,10 @@ constexpr std::size_t kTailSize = kId3v1Size + kId3v2HeaderSize;
 // A file whose first and last bytes, where most tags stand, are read once, each in one call.
 class FileBytes final : public ByteSource {
 public:
-    FileBytes(const std::string& path, bool readHead, bool readTail) : file_(path) {
+    explicit FileBytes(const std::string& path) : file_(path) {
         const std::size_t size = file_.Size();
-        if (readHead) {
-            head_ = ReadFromFile(0, kHeadSize);
-        }
-        if (readTail && size > head_.size()) {
+        head_ = ReadFromFile(0, kHeadSize);
+        if (size > head_.size()) {
             tailStart_ = size - std::min(size, kTailSize);
             tail_ = ReadFromFile(tailStart_, size - tailStart_);
         }
@@ -100,24 +98,11 @@ std::string BufferText(const char* buffer, std::size_t size) {
 
 }  // namespace
 
-int ReadId3Tags(const std::string& path, TrackTags& tags, int kind) {
-    if (kind != kId3v1 && kind != kId3v2) {
-        return 0;
-    }
-    try {
-        const FileBytes file(path, kind == kId3v2, kind == kId3v1);
-        tags = kind == kId3v1 ? ReadId3v1(file) : ReadId3v2(file);
-    } catch (const std::exception&) {
-        // A read that fails leaves the fields empty, as for a file without the tag.
-        tags = {};
-    }
-    return 1;
-}
-
 void ReadMp3Tags(const std::string& path, TrackTags& first, TrackTags& second) {
     try {
-        ReadMp3Tags(FileBytes(path, true, true), first, second);
+        ReadMp3Tags(FileBytes(path), first, second);
     } catch (const std::exception&) {
+        // A read that fails leaves the fields empty, as for a file without the tags.
         first = {};
         second = {};
     }

@@ -20,22 +20,15 @@
 // Only the tag bytes are read: the start of the file, the frames wanted and the last bytes.
 // Reading never changes a file, and a damaged one only leaves fields empty.
 
-// Tag kinds of ReadId3Tags.
-inline constexpr int kId3v1 = 1;
-inline constexpr int kId3v2 = 2;
-
 // Sizes of the buffers ReadWmaAttributes hands to GetAsfmeta.
 inline constexpr std::size_t kWmaPathBufferSize = 1024;
 inline constexpr std::size_t kWmaTitleBufferSize = 1024;
 inline constexpr std::size_t kWmaArtistBufferSize = 64;
 inline constexpr std::size_t kWmaAlbumBufferSize = 64;
 
-// Reads the ID3v1 (kind 1) or ID3v2 (kind 2) tag of the MP3 file at `path` into `tags`, all
-// three fields assigned. Returns 1 when the kind was 1 or 2, else 0 with `tags` untouched.
-int ReadId3Tags(const std::string& path, TrackTags& tags, int kind);
-
 // Reads both tags of the MP3 file at `path` with one opening of the file: the ID3v1 tag into
-// `first`, the ID3v2 tag into `second`. The same as ReadId3Tags of kind 1, then kind 2.
+// `first`, the ID3v2 tag into `second`, all three fields of each assigned. A file that cannot
+// be read gives empty fields, as one without tags.
 void ReadMp3Tags(const std::string& path, TrackTags& first, TrackTags& second);
 
 // The same from the bytes of a whole file, however they are held.

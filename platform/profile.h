@@ -17,9 +17,3 @@ std::string GetProfileString(const std::string& section, const std::string& entr
 bool WriteProfileInt(const std::string& section, const std::string& entry, int value);
 bool WriteProfileString(const std::string& section, const std::string& entry,
                         const std::string& value);
-
-// The ANSI name under which the settings code knows WriteProfileString.
-inline bool WriteProfileStringA(const std::string& section, const std::string& entry,
-                                const std::string& value) {
-    return WriteProfileString(section, entry, value);
-}

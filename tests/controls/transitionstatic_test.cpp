@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "controls/kernelfilters.h"
 #include "resources/appicons.h"
 #include "tests/support/guitest.h"
 
@@ -120,7 +121,9 @@ TEST_F(TransitionStaticTest, UpsideDownSetsTheTopBottomMirrorOnlyWithoutTheLeftR
 TEST_F(TransitionStaticTest, PulsesEndLightlyBlurredAndTheFlashUnchanged) {
     CFilterBitmap blurred(guitest::kFace);
     blurred.CopyFrom(Source());
-    ASSERT_TRUE(blurred.Blur(1));
+    const CBlurFilter blur(1);
+    const CImageFilter* const chain[] = {&blur};
+    ASSERT_TRUE(blurred.ApplyFilters(chain));
     for (const int pulse : {0, 2}) {
         picture.PlayEffect(pulse);
         EXPECT_EQ(Shown(), blurred.GetBitmap()) << pulse;
@@ -142,7 +145,9 @@ TEST_F(TransitionStaticTest, APulsePausesAndLetsANestedEffectRun) {
     // The outer pulse's second frame mirrors as the nested mirror left it.
     CFilterBitmap expected(guitest::kFace);
     expected.CopyFrom(Source());
-    ASSERT_TRUE(expected.Blur(1));
+    const CBlurFilter blur(1);
+    const CImageFilter* const chain[] = {&blur};
+    ASSERT_TRUE(expected.ApplyFilters(chain));
     ASSERT_TRUE(expected.Flip(true, false));
     EXPECT_EQ(Shown(), expected.GetBitmap());
 }

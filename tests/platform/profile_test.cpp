@@ -44,7 +44,7 @@ TEST_F(ProfileTest, ValuesRoundTrip) {
     const std::string longText(20000, 'x');
     ASSERT_TRUE(WriteProfileString("Set", "path0", gbk));
     ASSERT_TRUE(WriteProfileString("Set", "path1", ""));
-    ASSERT_TRUE(WriteProfileStringA("Set", "path2", longText));
+    ASSERT_TRUE(WriteProfileString("Set", "path2", longText));
     EXPECT_EQ(GetProfileInt("Set", "FindPath", 0), 1u);
     EXPECT_EQ(GetProfileInt("Set", "Artist_dir", 1), 0u);
     EXPECT_EQ(GetProfileInt("Set", "negative", 0), 0xFFFFFFFFu);
