@@ -17,6 +17,9 @@
 // 936. The ID3v2 tag is the one the file starts with or, when it has none, an ID3v2.4 tag
 // appended at its end (id3v2tag.h says what is read of it).
 //
+// ID3v1 and ID3v2 are read by this code and id3v2tag.h, no tag library; the WMA attributes
+// come from the WMA module (asfmeta/), which reads them with TagLib.
+//
 // Only the tag bytes are read: the start of the file, the frames wanted and the last bytes.
 // Reading never changes a file, and a damaged one only leaves fields empty.
 
