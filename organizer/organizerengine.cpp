@@ -146,9 +146,7 @@ void OrganizerEngine::OrganizeFile(const std::string& path, const FileTags& tags
 }
 
 std::string OrganizerEngine::GetFolderPart(const std::string& path) {
-    // UTF-8 never hides a '/' inside another character, so the last '/' byte is the separator.
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    return FolderPartWithSlash(path);
 }
 
 std::string OrganizerEngine::GetTargetFolder(const std::string& folder,
