@@ -11,6 +11,30 @@
 namespace {
 
 constexpr std::string_view kSuffix = ".journal";
+constexpr std::size_t kSequenceDigits = 10;
+
+// The sequence number a journal's name starts with; 0 for the names of older versions, which
+// began with the local time and so come before every numbered journal.
+std::uint64_t SequenceOf(const std::string& name) {
+    if (name.size() <= kSequenceDigits || name[kSequenceDigits] != '-') {
+        return 0;
+    }
+    std::uint64_t sequence = 0;
+    for (std::size_t i = 0; i < kSequenceDigits; ++i) {
+        if (name[i] < '0' || name[i] > '9') {
+            return 0;
+        }
+        sequence = sequence * 10 + static_cast<std::uint64_t>(name[i] - '0');
+    }
+    return sequence;
+}
+
+std::string NameFor(std::uint64_t sequence, long pid) {
+    std::string digits = std::to_string(sequence);
+    digits.insert(0, kSequenceDigits - std::min(kSequenceDigits, digits.size()), '0');
+    return digits + "-" + sysinfo::UtcTimeStamp() + "-" + std::to_string(pid) +
+           std::string(kSuffix);
+}
 
 // True when a complete journal of `kind` takes back the journal named `name`.
 bool IsTakenBack(const std::vector<Journal>& journals, const std::string& name, JournalKind kind) {
@@ -35,16 +59,17 @@ int JournalStore::Begin(JournalHeader header, JournalWriter& writer) {
     }
     header.started = sysinfo::LocalTimeText();
     header.pid = sysinfo::ProcessId();
-    // A second journal of this process within the same microsecond waits for the next one,
-    // so that names keep sorting in time order.
+    // Runs are ordered by their number, not by a clock that can be set back or moved by a
+    // time zone. Two processes that take the same number find the name taken (the journal is
+    // made only where its name is free) and take the next one.
     int error = EEXIST;
     for (int attempt = 0; error == EEXIST && attempt < 1000; ++attempt) {
-        error = writer.Create(folder_ + "/" + sysinfo::TimeStamp() + "-" +
-                                  std::to_string(header.pid) + std::string(kSuffix),
-                              header);
+        const std::vector<std::string> names = Names();
+        const std::uint64_t last = names.empty() ? 0 : SequenceOf(names.back());
+        error = writer.Create(folder_ + "/" + NameFor(last + 1 + attempt, header.pid), header);
     }
     if (error == 0) {
-        Prune();
+        Prune(writer.Path());
     }
     return error;
 }
@@ -59,14 +84,21 @@ std::vector<std::string> JournalStore::Names() const {
             names.push_back(name);
         }
     }
-    std::sort(names.begin(), names.end());
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        const std::uint64_t sa = SequenceOf(a);
+        const std::uint64_t sb = SequenceOf(b);
+        return sa != sb ? sa < sb : a < b;
+    });
     return names;
 }
 
-void JournalStore::Prune() const {
+void JournalStore::Prune(const std::string& newest) const {
     const std::vector<std::string> names = Names();
     for (std::size_t i = 0; i + kKeep < names.size(); ++i) {
-        RemoveFile(folder_ + "/" + names[i]);
+        const std::string path = folder_ + "/" + names[i];
+        if (path != newest) {
+            RemoveFile(path);
+        }
     }
 }
 

@@ -7,7 +7,9 @@
 #include "organizer/journalwriter.h"
 
 // The folder of the journals, `$XDG_STATE_HOME/sortune/runs/` by default: one file for each
-// run, undo and redo, named after the time it started, so that names sort oldest first.
+// run, undo and redo, named "0000000042-20261207T081025.123456Z-4242.journal": a number one
+// above the highest in the folder, the time it started in UTC, the process. Journals are
+// ordered by their number, so neither a time zone nor a clock set back can reorder them.
 // Only the newest kKeep journals are kept.
 class JournalStore {
 public:
@@ -28,7 +30,8 @@ public:
     std::vector<Journal> Load() const;
 
 private:
-    void Prune() const;
+    // Drops the oldest journals beyond kKeep; never `newest`, the journal just begun.
+    void Prune(const std::string& newest) const;
     std::vector<std::string> Names() const;
 
     std::string folder_;

@@ -80,24 +80,27 @@ timespec Now() {
     return now;
 }
 
-std::string FormatTime(const timespec& time, const char* format) {
-    tm local{};
-    localtime_r(&time.tv_sec, &local);
+std::string FormatTime(const tm& time, const char* format) {
     char text[64];
-    return std::string(text, std::strftime(text, sizeof text, format, &local));
+    return std::string(text, std::strftime(text, sizeof text, format, &time));
 }
 
 }  // namespace
 
-std::string TimeStamp() {
+std::string UtcTimeStamp() {
     const timespec now = Now();
+    tm utc{};
+    gmtime_r(&now.tv_sec, &utc);
     char micro[24];
-    std::snprintf(micro, sizeof micro, ".%06ld", now.tv_nsec / 1000);
-    return FormatTime(now, "%Y%m%dT%H%M%S") + micro;
+    std::snprintf(micro, sizeof micro, ".%06ldZ", now.tv_nsec / 1000);
+    return FormatTime(utc, "%Y%m%dT%H%M%S") + micro;
 }
 
 std::string LocalTimeText() {
-    return FormatTime(Now(), "%Y-%m-%d %H:%M:%S %z");
+    const timespec now = Now();
+    tm local{};
+    localtime_r(&now.tv_sec, &local);
+    return FormatTime(local, "%Y-%m-%d %H:%M:%S %z");
 }
 
 long ProcessId() {

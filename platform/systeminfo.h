@@ -23,9 +23,10 @@ LANGID LangIdFromLocale(const std::string& locale);
 // Milliseconds of a monotonic clock, wrapping at 2^32; compare by unsigned subtraction.
 std::uint32_t GetTickCount();
 
-// The wall-clock time now, as a name that sorts in time order ("20261207T161025.123456") and
-// as a person reads it in the local time zone ("2026-12-07 16:10:25 +0800").
-std::string TimeStamp();
+// The wall-clock time now, in UTC as a name ("20261207T081025.123456Z": it does not move with
+// the time zone, though the clock itself may be set back) and as a person reads it in the
+// local time zone ("2026-12-07 16:10:25 +0800").
+std::string UtcTimeStamp();
 std::string LocalTimeText();
 
 // The id of the running process.

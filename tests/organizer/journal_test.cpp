@@ -191,6 +191,26 @@ TEST_F(JournalStoreTest, KeepsTheNewestFiftyPrivateJournals) {
     EXPECT_EQ(info.st_mode & 0777, 0700u);
 }
 
+// Older versions named journals after the local time; a clock set back or a time zone moved
+// west made a new journal sort before them, so that it was pruned at once or never undone.
+TEST_F(JournalStoreTest, ANewJournalIsTheNewestWhateverTheNamesOfTheOldOnesSay) {
+    const std::string text = ReadFile(m_store.Folder() + "/" + Write(m_store, JournalKind::Run));
+    std::filesystem::remove_all(m_store.Folder());
+    std::filesystem::create_directories(m_store.Folder());
+    for (std::size_t i = 0; i < JournalStore::kKeep; ++i) {
+        WriteFile(m_store.Folder() + "/2099123" + std::to_string(i % 10) + "T000000.000000-" +
+                      std::to_string(i) + ".journal",
+                  text);
+    }
+    const std::string newest = Write(m_store, JournalKind::Run);
+    const auto journals = m_store.Load();
+    ASSERT_EQ(journals.size(), JournalStore::kKeep);
+    EXPECT_EQ(journals.back().name, newest);
+    EXPECT_EQ(UndoTarget(), newest);
+    const std::string next = Write(m_store, JournalKind::Run);
+    EXPECT_EQ(m_store.Load().back().name, next);
+}
+
 // A run that changed nothing leaves no journal to take back; an undo always leaves one, as
 // the mark that its run is taken back.
 TEST_F(JournalStoreTest, OnlyAnUndoKeepsAJournalWithoutChanges) {
