@@ -1,5 +1,6 @@
 #include "app/messages.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -201,6 +202,12 @@ std::string Progress(int done, int total) {
 }
 
 std::string JournalError(const std::string& folder, int error) {
+    if (error == EWOULDBLOCK) {
+        return ansi::Format(Pick("另一个 sortune 正在整理或撤销（日志在“%s”中）；请等它结束后再试；未做任何改动",
+                                 "another sortune is organizing or taking a run back (its journals "
+                                 "are in '%s'); try again when it has ended; nothing was changed"),
+                            EscapePath(folder).c_str());
+    }
     return ansi::Format(Pick("无法在“%s”中写入日志：%s；未做任何改动",
                              "cannot keep the journal in '%s': %s; nothing was changed"),
                         EscapePath(folder).c_str(), ErrorText(error).c_str());

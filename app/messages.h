@@ -38,7 +38,8 @@ std::string Stopped(int signal, int done, int total);
 // The progress line of a terminal: files done of all, and the folder being worked on.
 std::string Progress(int done, int total);
 
-// The journal of a run or undo could not be begun in `folder`.
+// The journal of a run or undo could not be begun in `folder` (EWOULDBLOCK: another process
+// holds the journals).
 std::string JournalError(const std::string& folder, int error);
 // The journal `path` of a run or undo that did its changes could not be written to its end.
 std::string JournalIncomplete(const std::string& path, int error);

@@ -252,20 +252,23 @@ bool OrganizerDialog::CanUndo() const {
 }
 
 void OrganizerDialog::OnUndo() {
-    const std::optional<Journal> target = m_session.LatestToTakeBack(TakeBackDirection::Undo);
-    if (!target || State().m_bRunning != 0) {
+    if (State().m_bRunning != 0) {
         return;
     }
     const QString caption = windowTitle();
-    SetWindowText(kCaptionPrefix + messages::TakingBack(false, target->header));
     std::vector<std::string> problems;
     const auto listener = [&problems](const Change& original, const Outcome& outcome) {
         if (!outcome.Made() && outcome.change.reason != Reason::AlreadyBack) {
             problems.push_back(messages::TakeBackFailed(original, outcome));
         }
     };
-    const TakeBackOutcome result = m_session.TakeBackJournal(*target, TakeBackDirection::Undo,
-                                                             *this, State(), listener, false);
+    const TakeBackOutcome result = m_session.TakeBackLatest(
+        TakeBackDirection::Undo, *this, State(), listener, false, [this](const Journal& target) {
+            SetWindowText(kCaptionPrefix + messages::TakingBack(false, target.header));
+        });
+    if (!result.found && result.journal.beginError == 0) {
+        return;
+    }
     if (result.journal.beginError != 0) {
         setWindowTitle(caption);
         AfxMessageBox(messages::JournalError(m_session.JournalFolder(), result.journal.beginError),

@@ -87,6 +87,12 @@ JournalOutcome Session::Organize(RunState& state, const std::string& folder,
         run();
         return {};
     }
+    FolderLock lock;
+    if (const int error = journals_.Lock(FolderLock::Kind::Shared, lock)) {
+        JournalOutcome refused;
+        refused.beginError = error;
+        return refused;
+    }
     JournalHeader header;
     header.folder = AbsolutePath(folder);
     header.options = OptionWords(options);
@@ -104,23 +110,36 @@ std::optional<Journal> Session::LatestToTakeBack(TakeBackDirection direction) co
     return target != nullptr ? std::optional<Journal>(*target) : std::nullopt;
 }
 
-TakeBackOutcome Session::TakeBackJournal(const Journal& target, TakeBackDirection direction,
-                                  RunHost& host, RunState& state,
-                                  const TakeBack::Listener& listener, bool preview) {
+TakeBackOutcome Session::TakeBackLatest(TakeBackDirection direction, RunHost& host,
+                                        RunState& state, const TakeBack::Listener& listener,
+                                        bool preview,
+                                        const std::function<void(const Journal&)>& announce) {
     TakeBackOutcome outcome;
+    FolderLock lock;
+    const auto kind = preview ? FolderLock::Kind::Shared : FolderLock::Kind::Exclusive;
+    if (const int error = journals_.Lock(kind, lock)) {
+        outcome.journal.beginError = error;
+        return outcome;
+    }
+    const std::optional<Journal> target = LatestToTakeBack(direction);
+    outcome.found = target.has_value();
+    if (!target) {
+        return outcome;
+    }
+    announce(*target);
     if (preview) {
         DryRunExecutor shown;
-        outcome.report = TakeBack(host, state, shown, listener).Run(target);
+        outcome.report = TakeBack(host, state, shown, listener).Run(*target);
         return outcome;
     }
     JournalHeader header;
     header.kind = direction == TakeBackDirection::Undo ? JournalKind::Undo : JournalKind::Redo;
-    header.folder = target.header.folder;
+    header.folder = target->header.folder;
     header.version = SORTUNE_VERSION;
-    header.takesBack = target.name;
+    header.takesBack = target->name;
     DiskExecutor disk;
     outcome.journal = Journaled(header, disk, [&] {
-        outcome.report = TakeBack(host, state, disk, listener).Run(target);
+        outcome.report = TakeBack(host, state, disk, listener).Run(*target);
         // A stopped undo stays open: the next one goes on with the same run.
         return !outcome.report.stopped;
     });

@@ -31,8 +31,10 @@ struct JournalOutcome {
 };
 
 struct TakeBackOutcome {
+    bool found = false;  // there was a run (or, for a redo, an undo) to take back
     TakeBackReport report;
-    JournalOutcome journal;
+    JournalOutcome journal;  // its beginError is EWOULDBLOCK while another process holds the
+                             // journals: nothing was looked at
 };
 
 class Session {
@@ -71,13 +73,15 @@ public:
 
     // The journal an undo (or a redo) would take back, or nothing.
     std::optional<Journal> LatestToTakeBack(TakeBackDirection direction) const;
-    // Takes `target` back, newest change first, keeping a journal of its own (so that a redo
-    // can take the undo back); a preview changes nothing and keeps no journal. The host shows
-    // the progress and `state` holds its run flag; the listener is told of every change
-    // looked at, with what came (or, in a preview, would come) of it.
-    TakeBackOutcome TakeBackJournal(const Journal& target, TakeBackDirection direction,
-                                    RunHost& host, RunState& state,
-                                    const TakeBack::Listener& listener, bool preview);
+    // Takes back the latest run (or, for a redo, the latest undo), newest change first,
+    // keeping a journal of its own, so that a redo can take the undo back; a preview changes
+    // nothing and keeps no journal. The journals are locked first, so that no run or other
+    // undo changes them meanwhile; `announce` is told which journal is taken back before
+    // anything is. The host shows the progress and `state` holds its run flag; the listener
+    // is told of every change looked at, with what came (or, in a preview, would come) of it.
+    TakeBackOutcome TakeBackLatest(TakeBackDirection direction, RunHost& host, RunState& state,
+                                   const TakeBack::Listener& listener, bool preview,
+                                   const std::function<void(const Journal&)>& announce);
 
 private:
     // Does `work` with every change of `disk` written into a new journal with `header`;

@@ -16,12 +16,6 @@ int RunUndoCommand(const CommandOptions& options) {
     SettingsStore settings;
     Session session(settings);
     ProgressLine progress = ProgressOnStandardError(options.quiet);
-    const std::optional<Journal> target = session.LatestToTakeBack(direction);
-    if (!target) {
-        progress.Print(messages::Line(messages::NothingToTakeBack(redo)));
-        return 1;
-    }
-    progress.Print(messages::Line(messages::TakingBack(redo, target->header)));
 
     // The host of a run shows the progress and notes a stop; its engine stays idle.
     const ConversionTables tables;
@@ -42,12 +36,19 @@ int RunUndoCommand(const CommandOptions& options) {
         }
     };
     InstallStopSignals();
-    const TakeBackOutcome result = session.TakeBackJournal(
-        *target, direction, host, host.Engine().State(), listener, options.dryRun);
+    const TakeBackOutcome result = session.TakeBackLatest(
+        direction, host, host.Engine().State(), listener, options.dryRun,
+        [&](const Journal& target) {
+            progress.Print(messages::Line(messages::TakingBack(redo, target.header)));
+        });
     std::cout.flush();
     if (result.journal.beginError != 0) {
         progress.Print(messages::Line(
             messages::JournalError(session.JournalFolder(), result.journal.beginError)));
+        return 1;
+    }
+    if (!result.found) {
+        progress.Print(messages::Line(messages::NothingToTakeBack(redo)));
         return 1;
     }
     progress.Print(messages::Line(messages::TakeBackSummary(result.report)));

@@ -50,6 +50,16 @@ std::string JournalStore::DefaultFolder() {
     return state.empty() ? std::string() : state + "/sortune/runs";
 }
 
+int JournalStore::Lock(FolderLock::Kind kind, FolderLock& lock) const {
+    if (folder_.empty()) {
+        return ENOENT;
+    }
+    if (const int error = MakePrivateFolders(folder_)) {
+        return error;
+    }
+    return lock.TryLock(folder_, kind);
+}
+
 int JournalStore::Begin(JournalHeader header, JournalWriter& writer) {
     if (folder_.empty()) {
         return ENOENT;

@@ -5,6 +5,7 @@
 
 #include "organizer/journal.h"
 #include "organizer/journalwriter.h"
+#include "platform/folderlock.h"
 
 // The folder of the journals, `$XDG_STATE_HOME/sortune/runs/` by default: one file for each
 // run, undo and redo, named "0000000042-20261207T081025.123456Z-4242.journal": a number one
@@ -21,6 +22,12 @@ public:
     static std::string DefaultFolder();
 
     const std::string& Folder() const { return folder_; }
+
+    // Locks the store, making its folder first: a run holds it shared, so that runs over
+    // other folders go on side by side; an undo or redo holds it alone, so that it never
+    // takes back a run still making changes, nor races another undo. Returns 0, EWOULDBLOCK
+    // when another process holds a lock this one may not share, or an errno.
+    int Lock(FolderLock::Kind kind, FolderLock& lock) const;
 
     // Starts the journal of a new run in `writer`, stamping the header with the time and the
     // process; drops the oldest journals beyond kKeep. Returns 0 or an errno.

@@ -15,6 +15,7 @@
 #include "organizer/journalstore.h"
 #include "organizer/organizerengine.h"
 #include "platform/codepage.h"
+#include "platform/folderlock.h"
 #include "platform/systeminfo.h"
 #include "resources/embeddedresource.h"
 #include "tests/support/fileio.h"
@@ -138,6 +139,37 @@ TEST_F(UndoTest, TwoUndosTakeBackTwoRunsAndAPreviewChangesNothing) {
     EXPECT_EQ(std::count(history.out.begin(), history.out.end(), '\n'), 4) << history.out;
     EXPECT_THAT(history.out, HasSubstr("\trun\t" + m_music.path() + "\t"));
     EXPECT_THAT(history.out, HasSubstr("\tundone\n"));
+}
+
+// A run holds the journals shared and an undo alone: an undo never takes back a run that is
+// still making changes, two undos never race, and runs over other folders go on side by side.
+TEST_F(UndoTest, RunsAndUndosExcludeEachOther) {
+    WriteCollection(m_music.path());
+    ASSERT_EQ(Run({m_music.path()}).status, 0);
+    const auto organized = Tree();
+    const std::string journals = m_config.StateFolder() + "/sortune/runs";
+    struct Case {
+        FolderLock::Kind held;  // what the other process holds
+        std::vector<std::string> args;
+    };
+    const Case cases[] = {
+        {FolderLock::Kind::Shared, {"--undo"}},           // a run is still going
+        {FolderLock::Kind::Exclusive, {"--undo"}},        // an undo is
+        {FolderLock::Kind::Exclusive, {m_music.path()}},  // a run during an undo
+    };
+    for (const Case& c : cases) {
+        FolderLock other;
+        ASSERT_EQ(other.TryLock(journals, c.held), 0);
+        const ProgramResult refused = Run(c.args);
+        EXPECT_EQ(refused.status, 1) << c.args.front();
+        EXPECT_THAT(refused.err, HasSubstr("try again when it has ended; nothing was changed"));
+        EXPECT_EQ(Tree(), organized) << c.args.front();
+    }
+    FolderLock run;
+    ASSERT_EQ(run.TryLock(journals, FolderLock::Kind::Shared), 0);
+    TempDir other;
+    EXPECT_EQ(Run({other.path()}).status, 0) << "a run beside a run";
+    EXPECT_EQ(Run({"--undo"}).status, 1);
 }
 
 // What changed after the run is never replaced: those changes are skipped and named.
