@@ -42,6 +42,18 @@ std::size_t ReadAt(int fd, char* buffer, std::size_t count, off_t offset);
 // or the errno of the failed write.
 int WriteAll(int fd, std::string_view bytes);
 
-// Appends the whole file at `path` to `text`. Returns 0 or the errno of the failed open or
-// read.
-int ReadWholeFile(const std::string& path, std::string& text);
+// The most ReadWholeFile reads unless told otherwise: 256 MiB, room for a run journal of a
+// million changes (about 200 MB), and far from what a process can hold.
+inline constexpr std::size_t kWholeFileLimit = std::size_t{256} << 20;
+
+// Whether ReadWholeFile opens a file through a symbolic link in its last part.
+enum class FinalLink { kRefuse, kFollow };
+
+// Appends the whole file at `path`, at most `limit` bytes, to `text`. Only a regular file is
+// read, opened without waiting, so that a named pipe, a device or a folder in its place can
+// neither block the program nor feed it without end; a symbolic link is refused unless `link`
+// says otherwise. Returns 0, or an errno with `text` as it was: ELOOP for a refused link,
+// EISDIR for a folder, EINVAL for any other file that is not regular, EFBIG for one larger
+// than `limit`, else that of the failed open or read.
+int ReadWholeFile(const std::string& path, std::string& text, std::size_t limit = kWholeFileLimit,
+                  FinalLink link = FinalLink::kRefuse);
