@@ -1,15 +1,17 @@
 #include "platform/registry/mimeglobs.h"
 
 #include <charconv>
-#include <fstream>
-#include <iterator>
 #include <map>
 
+#include "platform/filedescriptor.h"
 #include "platform/registry/reghive.h"
 
 namespace registry_detail {
 
 namespace {
+
+// The largest glob file read: the shared database's is some tens of KB.
+constexpr std::size_t kGlobFileLimit = std::size_t{16} << 20;
 
 std::vector<std::string_view> SplitFields(std::string_view line) {
     std::vector<std::string_view> fields;
@@ -44,8 +46,9 @@ bool IsPlainExtensionPattern(std::string_view pattern) {
 MimeGlobs MimeGlobs::Load(const std::vector<std::string>& paths) {
     std::string text;
     for (const std::string& path : paths) {
-        std::ifstream file(path, std::ios::binary);
-        text.append(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        // Shared data that some systems install as links into a package store: a link is
+        // followed, the reader still takes only a regular file of bounded size.
+        ReadWholeFile(path, text, kGlobFileLimit, FinalLink::kFollow);
         text += '\n';
     }
     return Parse(text);

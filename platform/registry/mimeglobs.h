@@ -10,7 +10,8 @@ namespace registry_detail {
 // tells the MIME type of a file extension; internal to the registry.
 class MimeGlobs {
 public:
-    // Reads what parses of the files at `paths`, in order; a missing file gives no globs.
+    // Reads what parses of the files at `paths`, in order; a missing file gives no globs, and
+    // so does one that is no regular file or is larger than 16 MiB.
     static MimeGlobs Load(const std::vector<std::string>& paths);
     static MimeGlobs Parse(std::string_view text);
 
