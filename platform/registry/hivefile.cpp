@@ -7,6 +7,9 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <set>
 
 #include "platform/atomicfile.h"
 #include "platform/filedescriptor.h"
@@ -20,6 +23,9 @@ namespace {
 
 constexpr mode_t kFileMode = 0600;
 constexpr int kMaxDamagedCopies = 1000;
+// The largest hive file read: the program keeps a few KB of settings and registrations in
+// one, so anything near this is no hive of ours.
+constexpr std::size_t kHiveLimit = std::size_t{1} << 20;
 
 LONG ErrorFromErrno(int error) {
     switch (error) {
@@ -27,6 +33,9 @@ LONG ErrorFromErrno(int error) {
         case EPERM:
         case EROFS:
         case EISDIR:
+        case ELOOP:  // a file the reader refuses: a link, a pipe or device, or too large
+        case EINVAL:
+        case EFBIG:
             return ERROR_ACCESS_DENIED;
         case ENOENT:
         case ENOTDIR:
@@ -63,11 +72,13 @@ int KeepDamagedCopy(const std::string& folder, const std::string& path, std::str
     return error;
 }
 
-// Holds an exclusive lock on the lock file for as long as it lives.
+// Holds an exclusive lock on the lock file for as long as it lives. The file is not created
+// through a symbolic link, nor does opening wait on a named pipe in its place.
 class HiveLock {
 public:
     explicit HiveLock(const std::string& path)
-        : file_(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, kFileMode)) {
+        : file_(open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
+                     kFileMode)) {
         if (file_.get() < 0) {
             error_ = errno;
             return;
@@ -88,6 +99,46 @@ private:
 
 std::string HiveFile(const std::string& folder, HiveId hive) {
     return folder + "/" + std::string(HiveName(hive)) + ".reg";
+}
+
+// Why a hive file cannot be read, in words: the reader's own refusals would read as the
+// general words of strerror.
+std::string RefusalReason(int error) {
+    switch (error) {
+        case ELOOP:
+            return "it is a symbolic link";
+        case EINVAL:
+            return "it is not a regular file";
+        case EFBIG:
+            return "it is larger than " + std::to_string(kHiveLimit >> 20) + " MiB";
+        default:
+            return std::strerror(error);
+    }
+}
+
+// Tells the user, once per file in the life of the process, that the settings the file holds
+// are not used: otherwise they would silently fall back to their defaults.
+void ReportUnreadable(const std::string& path, int error) {
+    static std::mutex mutex;
+    static std::set<std::string> reported;
+    const std::lock_guard lock(mutex);
+    if (reported.insert(path).second) {
+        std::fprintf(stderr,
+                     "sortune: the settings file '%s' cannot be read (%s): the settings in it "
+                     "are not used, and it is left as it is\n",
+                     path.c_str(), RefusalReason(error).c_str());
+    }
+}
+
+// Reads the hive file at `path` into `text`. Returns 0 or the errno of ReadWholeFile; a file
+// that is there but cannot be read is reported. A missing file, or a missing folder on the
+// way to it, is no settings yet and goes unsaid.
+int ReadHiveFile(const std::string& path, std::string& text) {
+    const int error = ReadWholeFile(path, text, kHiveLimit);
+    if (error != 0 && error != ENOENT && error != ENOTDIR) {
+        ReportUnreadable(path, error);
+    }
+    return error;
 }
 
 }  // namespace
@@ -112,7 +163,7 @@ std::string RegistryFolder() {
 Hive ReadHive(HiveId hive) {
     const std::string folder = RegistryFolder();
     std::string text;
-    if (folder.empty() || ReadWholeFile(HiveFile(folder, hive), text) != 0) {
+    if (folder.empty() || ReadHiveFile(HiveFile(folder, hive), text) != 0) {
         return {};
     }
     return ParseRegText(text, HiveName(hive)).hive;
@@ -132,7 +183,7 @@ LONG ChangeHive(HiveId hive, const HiveChange& change) {
         return ErrorFromErrno(lock.Error());
     }
     std::string text;
-    const int readError = ReadWholeFile(path, text);
+    const int readError = ReadHiveFile(path, text);
     if (readError != 0 && readError != ENOENT) {
         return ErrorFromErrno(readError);
     }

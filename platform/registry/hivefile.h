@@ -24,7 +24,9 @@ std::string_view HiveName(HiveId hive);
 std::string RegistryFolder();
 
 // The hive as its file holds it now. A missing or unreadable file gives an empty hive, a
-// damaged one what still parses.
+// damaged one what still parses. Only a regular file of at most 1 MiB, not a symbolic link,
+// is read; a file that is there but cannot be read is reported on standard error, once per
+// process.
 Hive ReadHive(HiveId hive);
 
 // Applies `change` to the current hive and writes the result when `change` returns

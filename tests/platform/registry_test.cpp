@@ -19,6 +19,7 @@
 
 #include "tests/support/fileio.h"
 #include "tests/support/scopedconfighome.h"
+#include "tests/support/unprivileged.h"
 
 namespace {
 
@@ -27,6 +28,16 @@ constexpr const char* kSettingsKey = "Software\\Sortune\\Set";
 bool Exists(const std::string& path) {
     struct stat info {};
     return stat(path.c_str(), &info) == 0;
+}
+
+// What tells the entry at `path` apart, not following a link: its kind, inode and size.
+std::string Identity(const std::string& path) {
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0) {
+        return "missing";
+    }
+    return std::to_string(info.st_mode) + ":" + std::to_string(info.st_ino) + ":" +
+           std::to_string(info.st_size);
 }
 
 mode_t ModeOf(const std::string& path) {
@@ -636,14 +647,74 @@ TEST_F(DamagedHiveTest, CleanFilesKeepNoBackup) {
     EXPECT_FALSE(Exists(UserHive() + ".bak"));
 }
 
-// A hive that cannot be read reads as empty, and is never replaced.
-TEST_F(RegistryTest, UnreadableHiveReadsAsEmptyAndRefusesWrites) {
-    std::filesystem::create_directories(UserHive());
-    EXPECT_EQ(Key::Open(HKEY_CURRENT_USER, "Software").result(), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(Key(HKEY_CURRENT_USER, kSettingsKey).result(), ERROR_ACCESS_DENIED);
-    EXPECT_TRUE(std::filesystem::is_directory(UserHive()));
-    // The other hives are not affected.
-    EXPECT_EQ(Key(HKEY_LOCAL_MACHINE, "Software").result(), ERROR_SUCCESS);
+// A hive that cannot be read reads as empty, is never replaced, and the user is told once:
+// otherwise the settings would silently fall back to their defaults. Whatever takes the
+// place of the file is refused at once: a named pipe would block a plain open, a link to
+// /dev/zero would feed a plain read without end.
+TEST_F(RegistryTest, UnreadableHiveIsReportedOnceAndNeverReplaced) {
+    const std::string good = "[HKEY_CURRENT_USER\\Software\\Sortune\\Set]\n\"FindPath\"=dword:1\n";
+    struct Case {
+        const char* name;
+        std::function<void(const std::string& hive)> make;
+        std::string reason;
+    };
+    const std::vector<Case> cases = {
+        {"named pipe", [](const std::string& hive) { ASSERT_EQ(mkfifo(hive.c_str(), 0600), 0); },
+         "it is not a regular file"},
+        {"link to /dev/zero",
+         [](const std::string& hive) { ASSERT_EQ(symlink("/dev/zero", hive.c_str()), 0); },
+         "it is a symbolic link"},
+        {"link to a hive",
+         [&](const std::string& hive) {
+             WriteFile(hive + ".target", good);
+             ASSERT_EQ(symlink((hive + ".target").c_str(), hive.c_str()), 0);
+         },
+         "it is a symbolic link"},
+        {"folder", [](const std::string& hive) { std::filesystem::create_directory(hive); },
+         std::strerror(EISDIR)},
+        {"larger than 1 MiB",
+         [&](const std::string& hive) {
+             WriteFile(hive, good);
+             std::filesystem::resize_file(hive, (1u << 20) + 1);
+         },
+         "it is larger than 1 MiB"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ScopedConfigHome home;
+        const std::string hive = home.HiveFile("HKEY_CURRENT_USER");
+        std::filesystem::create_directories(home.RegistryFolder());
+        c.make(hive);
+        const std::string before = Identity(hive);
+
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(Key::Open(HKEY_CURRENT_USER, kSettingsKey).result(), ERROR_FILE_NOT_FOUND);
+        EXPECT_EQ(Key(HKEY_CURRENT_USER, kSettingsKey).result(), ERROR_ACCESS_DENIED);
+        EXPECT_EQ(Key::Open(HKEY_CURRENT_USER, "Software").result(), ERROR_FILE_NOT_FOUND);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  "sortune: the settings file '" + hive + "' cannot be read (" + c.reason +
+                      "): the settings in it are not used, and it is left as it is\n");
+
+        EXPECT_EQ(Identity(hive), before);
+        EXPECT_FALSE(Exists(hive + ".bak"));
+        // The other hives are not affected.
+        EXPECT_EQ(Key(HKEY_LOCAL_MACHINE, "Software").result(), ERROR_SUCCESS);
+    }
+}
+
+// Without permission to read it, the settings file is neither used nor replaced.
+TEST_F(RegistryTest, HiveWithoutReadPermissionIsLeftAsItIs) {
+    Key(HKEY_CURRENT_USER, kSettingsKey);
+    ASSERT_TRUE(Exists(UserHive()));
+    const std::string text = ReadFile(UserHive());
+    ASSERT_EQ(chmod(UserHive().c_str(), 0200), 0);
+    const int refused = RunUnprivileged(m_home.path(), [] {
+        return Key::Open(HKEY_CURRENT_USER, kSettingsKey).result() == ERROR_FILE_NOT_FOUND &&
+               Key(HKEY_CURRENT_USER, kSettingsKey).result() == ERROR_ACCESS_DENIED;
+    });
+    EXPECT_EQ(refused, 1);
+    ASSERT_EQ(chmod(UserHive().c_str(), 0600), 0);
+    EXPECT_EQ(ReadFile(UserHive()), text);
 }
 
 TEST_F(RegistryTest, UnusableFolderMakesWritesFail) {
