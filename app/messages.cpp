@@ -309,7 +309,8 @@ std::string HistoryLine(const Journal& journal, bool takenBack) {
                        ? 1
                        : 0;
     }
-    const char* state = !journal.complete ? Pick("被打断", "interrupted")
+    const char* state = !journal.complete         ? Pick("被打断", "interrupted")
+                        : !ChangedAnything(journal) ? Pick("未改动", "nothing changed")
                         : takenBack
                             ? (journal.header.kind == JournalKind::Undo ? Pick("已重做", "redone")
                                                                         : Pick("已撤销", "undone"))

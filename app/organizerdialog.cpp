@@ -248,7 +248,7 @@ RunOptions OrganizerDialog::Options() const {
 
 bool OrganizerDialog::CanUndo() const {
     return State().m_bRunning == 0 &&
-           m_session.LatestToTakeBack(TakeBackDirection::Undo).has_value();
+           m_session.CanTakeBack(TakeBackDirection::Undo);
 }
 
 void OrganizerDialog::OnUndo() {

@@ -64,7 +64,7 @@ RunOptions Session::StoredOptions() const {
 }
 
 JournalOutcome Session::Journaled(const JournalHeader& header, DiskExecutor& disk,
-                                  const std::function<bool()>& work) {
+                                  const std::function<Ending()>& work) {
     JournalWriter writer(sysinfo::GetTickCount);
     JournalOutcome outcome;
     outcome.beginError = journals_.Begin(header, writer);
@@ -73,9 +73,14 @@ JournalOutcome Session::Journaled(const JournalHeader& header, DiskExecutor& dis
     }
     outcome.path = writer.Path();
     disk.SetRecorder(&writer);
-    const bool complete = work();
+    const Ending ending = work();
     disk.SetRecorder(nullptr);
-    outcome.finishError = writer.Finish(complete);
+    if (ending == Ending::Discard) {
+        writer.Discard();
+        outcome.path.clear();
+    } else {
+        outcome.finishError = writer.Finish(ending == Ending::Complete);
+    }
     return outcome;
 }
 
@@ -99,15 +104,14 @@ JournalOutcome Session::Organize(RunState& state, const std::string& folder,
     header.version = SORTUNE_VERSION;
     return Journaled(header, *disk, [&] {
         run();
-        return true;
+        return Ending::Complete;
     });
 }
 
-std::optional<Journal> Session::LatestToTakeBack(TakeBackDirection direction) const {
+bool Session::CanTakeBack(TakeBackDirection direction) const {
     const std::vector<Journal> journals = journals_.Load();
-    const Journal* target =
-        direction == TakeBackDirection::Undo ? LatestToUndo(journals) : LatestToRedo(journals);
-    return target != nullptr ? std::optional<Journal>(*target) : std::nullopt;
+    return (direction == TakeBackDirection::Undo ? LatestToUndo(journals)
+                                                 : LatestToRedo(journals)) != nullptr;
 }
 
 TakeBackOutcome Session::TakeBackLatest(TakeBackDirection direction, RunHost& host,
@@ -121,15 +125,30 @@ TakeBackOutcome Session::TakeBackLatest(TakeBackDirection direction, RunHost& ho
         outcome.journal.beginError = error;
         return outcome;
     }
-    const std::optional<Journal> target = LatestToTakeBack(direction);
-    outcome.found = target.has_value();
-    if (!target) {
+    const std::vector<Journal> journals = journals_.Load();
+    const Journal* target =
+        direction == TakeBackDirection::Undo ? LatestToUndo(journals) : LatestToRedo(journals);
+    outcome.found = target != nullptr;
+    if (target == nullptr) {
         return outcome;
     }
     announce(*target);
+    const std::vector<const Journal*> parts = PartsOf(journals, *target);
+    const auto takeBackAll = [&](ChangeExecutor& executor) {
+        for (const Journal* part : parts) {
+            const TakeBackReport report = TakeBack(host, state, executor, listener).Run(*part);
+            outcome.report.changed += report.changed;
+            outcome.report.alreadyBack += report.alreadyBack;
+            outcome.report.skipped += report.skipped;
+            if (report.stopped) {
+                outcome.report.stopped = true;
+                return;
+            }
+        }
+    };
     if (preview) {
         DryRunExecutor shown;
-        outcome.report = TakeBack(host, state, shown, listener).Run(*target);
+        takeBackAll(shown);
         return outcome;
     }
     JournalHeader header;
@@ -139,9 +158,12 @@ TakeBackOutcome Session::TakeBackLatest(TakeBackDirection direction, RunHost& ho
     header.takesBack = target->name;
     DiskExecutor disk;
     outcome.journal = Journaled(header, disk, [&] {
-        outcome.report = TakeBack(host, state, disk, listener).Run(*target);
+        takeBackAll(disk);
+        if (outcome.report.changed == 0 && outcome.report.skipped > 0) {
+            return Ending::Discard;  // nothing was taken back: the run can be tried again
+        }
         // A stopped undo stays open: the next one goes on with the same run.
-        return !outcome.report.stopped;
+        return outcome.report.stopped ? Ending::CutShort : Ending::Complete;
     });
     return outcome;
 }

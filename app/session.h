@@ -1,7 +1,6 @@
 #pragma once
 
 #include <functional>
-#include <optional>
 #include <string>
 
 #include "app/companionlibraries.h"
@@ -71,8 +70,8 @@ public:
     JournalOutcome Organize(RunState& state, const std::string& folder, const RunOptions& options,
                             DiskExecutor* disk, const std::function<void()>& run);
 
-    // The journal an undo (or a redo) would take back, or nothing.
-    std::optional<Journal> LatestToTakeBack(TakeBackDirection direction) const;
+    // True when an undo (or a redo) would find a journal to take back.
+    bool CanTakeBack(TakeBackDirection direction) const;
     // Takes back the latest run (or, for a redo, the latest undo), newest change first,
     // keeping a journal of its own, so that a redo can take the undo back; a preview changes
     // nothing and keeps no journal. The journals are locked first, so that no run or other
@@ -84,10 +83,13 @@ public:
                                    const std::function<void(const Journal&)>& announce);
 
 private:
-    // Does `work` with every change of `disk` written into a new journal with `header`;
-    // `work` returns whether the journal is complete.
+    // How a journal ends: written to its end, cut short (a stopped undo, which the next one
+    // goes on with), or removed (an undo that took nothing back).
+    enum class Ending { Complete, CutShort, Discard };
+
+    // Does `work` with every change of `disk` written into a new journal with `header`.
     JournalOutcome Journaled(const JournalHeader& header, DiskExecutor& disk,
-                             const std::function<bool()>& work);
+                             const std::function<Ending()>& work);
 
     SettingsStore& settings_;
     JournalStore journals_;

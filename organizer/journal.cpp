@@ -128,6 +128,15 @@ void TakeChangeLine(std::string_view line, Journal& journal) {
 
 }  // namespace
 
+bool ChangedAnything(const Journal& journal) {
+    for (const JournalEntry& entry : journal.changes) {
+        if (entry.state != ChangeState::Kept) {
+            return true;
+        }
+    }
+    return false;
+}
+
 const char* KindName(JournalKind kind) {
     switch (kind) {
         case JournalKind::Undo:

@@ -71,5 +71,9 @@ std::string FormatEnd();
 // (it lacks the first line or its header).
 bool ParseJournal(std::string_view text, Journal& journal);
 
+// True when the journal holds a change that was made, or may have been (its mark never went
+// out): one that is all "kept" has nothing to take back.
+bool ChangedAnything(const Journal& journal);
+
 // The name of a journal's kind, "run", "undo" or "redo".
 const char* KindName(JournalKind kind);

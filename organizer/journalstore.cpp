@@ -133,7 +133,7 @@ bool WasTakenBack(const std::vector<Journal>& journals, const Journal& journal) 
 
 const Journal* LatestToUndo(const std::vector<Journal>& journals) {
     for (auto it = journals.rbegin(); it != journals.rend(); ++it) {
-        if (it->header.kind != JournalKind::Undo &&
+        if (it->header.kind != JournalKind::Undo && ChangedAnything(*it) &&
             !IsTakenBack(journals, it->name, JournalKind::Undo)) {
             return &*it;
         }
@@ -152,4 +152,18 @@ const Journal* LatestToRedo(const std::vector<Journal>& journals) {
         }
     }
     return nullptr;
+}
+
+std::vector<const Journal*> PartsOf(const std::vector<Journal>& journals, const Journal& target) {
+    std::vector<const Journal*> parts = {&target};
+    if (target.header.takesBack.empty()) {
+        return parts;
+    }
+    for (auto it = journals.rbegin(); it != journals.rend(); ++it) {
+        if (it->name != target.name && !it->complete && it->header.kind == target.header.kind &&
+            it->header.takesBack == target.header.takesBack) {
+            parts.push_back(&*it);
+        }
+    }
+    return parts;
 }

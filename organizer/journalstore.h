@@ -48,9 +48,15 @@ private:
 // an undo.
 bool WasTakenBack(const std::vector<Journal>& journals, const Journal& journal);
 
-// The journal an undo takes back: the newest run or redo that no complete undo has taken
-// back. Null when there is none.
+// The journal an undo takes back: the newest run or redo that changed anything and that no
+// complete undo has taken back. Null when there is none.
 const Journal* LatestToUndo(const std::vector<Journal>& journals);
 // The journal a redo takes back: the newest complete undo that no complete redo has taken
 // back, when no run came after it. Null when there is none.
 const Journal* LatestToRedo(const std::vector<Journal>& journals);
+
+// The journals that together make the work of `target`, newest first: `target` itself and,
+// for an undo or a redo, every one of the same kind cut short before it over the same
+// journal (a stopped undo that a second one finished), so that taking the work back takes
+// back every change of it, whichever process made it.
+std::vector<const Journal*> PartsOf(const std::vector<Journal>& journals, const Journal& target);

@@ -15,6 +15,7 @@ int JournalWriter::Create(const std::string& path, const JournalHeader& header) 
     path_ = path;
     kind_ = header.kind;
     count_ = 0;
+    made_ = 0;
     pendingMark_.clear();
     lastSync_ = tick_();
     error_ = file_.Append(FormatHeader(header));
@@ -42,8 +43,16 @@ int JournalWriter::Intend(const Change& change, std::size_t& number) {
 }
 
 void JournalWriter::Settle(std::size_t number, bool made) {
+    made_ += made ? 1 : 0;
     pendingMark_.clear();
     AppendMark(pendingMark_, number, made);
+}
+
+void JournalWriter::Discard() {
+    if (file_.IsOpen()) {
+        file_.Close();
+        RemoveFile(path_);
+    }
 }
 
 void JournalWriter::SyncNowAndThen() {
@@ -58,9 +67,8 @@ int JournalWriter::Finish(bool complete) {
     if (!file_.IsOpen()) {
         return error_;
     }
-    if (count_ == 0 && kind_ == JournalKind::Run) {
-        file_.Close();
-        RemoveFile(path_);
+    if (made_ == 0 && kind_ == JournalKind::Run) {
+        Discard();
         return error_;
     }
     const int error = file_.Append(pendingMark_ + (complete ? FormatEnd() : std::string()));

@@ -29,10 +29,14 @@ public:
     void Settle(std::size_t number, bool made) override;
 
     // Writes the end (unless `complete` is false: the journal then reads as cut short), syncs
-    // and closes. The journal of a run that changed nothing is removed: there is nothing to
+    // and closes. The journal of a run that made no change is removed: there is nothing to
     // take back (an undo's stays, to tell that its run was taken back). Returns 0 or the errno
     // of the first failed write.
     int Finish(bool complete = true);
+    // Closes and removes the journal: what it tells is not to count (an undo that took
+    // nothing back leaves its run to be taken back later). Only for a journal of no change
+    // made.
+    void Discard();
 
 private:
     void SyncNowAndThen();
@@ -44,6 +48,7 @@ private:
     std::string lines_;
     JournalKind kind_ = JournalKind::Run;
     std::size_t count_ = 0;
+    std::size_t made_ = 0;
     std::uint32_t lastSync_ = 0;
     int error_ = 0;
 };

@@ -54,6 +54,9 @@ Change DecideLink(const Change& change, const PlannedEntries& view) {
 
 Change DecideDelete(const Change& change, const PlannedEntries& view) {
     const Change undo = Change::Link(change.path, change.other);
+    if (view.Kind(ParentFolder(change.path)) != EntryKind::Folder) {
+        return Skipping(undo, Reason::MovedSince);  // its folder is gone: never made anew
+    }
     if (view.Kind(change.path) == EntryKind::Missing) {
         return undo;
     }
@@ -75,6 +78,27 @@ Change DecideFolder(const Change& change, const PlannedEntries& view) {
         return undo;
     }
     return kind == EntryKind::Folder ? Back(change) : Skipping(undo, Reason::NameTakenSince);
+}
+
+// True when the entry of `change` is as it was before `first`, the journal's first change of
+// that path: taken back already, with every change of the path after it (an undo that was
+// stopped after taking back some of a chain, such as a link made and then replaced).
+bool IsBeforeFirst(const Change& first, const PlannedEntries& view) {
+    switch (first.kind) {
+        case ChangeKind::Link:
+            return first.replaced.empty() ? view.Kind(first.path) == EntryKind::Missing
+                                          : view.IsLinkTo(first.path, first.replaced);
+        case ChangeKind::Delete:
+            return view.IsLinkTo(first.path, first.other);
+        case ChangeKind::MakeFolder:
+            return view.Kind(first.path) == EntryKind::Missing;
+        case ChangeKind::RemoveFolder:
+            return view.Kind(first.path) == EntryKind::Folder;
+        case ChangeKind::Rename:
+        case ChangeKind::Keep:
+            break;
+    }
+    return false;
 }
 
 // A change the executor did not make, as the undo tells it: what became of the entry since.
@@ -107,6 +131,12 @@ TakeBackReport TakeBack::Run(const Journal& journal) {
     state_.m_bRunning = 1;
     host_.SetBusy(1, 1);
     host_.PassStarted();
+    firstOf_.clear();
+    for (const JournalEntry& entry : journal.changes) {
+        if (entry.change.kind != ChangeKind::Rename) {
+            firstOf_.try_emplace(entry.change.path, &entry.change);
+        }
+    }
     const int total = static_cast<int>(journal.changes.size());
     for (int i = total - 1; i >= 0; --i) {
         host_.DrawProgress(total - i, total);
@@ -141,6 +171,10 @@ TakeBackReport TakeBack::Run(const Journal& journal) {
 
 Change TakeBack::Decide(const Change& change) const {
     const PlannedEntries& view = executor_.Entries();
+    const auto first = firstOf_.find(change.path);
+    if (first != firstOf_.end() && IsBeforeFirst(*first->second, view)) {
+        return Back(change);
+    }
     switch (change.kind) {
         case ChangeKind::Rename:
             return DecideRename(change, view);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <functional>
+#include <string>
+#include <unordered_map>
 
 #include "organizer/changeexecutor.h"
 #include "organizer/journal.h"
@@ -50,4 +52,6 @@ private:
     RunState& state_;
     ChangeExecutor& executor_;
     Listener listener_;
+    // The first change of the journal taken back on each path but a rename's, by path.
+    std::unordered_map<std::string, const Change*> firstOf_;
 };

@@ -14,6 +14,7 @@
 #include "organizer/diskexecutor.h"
 #include "organizer/journalstore.h"
 #include "organizer/organizerengine.h"
+#include "organizer/takeback.h"
 #include "platform/codepage.h"
 #include "platform/folderlock.h"
 #include "platform/systeminfo.h"
@@ -279,6 +280,98 @@ TEST_F(UndoTest, AnUndoAfterARunKilledAtAnyPointGivesBackTheTree) {
         }
     }
     EXPECT_GE(kills, 40);
+}
+
+}  // namespace
+
+namespace {
+
+// Takes the latest run (or undo) back in a child process killed at its `count`-th change, as
+// the program's undo does; returns the child's end: 128 + SIGKILL, or 0 when it had fewer.
+int TakeBackKilledAt(const std::string& state, TakeBackDirection direction, std::size_t count,
+                     bool afterTheChange) {
+    const pid_t child = fork();
+    if (child == 0) {
+        JournalStore store(state + "/sortune/runs");
+        const std::vector<Journal> journals = store.Load();
+        const Journal* target = direction == TakeBackDirection::Undo ? LatestToUndo(journals)
+                                                                     : LatestToRedo(journals);
+        JournalHeader header;
+        header.kind = direction == TakeBackDirection::Undo ? JournalKind::Undo : JournalKind::Redo;
+        header.takesBack = target != nullptr ? target->name : "";
+        JournalWriter writer(sysinfo::GetTickCount);
+        if (target == nullptr || store.Begin(header, writer) != 0) {
+            _exit(2);
+        }
+        KillingRecorder killing(writer, count, afterTheChange);
+        DiskExecutor disk(&killing);
+        RecordingHost host;
+        RunState runState;
+        for (const Journal* part : PartsOf(journals, *target)) {
+            TakeBack(host, runState, disk, {}).Run(*part);
+        }
+        _exit(writer.Finish() == 0 ? 0 : 3);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+}
+
+// An undo killed at any point and finished by a second --undo is one undo: --redo gives back
+// the whole organized tree; the same for a redo killed and finished by a second --redo.
+TEST_F(UndoTest, AnUndoOrRedoKilledAtAnyPointAndFinishedIsTakenBackWhole) {
+    int kills = 0;
+    for (const TakeBackDirection killed : {TakeBackDirection::Undo, TakeBackDirection::Redo}) {
+        for (const bool after : {false, true}) {
+            for (std::size_t count = 1;; count += 2) {
+                const std::string shown = std::string(killed == TakeBackDirection::Undo
+                                                          ? "undo"
+                                                          : "redo") +
+                                          " killed at change " + std::to_string(count) +
+                                          (after ? " after" : " before");
+                fs::remove_all(m_config.StateFolder());
+                fs::remove_all(m_music.path());
+                fs::create_directory(m_music.path());
+                WriteCollection(m_music.path());
+                const auto original = Tree();
+                ASSERT_EQ(Run({"-a", m_music.path()}).status, 0);
+                const auto organized = Tree();
+                if (killed == TakeBackDirection::Redo) {
+                    ASSERT_EQ(Run({"--undo"}).status, 0) << shown;
+                }
+                const int end = TakeBackKilledAt(m_config.StateFolder(), killed, count, after);
+                if (end == 0) {
+                    break;  // fewer changes
+                }
+                ASSERT_EQ(end, 128 + SIGKILL) << shown;
+                ++kills;
+                const bool undo = killed == TakeBackDirection::Undo;
+                const ProgramResult finish = Run({undo ? "--undo" : "--redo"});
+                ASSERT_EQ(finish.status, 0) << shown << finish.err;
+                ASSERT_EQ(Tree(), undo ? original : organized) << shown;
+                const ProgramResult back = Run({undo ? "--redo" : "--undo"});
+                EXPECT_EQ(back.status, 0) << shown << back.err;
+                EXPECT_EQ(Tree(), undo ? organized : original) << shown;
+            }
+        }
+    }
+    EXPECT_GE(kills, 8);
+}
+
+// An undo that could take nothing back (the folder was away) leaves its run to be undone.
+TEST_F(UndoTest, AnUndoThatTookNothingBackLeavesTheRunUndoable) {
+    WriteCollection(m_music.path());
+    const auto original = Tree();
+    ASSERT_EQ(Run({m_music.path()}).status, 0);
+    const std::string away = m_music.path() + ".away";
+    fs::rename(m_music.path(), away);
+
+    EXPECT_EQ(Run({"--undo"}).status, 1);
+    fs::rename(away, m_music.path());
+
+    const ProgramResult undo = Run({"--undo"});
+    EXPECT_EQ(undo.status, 0) << undo.err;
+    EXPECT_EQ(Tree(), original);
 }
 
 }  // namespace

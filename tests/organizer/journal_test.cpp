@@ -211,17 +211,62 @@ TEST_F(JournalStoreTest, ANewJournalIsTheNewestWhateverTheNamesOfTheOldOnesSay) 
     EXPECT_EQ(m_store.Load().back().name, next);
 }
 
-// A run that changed nothing leaves no journal to take back; an undo always leaves one, as
+// A run that made no change leaves no journal to take back; an undo always leaves one, as
 // the mark that its run is taken back.
-TEST_F(JournalStoreTest, OnlyAnUndoKeepsAJournalWithoutChanges) {
-    for (const JournalKind kind : {JournalKind::Run, JournalKind::Undo}) {
+TEST_F(JournalStoreTest, OnlyAnUndoKeepsAJournalWithoutChangesMade) {
+    struct Case {
+        JournalKind kind;
+        int settled;  // -1: no change written down; 0: one, not made; 1: one, made
+        bool kept;
+    };
+    const Case cases[] = {
+        {JournalKind::Run, -1, false},
+        {JournalKind::Run, 0, false},
+        {JournalKind::Run, 1, true},
+        {JournalKind::Undo, -1, true},
+    };
+    for (const Case& c : cases) {
         JournalWriter writer([] { return 0u; });
         JournalHeader header;
-        header.kind = kind;
+        header.kind = c.kind;
         ASSERT_EQ(m_store.Begin(header, writer), 0);
+        std::size_t number = 0;
+        if (c.settled >= 0) {
+            ASSERT_EQ(writer.Intend(kChanges[4], number), 0);
+            writer.Settle(number, c.settled == 1);
+        }
         EXPECT_EQ(writer.Finish(), 0);
-        EXPECT_EQ(std::filesystem::exists(writer.Path()), kind == JournalKind::Undo);
+        EXPECT_EQ(std::filesystem::exists(writer.Path()), c.kept) << c.settled;
     }
+}
+
+// Older versions kept the journal of a run that only found names taken: an undo passes over
+// it to the run that changed something.
+TEST_F(JournalStoreTest, AnUndoPassesOverARunThatChangedNothing) {
+    const std::string changed = Write(m_store, JournalKind::Run);
+    const std::string nothing = "0000000099-20261207T081025.123456Z-1.journal";
+    WriteFile(m_store.Folder() + "/" + nothing,
+              FormatHeader({}) + IntentLine(1, kChanges[0]) + MarkLine(1, false) + FormatEnd());
+    EXPECT_EQ(UndoTarget(), changed);
+    const auto journals = m_store.Load();
+    ASSERT_EQ(journals.back().name, nothing);
+    EXPECT_FALSE(ChangedAnything(journals.back()));
+    EXPECT_TRUE(ChangedAnything(journals.front()));
+}
+
+// A stopped undo and the undo that finished it are one piece of work: a redo takes back both.
+TEST_F(JournalStoreTest, TheWorkOfAnUndoIsEveryPartOfIt) {
+    const std::string run = Write(m_store, JournalKind::Run);
+    const std::string cut = Write(m_store, JournalKind::Undo, run, false);
+    const std::string other = Write(m_store, JournalKind::Run);
+    const std::string done = Write(m_store, JournalKind::Undo, run);
+    const auto journals = m_store.Load();
+    std::vector<std::string> names;
+    for (const Journal* part : PartsOf(journals, journals.back())) {
+        names.push_back(part->name);
+    }
+    EXPECT_THAT(names, ElementsAre(done, cut));
+    EXPECT_EQ(PartsOf(journals, journals[2]).size(), 1u) << other;
 }
 
 TEST_F(JournalStoreTest, SyncsAtMostOnceASecondAndMarksGoOutWithTheNextLine) {
