@@ -13,7 +13,7 @@ namespace {
 
 bool HoldsFile(const std::string& path, const FileIdentity& identity) {
     FileIdentity found;
-    return IdentityOf(path, found) && found == identity;
+    return IdentityOf(path, found) && CompareIdentity(identity, found) == Sameness::Same;
 }
 
 }  // namespace

@@ -70,6 +70,16 @@ std::optional<Change> ParseIntent(const std::vector<std::string_view>& fields) {
         }
         change.identity = {*device, *inode, *birth};
         at = 5;
+        // Older versions wrote no size and time of the last write; paths are absolute, so a
+        // number where a path would be is one of those.
+        const auto size = fields.size() > 8 ? ParseNumber<std::int64_t>(fields[5]) : std::nullopt;
+        const auto modified =
+            fields.size() > 8 ? ParseNumber<std::int64_t>(fields[6]) : std::nullopt;
+        if (size && modified) {
+            change.identity.size = *size;
+            change.identity.modified = *modified;
+            at = 7;
+        }
     }
     if (fields.size() < at + word->paths) {
         return std::nullopt;
@@ -194,7 +204,8 @@ void AppendIntent(std::string& out, std::size_t number, const Change& change) {
     if (change.kind == ChangeKind::Rename) {
         for (const std::int64_t field :
              {static_cast<std::int64_t>(change.identity.device),
-              static_cast<std::int64_t>(change.identity.inode), change.identity.birth}) {
+              static_cast<std::int64_t>(change.identity.inode), change.identity.birth,
+              change.identity.size, change.identity.modified}) {
             out += '\t';
             AppendNumber(out, field);
         }

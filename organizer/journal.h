@@ -22,7 +22,7 @@
 //   pid       4242
 //   takes-back 20261207T161025.123456-4242.journal      (an undo or a redo only)
 //   changes
-//   1  rename DEVICE INODE BIRTH OLD NEW
+//   1  rename DEVICE INODE BIRTH SIZE MODIFIED OLD NEW   (older versions: no SIZE MODIFIED)
 //   1  done                       (or "kept": nothing was changed)
 //   2  link LINK TARGET [REPLACED]
 //   3  delete LINK TARGET

@@ -7,13 +7,15 @@ EntryKind PlannedEntries::Kind(const std::string& path) const {
     return planned != entries_.end() ? planned->second.kind : EntryKindOf(path);
 }
 
-bool PlannedEntries::IsFile(const std::string& path, const FileIdentity& identity) const {
+Sameness PlannedEntries::FileAt(const std::string& path, const FileIdentity& identity) const {
     const auto planned = entries_.find(path);
     if (planned != entries_.end()) {
-        return planned->second.kind == EntryKind::Other && planned->second.identity == identity;
+        const bool same =
+            planned->second.kind == EntryKind::Other && planned->second.identity == identity;
+        return same ? Sameness::Same : Sameness::Other;
     }
     FileIdentity found;
-    return IdentityOf(path, found) && found == identity;
+    return IdentityOf(path, found) ? CompareIdentity(identity, found) : Sameness::Other;
 }
 
 bool PlannedEntries::IsLinkTo(const std::string& path, const std::string& target) const {

@@ -12,8 +12,11 @@
 class PlannedEntries {
 public:
     EntryKind Kind(const std::string& path) const;
-    // True when the entry at `path` is the file `identity`.
-    bool IsFile(const std::string& path, const FileIdentity& identity) const;
+    // Whether the entry at `path` is the file `identity` was taken of.
+    Sameness FileAt(const std::string& path, const FileIdentity& identity) const;
+    bool IsFile(const std::string& path, const FileIdentity& identity) const {
+        return FileAt(path, identity) == Sameness::Same;
+    }
     // True when the entry at `path` is a symbolic link holding exactly `target`.
     bool IsLinkTo(const std::string& path, const std::string& target) const;
     // True when new names can be made in `folder`; a folder planned to be made can.

@@ -22,9 +22,15 @@ Change Back(const Change& change) {
 
 Change DecideRename(const Change& change, const PlannedEntries& view) {
     const Change undo = Change::Rename(change.other, change.path, change.identity);
-    if (!view.IsFile(change.other, change.identity)) {
-        return view.IsFile(change.path, change.identity) ? Back(change)
-                                                         : Skipping(undo, Reason::MovedSince);
+    const Sameness atNewName = view.FileAt(change.other, change.identity);
+    if (atNewName != Sameness::Same) {
+        if (view.IsFile(change.path, change.identity)) {
+            return Back(change);
+        }
+        // An inode given out again on a file system without birth times, with nothing known
+        // to tell the files apart: it is never taken for the run's file.
+        return Skipping(undo, atNewName == Sameness::Uncertain ? Reason::ChangedSince
+                                                               : Reason::MovedSince);
     }
     // Both names the same file: the old name is the file's own, not another's (a rename cut
     // short between linking the new name and unlinking the old one).

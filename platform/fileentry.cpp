@@ -26,15 +26,33 @@ EntryKind EntryKindOf(const std::string& path) {
 
 bool IdentityOf(const std::string& path, FileIdentity& identity) {
     struct statx info {};
-    if (statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_INO | STATX_BTIME, &info) != 0) {
+    constexpr unsigned kWanted = STATX_INO | STATX_BTIME | STATX_SIZE | STATX_MTIME;
+    if (statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, kWanted, &info) != 0) {
         return false;
     }
+    const auto nanoseconds = [](const statx_timestamp& time) {
+        return time.tv_sec * 1'000'000'000LL + time.tv_nsec;
+    };
     identity.device = makedev(info.stx_dev_major, info.stx_dev_minor);
     identity.inode = info.stx_ino;
-    identity.birth = (info.stx_mask & STATX_BTIME) != 0
-                         ? info.stx_btime.tv_sec * 1'000'000'000LL + info.stx_btime.tv_nsec
-                         : 0;
+    identity.birth = (info.stx_mask & STATX_BTIME) != 0 ? nanoseconds(info.stx_btime) : 0;
+    identity.size = static_cast<std::int64_t>(info.stx_size);
+    identity.modified = nanoseconds(info.stx_mtime);
     return true;
+}
+
+Sameness CompareIdentity(const FileIdentity& recorded, const FileIdentity& found) {
+    if (recorded.device != found.device || recorded.inode != found.inode) {
+        return Sameness::Other;
+    }
+    if (recorded.birth != 0 && found.birth != 0) {
+        return recorded.birth == found.birth ? Sameness::Same : Sameness::Other;
+    }
+    if (recorded.size < 0 || recorded.modified == 0) {
+        return Sameness::Uncertain;
+    }
+    return recorded.size == found.size && recorded.modified == found.modified ? Sameness::Same
+                                                                              : Sameness::Other;
 }
 
 int ResolvedKindOf(const std::string& path, EntryKind& kind) {

@@ -18,15 +18,30 @@ enum class EntryKind {
 
 // Which file an entry is, under any name. A device and inode alone can name another file once
 // the first one is deleted (inode numbers are given out again at once), so the time the file
-// was born goes with them where the file system keeps one (0 where it does not; the clock it
-// is read from may step only every few milliseconds).
+// was born goes with them where the file system keeps one (0 where it does not: ext2, ext3
+// with small inodes, some network file systems; the clock it is read from may step only every
+// few milliseconds). Where it does not, what a rename keeps tells the file: its size and the
+// time it was last written, to the nanosecond.
 struct FileIdentity {
     dev_t device = 0;
     ino_t inode = 0;
-    std::int64_t birth = 0;  // nanoseconds since 1970
+    std::int64_t birth = 0;      // nanoseconds since 1970
+    std::int64_t size = -1;      // bytes; -1 where not known (journals of older versions)
+    std::int64_t modified = 0;   // nanoseconds since 1970; 0 where not known
 
     bool operator==(const FileIdentity&) const = default;
 };
+
+enum class Sameness {
+    Same,
+    Other,
+    Uncertain,  // the same device and inode, but nothing known tells whether it is the file
+};
+
+// Whether the entry found now, `found`, is the file `recorded` was taken of. With a birth time
+// on both sides it decides; without, the size and the time of the last write do; where
+// neither is known the answer is Uncertain, never Same.
+Sameness CompareIdentity(const FileIdentity& recorded, const FileIdentity& found);
 
 // The entry at `path` itself: a symbolic link is reported as one, not followed.
 EntryKind EntryKindOf(const std::string& path);

@@ -167,6 +167,27 @@ const Scenario kScenarios[] = {
      "", ".sortune-link-78-0 -> D/t"},
 };
 
+// A recorded identity that cannot tell the file apart (no birth time, no size and time of the
+// last write: an older journal on a file system without birth times) is never taken for it.
+TEST(TakeBackIdentityTest, AFileThatCannotBeToldApartIsChangedSince) {
+    TempDir dir;
+    const std::string d = dir.path() + "/";
+    WriteFile(d + "b", "song");
+    FileIdentity uncertain = Identity(d + "b");
+    uncertain = {uncertain.device, uncertain.inode, 0};
+    Journal journal;
+    journal.changes.push_back({Change::Rename(d + "a", d + "b", uncertain)});
+    RecordingHost host;
+    RunState state;
+    DiskExecutor disk;
+    std::vector<std::string> lines;
+    TakeBack(host, state, disk, [&](const Change&, const Outcome& outcome) {
+        lines.push_back(FormatStep(outcome.change));
+    }).Run(journal);
+    EXPECT_THAT(lines, ElementsAre("keep\t" + d + "b\tchanged since"));
+    EXPECT_TRUE(fs::exists(d + "b"));
+}
+
 class TakeBackTest : public ::testing::Test {
 protected:
     TempDir m_dir;

@@ -37,6 +37,34 @@ TEST(FileIdentityTest, FollowsAFileUnderANewNameAndTellsANewFileApart) {
     EXPECT_FALSE(IdentityOf(dir / "a", other));
 }
 
+// Without birth times an inode given out again names another file: what a rename keeps tells
+// them apart, and where nothing does, the file is never taken for the recorded one.
+TEST(FileIdentityTest, ComparesByBirthElseBySizeAndLastWrite) {
+    const FileIdentity born{1, 2, 100, 5, 7};
+    const FileIdentity unborn{1, 2, 0, 5, 7};
+    const FileIdentity unknown{1, 2, 0};  // an older journal's, without size and time
+    struct Case {
+        FileIdentity recorded;
+        FileIdentity found;
+        Sameness expected;
+    };
+    const Case cases[] = {
+        {born, born, Sameness::Same},
+        {born, {1, 2, 101, 5, 7}, Sameness::Other},  // born again: another file
+        {born, {1, 3, 100, 5, 7}, Sameness::Other},
+        {born, {1, 2, 100, 6, 8}, Sameness::Same},   // written since: still the file
+        {unborn, unborn, Sameness::Same},
+        {unborn, {1, 2, 0, 5, 8}, Sameness::Other},  // the reused inode of a new file
+        {unborn, {1, 2, 0, 4, 7}, Sameness::Other},
+        {unknown, unborn, Sameness::Uncertain},
+        {unknown, {2, 2, 0, 5, 7}, Sameness::Other},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CompareIdentity(c.recorded, c.found), c.expected)
+            << c.recorded.birth << " " << c.found.birth << " " << c.found.size;
+    }
+}
+
 TEST(XdgStateHomeTest, ComesFromTheVariableWhenAbsoluteElseFromHome) {
     const char* oldState = std::getenv("XDG_STATE_HOME");
     const char* oldHome = std::getenv("HOME");
