@@ -219,6 +219,13 @@ std::string JournalIncomplete(const std::string& path, int error) {
                         EscapePath(path).c_str(), ErrorText(error).c_str());
 }
 
+std::string JournalDamaged(const std::string& path, std::size_t line) {
+    return ansi::Format(Pick("日志“%s”第 %zu 行已损坏；未做任何改动；将它移走后可撤销更早的整理",
+                             "the journal '%s' is damaged at line %zu; nothing was changed; move "
+                             "it away to take back the runs before it"),
+                        EscapePath(path).c_str(), line);
+}
+
 std::string NothingToTakeBack(bool redo) {
     return redo ? Pick("没有可重做的撤销", "nothing to redo")
                 : Pick("没有可撤销的整理", "nothing to undo");
@@ -272,6 +279,8 @@ std::string SkipText(const Outcome& outcome) {
             return Pick("已被改动", "changed since");
         case Reason::FolderNotEmpty:
             return Pick("文件夹不为空", "folder not empty");
+        case Reason::OutsideRun:
+            return Pick("不在该次整理的文件夹中", "outside the folder of the run");
         default:
             break;
     }
@@ -309,7 +318,8 @@ std::string HistoryLine(const Journal& journal, bool takenBack) {
                        ? 1
                        : 0;
     }
-    const char* state = !journal.complete         ? Pick("被打断", "interrupted")
+    const char* state = journal.damagedLine != 0  ? Pick("已损坏", "damaged")
+                        : !journal.complete         ? Pick("被打断", "interrupted")
                         : !ChangedAnything(journal) ? Pick("未改动", "nothing changed")
                         : takenBack
                             ? (journal.header.kind == JournalKind::Undo ? Pick("已重做", "redone")

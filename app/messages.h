@@ -43,6 +43,8 @@ std::string Progress(int done, int total);
 std::string JournalError(const std::string& folder, int error);
 // The journal `path` of a run or undo that did its changes could not be written to its end.
 std::string JournalIncomplete(const std::string& path, int error);
+// A journal newer than the run to take back is damaged at `line`.
+std::string JournalDamaged(const std::string& path, std::size_t line);
 std::string NothingToTakeBack(bool redo);
 // The line that says which run is taken back (or, for a redo, which undo).
 std::string TakingBack(bool redo, const JournalHeader& target);

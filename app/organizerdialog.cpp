@@ -266,6 +266,11 @@ void OrganizerDialog::OnUndo() {
         TakeBackDirection::Undo, *this, State(), listener, false, [this](const Journal& target) {
             SetWindowText(kCaptionPrefix + messages::TakingBack(false, target.header));
         });
+    if (!result.damaged.empty()) {
+        AfxMessageBox(messages::JournalDamaged(result.damaged, result.damagedLine),
+                      MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
     if (!result.found && result.journal.beginError == 0) {
         return;
     }

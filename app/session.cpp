@@ -5,6 +5,7 @@
 #include "organizer/dryrunexecutor.h"
 #include "organizer/journalwriter.h"
 #include "platform/absolutepath.h"
+#include "platform/fileentry.h"
 #include "platform/messagebox.h"
 #include "platform/systeminfo.h"
 
@@ -100,6 +101,7 @@ JournalOutcome Session::Organize(RunState& state, const std::string& folder,
     }
     JournalHeader header;
     header.folder = AbsolutePath(folder);
+    header.resolved = ResolvedPath(header.folder);
     header.options = OptionWords(options);
     header.version = SORTUNE_VERSION;
     return Journaled(header, *disk, [&] {
@@ -128,6 +130,12 @@ TakeBackOutcome Session::TakeBackLatest(TakeBackDirection direction, RunHost& ho
     const std::vector<Journal> journals = journals_.Load();
     const Journal* target =
         direction == TakeBackDirection::Undo ? LatestToUndo(journals) : LatestToRedo(journals);
+    const Journal* damaged = NewestDamaged(journals);
+    if (damaged != nullptr && (target == nullptr || damaged > target)) {
+        outcome.damaged = journals_.Folder() + "/" + damaged->name;
+        outcome.damagedLine = damaged->damagedLine;
+        return outcome;
+    }
     outcome.found = target != nullptr;
     if (target == nullptr) {
         return outcome;
@@ -154,6 +162,7 @@ TakeBackOutcome Session::TakeBackLatest(TakeBackDirection direction, RunHost& ho
     JournalHeader header;
     header.kind = direction == TakeBackDirection::Undo ? JournalKind::Undo : JournalKind::Redo;
     header.folder = target->header.folder;
+    header.resolved = target->header.resolved;
     header.version = SORTUNE_VERSION;
     header.takesBack = target->name;
     DiskExecutor disk;

@@ -31,6 +31,9 @@ struct JournalOutcome {
 
 struct TakeBackOutcome {
     bool found = false;  // there was a run (or, for a redo, an undo) to take back
+    // A journal newer than any that could be taken back is damaged: nothing was changed.
+    std::string damaged;  // its file
+    std::size_t damagedLine = 0;
     TakeBackReport report;
     JournalOutcome journal;  // its beginError is EWOULDBLOCK while another process holds the
                              // journals: nothing was looked at

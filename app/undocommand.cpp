@@ -47,6 +47,11 @@ int RunUndoCommand(const CommandOptions& options) {
             messages::JournalError(session.JournalFolder(), result.journal.beginError)));
         return 1;
     }
+    if (!result.damaged.empty()) {
+        progress.Print(
+            messages::Line(messages::JournalDamaged(result.damaged, result.damagedLine)));
+        return 1;
+    }
     if (!result.found) {
         progress.Print(messages::Line(messages::NothingToTakeBack(redo)));
         return 1;

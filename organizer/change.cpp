@@ -48,6 +48,8 @@ const char* ReasonText(Reason reason) {
             return "folder not empty";
         case Reason::AlreadyBack:
             return "already back";
+        case Reason::OutsideRun:
+            return "outside the run";
         case Reason::None:
             break;
     }

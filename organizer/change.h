@@ -38,6 +38,7 @@ enum class Reason {
     ChangedSince,    // the link or folder is no longer the one the change made
     FolderNotEmpty,  // the folder the change made holds other entries
     AlreadyBack,     // the entry is as it was before the change: nothing to take back
+    OutsideRun,      // the journal names a place the run could not have changed
 };
 
 struct Change {

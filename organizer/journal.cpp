@@ -101,6 +101,8 @@ bool SetHeaderField(std::string_view name, std::string_view value, JournalHeader
         header.started = value;
     } else if (name == "folder") {
         header.folder = UnescapePath(value);
+    } else if (name == "resolved") {
+        header.resolved = UnescapePath(value);
     } else if (name == "options") {
         header.options = value;
     } else if (name == "version") {
@@ -115,25 +117,31 @@ bool SetHeaderField(std::string_view name, std::string_view value, JournalHeader
     return true;
 }
 
-// A change line of the body: an intent, or the mark of one written before.
-void TakeChangeLine(std::string_view line, Journal& journal) {
+// A change line of the body: an intent, or the mark of the change intended last (a mark goes
+// out with the next intent or with the end, once). False when the line is neither.
+bool TakeChangeLine(std::string_view line, Journal& journal) {
     const std::vector<std::string_view> fields = SplitFields(line);
     const auto number = ParseNumber<std::size_t>(fields[0]);
     if (!number || *number == 0) {
-        return;
+        return false;
     }
     if (fields.size() == 2 && (fields[1] == "done" || fields[1] == "kept")) {
-        if (*number <= journal.changes.size()) {
-            journal.changes[*number - 1].state =
-                fields[1] == "done" ? ChangeState::Done : ChangeState::Kept;
+        if (*number != journal.changes.size() ||
+            journal.changes.back().state != ChangeState::Intended) {
+            return false;
         }
-        return;
+        journal.changes.back().state = fields[1] == "done" ? ChangeState::Done : ChangeState::Kept;
+        return true;
     }
-    if (*number == journal.changes.size() + 1) {
-        if (auto change = ParseIntent(fields)) {
-            journal.changes.push_back({std::move(*change), ChangeState::Intended});
-        }
+    if (*number != journal.changes.size() + 1) {
+        return false;
     }
+    auto change = ParseIntent(fields);
+    if (!change) {
+        return false;
+    }
+    journal.changes.push_back({std::move(*change), ChangeState::Intended});
+    return true;
 }
 
 }  // namespace
@@ -164,6 +172,9 @@ std::string FormatHeader(const JournalHeader& header) {
     text += "kind\t" + std::string(KindName(header.kind)) + "\n";
     text += "started\t" + header.started + "\n";
     text += "folder\t" + EscapePath(header.folder) + "\n";
+    if (!header.resolved.empty()) {
+        text += "resolved\t" + EscapePath(header.resolved) + "\n";
+    }
     text += "options\t" + header.options + "\n";
     text += "version\t" + header.version + "\n";
     text += "pid\t" + std::to_string(header.pid) + "\n";
@@ -233,11 +244,13 @@ std::string FormatEnd() {
 bool ParseJournal(std::string_view text, Journal& journal) {
     bool inChanges = false;
     bool first = true;
+    std::size_t lineNumber = 0;
     while (!text.empty()) {
         const auto end = text.find('\n');
         if (end == std::string_view::npos) {
             break;  // a line cut short
         }
+        ++lineNumber;
         const std::string_view line = text.substr(0, end);
         text.remove_prefix(end + 1);
         if (first) {
@@ -253,10 +266,11 @@ bool ParseJournal(std::string_view text, Journal& journal) {
                  !SetHeaderField(line.substr(0, tab), line.substr(tab + 1), journal.header))) {
                 return false;
             }
-        } else if (line == "end") {
-            journal.complete = true;
+        } else if (journal.complete || (line != "end" && !TakeChangeLine(line, journal))) {
+            journal.damagedLine = lineNumber;
+            return true;
         } else {
-            TakeChangeLine(line, journal);
+            journal.complete = line == "end";
         }
     }
     return inChanges;

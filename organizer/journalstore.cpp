@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/filedescriptor.h"
+#include "platform/fileentry.h"
 #include "platform/filefind.h"
 #include "platform/folders.h"
 #include "platform/systeminfo.h"
@@ -57,6 +58,9 @@ int JournalStore::Lock(FolderLock::Kind kind, FolderLock& lock) const {
     if (const int error = MakePrivateFolders(folder_)) {
         return error;
     }
+    if (const int error = CheckPrivateFolder(folder_)) {
+        return error;
+    }
     return lock.TryLock(folder_, kind);
 }
 
@@ -65,6 +69,9 @@ int JournalStore::Begin(JournalHeader header, JournalWriter& writer) {
         return ENOENT;
     }
     if (const int error = MakePrivateFolders(folder_)) {
+        return error;
+    }
+    if (const int error = CheckPrivateFolder(folder_)) {
         return error;
     }
     header.started = sysinfo::LocalTimeText();
@@ -133,7 +140,7 @@ bool WasTakenBack(const std::vector<Journal>& journals, const Journal& journal) 
 
 const Journal* LatestToUndo(const std::vector<Journal>& journals) {
     for (auto it = journals.rbegin(); it != journals.rend(); ++it) {
-        if (it->header.kind != JournalKind::Undo && ChangedAnything(*it) &&
+        if (it->header.kind != JournalKind::Undo && it->damagedLine == 0 && ChangedAnything(*it) &&
             !IsTakenBack(journals, it->name, JournalKind::Undo)) {
             return &*it;
         }
@@ -146,7 +153,7 @@ const Journal* LatestToRedo(const std::vector<Journal>& journals) {
         if (it->header.kind == JournalKind::Run) {
             return nullptr;  // a new run ends what can be redone
         }
-        if (it->header.kind == JournalKind::Undo && it->complete &&
+        if (it->header.kind == JournalKind::Undo && it->complete && it->damagedLine == 0 &&
             !IsTakenBack(journals, it->name, JournalKind::Redo)) {
             return &*it;
         }
@@ -160,10 +167,20 @@ std::vector<const Journal*> PartsOf(const std::vector<Journal>& journals, const 
         return parts;
     }
     for (auto it = journals.rbegin(); it != journals.rend(); ++it) {
-        if (it->name != target.name && !it->complete && it->header.kind == target.header.kind &&
+        if (it->name != target.name && !it->complete && it->damagedLine == 0 &&
+            it->header.kind == target.header.kind &&
             it->header.takesBack == target.header.takesBack) {
             parts.push_back(&*it);
         }
     }
     return parts;
+}
+
+const Journal* NewestDamaged(const std::vector<Journal>& journals) {
+    for (auto it = journals.rbegin(); it != journals.rend(); ++it) {
+        if (it->damagedLine != 0) {
+            return &*it;
+        }
+    }
+    return nullptr;
 }

@@ -48,8 +48,8 @@ private:
 // an undo.
 bool WasTakenBack(const std::vector<Journal>& journals, const Journal& journal);
 
-// The journal an undo takes back: the newest run or redo that changed anything and that no
-// complete undo has taken back. Null when there is none.
+// The journal an undo takes back: the newest run or redo, not damaged, that changed anything
+// and that no complete undo has taken back. Null when there is none.
 const Journal* LatestToUndo(const std::vector<Journal>& journals);
 // The journal a redo takes back: the newest complete undo that no complete redo has taken
 // back, when no run came after it. Null when there is none.
@@ -60,3 +60,7 @@ const Journal* LatestToRedo(const std::vector<Journal>& journals);
 // journal (a stopped undo that a second one finished), so that taking the work back takes
 // back every change of it, whichever process made it.
 std::vector<const Journal*> PartsOf(const std::vector<Journal>& journals, const Journal& target);
+
+// The newest journal with a damaged line, or null. Undo and redo never pass over one: what it
+// tells can be neither trusted nor left out.
+const Journal* NewestDamaged(const std::vector<Journal>& journals);

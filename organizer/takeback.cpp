@@ -1,6 +1,8 @@
 #include "organizer/takeback.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <string_view>
 
 #include "platform/absolutepath.h"
 #include "platform/fileentry.h"
@@ -58,10 +60,21 @@ Change DecideLink(const Change& change, const PlannedEntries& view) {
                                                        : Skipping(undo, Reason::ChangedSince);
 }
 
-Change DecideDelete(const Change& change, const PlannedEntries& view) {
+// What a link holding `target` at `link` leads to: a relative target starts at its folder.
+std::string LinkedPath(const std::string& link, const std::string& target) {
+    return target.starts_with('/') ? target : ParentFolder(link) + "/" + target;
+}
+
+// `dead`: the change deleted a dead link, which comes back only while its target is missing
+// (else it would come back as a link to whatever took that name since).
+Change DecideDelete(const Change& change, const PlannedEntries& view, bool dead) {
     const Change undo = Change::Link(change.path, change.other);
     if (view.Kind(ParentFolder(change.path)) != EntryKind::Folder) {
         return Skipping(undo, Reason::MovedSince);  // its folder is gone: never made anew
+    }
+    if (dead && view.Kind(change.path) == EntryKind::Missing &&
+        view.Kind(LinkedPath(change.path, change.other)) != EntryKind::Missing) {
+        return Skipping(undo, Reason::ChangedSince);
     }
     if (view.Kind(change.path) == EntryKind::Missing) {
         return undo;
@@ -84,6 +97,49 @@ Change DecideFolder(const Change& change, const PlannedEntries& view) {
         return undo;
     }
     return kind == EntryKind::Folder ? Back(change) : Skipping(undo, Reason::NameTakenSince);
+}
+
+// An absolute path without empty, "." or ".." parts: one that names the place it reads.
+bool IsPlainAbsolute(std::string_view path) {
+    if (path.size() < 2 || path.front() != '/' || path.back() == '/') {
+        return false;
+    }
+    for (std::size_t start = 1; start <= path.size();) {
+        const std::size_t slash = std::min(path.find('/', start), path.size());
+        const std::string_view part = path.substr(start, slash - start);
+        if (part.empty() || part == "." || part == "..") {
+            return false;
+        }
+        start = slash + 1;
+    }
+    return true;
+}
+
+bool IsInside(const std::string& path, const std::string& folder) {
+    return IsPlainAbsolute(path) && path.size() > folder.size() + 1 &&
+           path.starts_with(folder) && path[folder.size()] == '/';
+}
+
+// True when the journal of `folder` could have made `change`: every place it changes lies in
+// the folder (artist folders too: they are made in the run's folders), and a link that a run
+// or a redo made points at a file of it. `forward`: the journal is a run's or a redo's.
+bool Admits(const Change& change, const std::string& folder, bool forward) {
+    if (!IsInside(change.path, folder)) {
+        return false;
+    }
+    switch (change.kind) {
+        case ChangeKind::Rename:
+            return IsInside(change.other, folder);
+        case ChangeKind::Link:
+            return !forward || !change.replaced.empty() || IsInside(change.other, folder);
+        case ChangeKind::Delete:
+        case ChangeKind::MakeFolder:
+        case ChangeKind::RemoveFolder:
+            return true;
+        case ChangeKind::Keep:
+            break;
+    }
+    return false;
 }
 
 // True when the entry of `change` is as it was before `first`, the journal's first change of
@@ -137,6 +193,16 @@ TakeBackReport TakeBack::Run(const Journal& journal) {
     state_.m_bRunning = 1;
     host_.SetBusy(1, 1);
     host_.PassStarted();
+    folder_ = IsPlainAbsolute(journal.header.folder) ? journal.header.folder : std::string();
+    // A folder that leads elsewhere than when the run began (a link pointed anew) is not the
+    // run's; one that leads nowhere has moved, and its changes are told so one by one.
+    const std::string resolved = journal.header.resolved.empty()
+                                     ? std::string()
+                                     : ResolvedPath(journal.header.folder);
+    if (!resolved.empty() && resolved != journal.header.resolved) {
+        folder_.clear();
+    }
+    forward_ = journal.header.kind != JournalKind::Undo;
     firstOf_.clear();
     for (const JournalEntry& entry : journal.changes) {
         if (entry.change.kind != ChangeKind::Rename) {
@@ -176,6 +242,9 @@ TakeBackReport TakeBack::Run(const Journal& journal) {
 }
 
 Change TakeBack::Decide(const Change& change) const {
+    if (folder_.empty() || !Admits(change, folder_, forward_)) {
+        return Change::Keep(change.path, Reason::OutsideRun);
+    }
     const PlannedEntries& view = executor_.Entries();
     const auto first = firstOf_.find(change.path);
     if (first != firstOf_.end() && IsBeforeFirst(*first->second, view)) {
@@ -187,7 +256,7 @@ Change TakeBack::Decide(const Change& change) const {
         case ChangeKind::Link:
             return DecideLink(change, view);
         case ChangeKind::Delete:
-            return DecideDelete(change, view);
+            return DecideDelete(change, view, forward_);
         case ChangeKind::MakeFolder:
         case ChangeKind::RemoveFolder:
             return DecideFolder(change, view);

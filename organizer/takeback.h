@@ -52,6 +52,10 @@ private:
     RunState& state_;
     ChangeExecutor& executor_;
     Listener listener_;
-    // The first change of the journal taken back on each path but a rename's, by path.
+    // Of the journal being taken back: the folder its changes must lie in ("" when none may
+    // be taken back), whether it is a run's or a redo's, and its first change on each path
+    // but a rename's.
+    std::string folder_;
+    bool forward_ = true;
     std::unordered_map<std::string, const Change*> firstOf_;
 };

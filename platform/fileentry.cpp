@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 namespace {
 
@@ -39,6 +40,36 @@ bool IdentityOf(const std::string& path, FileIdentity& identity) {
     identity.size = static_cast<std::int64_t>(info.stx_size);
     identity.modified = nanoseconds(info.stx_mtime);
     return true;
+}
+
+std::string ResolvedPath(const std::string& path) {
+    char* resolved = realpath(path.c_str(), nullptr);
+    if (resolved == nullptr) {
+        return {};
+    }
+    std::string text(resolved);
+    std::free(resolved);
+    return text;
+}
+
+int CheckPrivateFolder(const std::string& folder) {
+    struct stat info {};
+    if (lstat(folder.c_str(), &info) != 0) {
+        return errno;
+    }
+    if (S_ISLNK(info.st_mode)) {
+        return ELOOP;
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        return ENOTDIR;
+    }
+    if (info.st_uid != geteuid()) {
+        return EPERM;
+    }
+    if ((info.st_mode & 077) != 0 && chmod(folder.c_str(), 0700) != 0) {
+        return errno;
+    }
+    return 0;
 }
 
 Sameness CompareIdentity(const FileIdentity& recorded, const FileIdentity& found) {

@@ -57,6 +57,14 @@ int ResolvedKindOf(const std::string& path, EntryKind& kind);
 // 0 when the folder's entries can be listed, else the errno that says why not.
 int CheckFolderListable(const std::string& folder);
 
+// The path `path` leads to with every symbolic link resolved, or "" when it leads nowhere.
+std::string ResolvedPath(const std::string& path);
+
+// 0 when `folder` is a folder of this user's own, not a symbolic link, and closed to everyone
+// else (it is made so when it was open); else the errno that says why it cannot be trusted
+// with the user's private files (ELOOP for a link, ENOTDIR, EPERM when another user owns it).
+int CheckPrivateFolder(const std::string& folder);
+
 // True when new names can be made in `folder` and old ones removed: it can be written and
 // searched by this process, on a file system mounted for writing.
 bool CanChangeFolder(const std::string& folder);

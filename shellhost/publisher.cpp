@@ -7,9 +7,11 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <sstream>
 #include <system_error>
 
 #include "platform/atomicfile.h"
+#include "platform/filedescriptor.h"
 #include "platform/systeminfo.h"
 #include "platform/userfolders.h"
 #include "shellhost/pngimage.h"
@@ -35,12 +37,16 @@ std::string UcaPath(const PublishPlaces& places) {
     return places.configHome + "/Thunar/uca.xml";
 }
 
+// A file of the user's (uca.xml may be a link a dotfile manager keeps) or of ours, read
+// without ever blocking on a FIFO or reading without end.
+constexpr std::size_t kTextLimit = std::size_t{16} << 20;
+
 std::optional<std::string> ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::string text;
+    if (ReadWholeFile(path, text, kTextLimit, FinalLink::kFollow) != 0) {
         return std::nullopt;
     }
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return text;
 }
 
 // Creates the folder and its missing parents, adding each one it made to `created`.
@@ -69,7 +75,11 @@ struct Manifest {
 
     static Manifest Read(const std::string& path) {
         Manifest manifest;
-        std::ifstream in(path);
+        std::string text;
+        if (ReadWholeFile(path, text, kTextLimit) != 0) {
+            return manifest;
+        }
+        std::istringstream in(text);
         for (std::string line; std::getline(in, line);) {
             const auto tab = line.find('\t');
             const std::string kind = line.substr(0, tab);

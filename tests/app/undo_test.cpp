@@ -20,6 +20,7 @@
 #include "platform/systeminfo.h"
 #include "resources/embeddedresource.h"
 #include "tests/support/fileio.h"
+#include "tests/support/journallines.h"
 #include "tests/support/mp3writer.h"
 #include "tests/support/programrun.h"
 #include "tests/support/recordinghost.h"
@@ -235,7 +236,9 @@ int OrganizeKilledAt(const std::string& root, const std::string& state, bool art
         const ChineseConverter converter(tables);
         JournalStore store(state + "/sortune/runs");
         JournalWriter writer(sysinfo::GetTickCount);
-        if (store.Begin({}, writer) != 0) {
+        JournalHeader header;
+        header.folder = root;
+        if (store.Begin(header, writer) != 0) {
             _exit(2);
         }
         KillingRecorder killing(writer, count, afterTheChange);
@@ -299,6 +302,7 @@ int TakeBackKilledAt(const std::string& state, TakeBackDirection direction, std:
         JournalHeader header;
         header.kind = direction == TakeBackDirection::Undo ? JournalKind::Undo : JournalKind::Redo;
         header.takesBack = target != nullptr ? target->name : "";
+        header.folder = target != nullptr ? target->header.folder : "";
         JournalWriter writer(sysinfo::GetTickCount);
         if (target == nullptr || store.Begin(header, writer) != 0) {
             _exit(2);
@@ -372,6 +376,86 @@ TEST_F(UndoTest, AnUndoThatTookNothingBackLeavesTheRunUndoable) {
     const ProgramResult undo = Run({"--undo"});
     EXPECT_EQ(undo.status, 0) << undo.err;
     EXPECT_EQ(Tree(), original);
+}
+
+}  // namespace
+
+namespace {
+
+// A journal is data, not orders: whatever it names outside the folder of its run, or in a
+// form a run never writes, is left alone with its reason.
+TEST_F(UndoTest, AForgedJournalChangesNothingOutsideItsRun) {
+    TempDir outside;
+    const std::string o = outside.path() + "/";
+    const std::string m = m_music.path() + "/";
+    WriteFile(o + "b", "someone's file");
+    fs::create_directory(o + "empty");
+    fs::create_symlink(o + "b", o + "link");
+    WriteFile(m + "b", "a song");
+    FileIdentity identity;
+    ASSERT_TRUE(IdentityOf(o + "b", identity));
+    const Change forged[] = {
+        Change::Rename(o + "a", o + "b", identity),
+        Change::Rename(m + "../" + outside.path().substr(5) + "/a", m + "b"),
+        Change::Rename("b", "a"),
+        Change::MakeFolder(o + "empty"),
+        Change::Link(o + "link", o + "b"),
+        Change::Link(m + "planted", "/etc/shadow"),
+        Change::Delete(m + "shadow.lnk", "/etc/shadow"),  // a "dead" link to restore
+    };
+    JournalHeader header;
+    header.folder = m_music.path();
+    std::string text = FormatHeader(header);
+    for (std::size_t i = 0; i < std::size(forged); ++i) {
+        text += IntentLine(i + 1, forged[i]) + MarkLine(i + 1, true);
+    }
+    const std::string runs = m_config.StateFolder() + "/sortune/runs";
+    fs::create_directories(runs);
+    WriteFile(runs + "/0000000001-20261208T000000.000000Z-1.journal", text + "end\n");
+    const auto before = TreeSnapshot(outside.path());
+    const auto music = Tree();
+
+    const ProgramResult undo = Run({"--undo"});
+
+    EXPECT_EQ(undo.status, 1);
+    EXPECT_EQ(TreeSnapshot(outside.path()), before);
+    EXPECT_EQ(Tree(), music);
+    EXPECT_FALSE(fs::is_symlink(m + "shadow.lnk"));
+    const std::string reason = ": outside the folder of the run\n";
+    EXPECT_EQ(std::count(undo.err.begin(), undo.err.end(), '\n'), 2 + 7) << undo.err;
+    EXPECT_THAT(undo.err, HasSubstr("the link '" + m + "planted'" + reason));
+    EXPECT_THAT(undo.err, HasSubstr("the dead link '" + m + "shadow.lnk': changed since\n"));
+    EXPECT_THAT(undo.err, HasSubstr(" 7 skipped\n"));
+}
+
+// What cannot be trusted is refused whole, and the journals' folder stays private.
+TEST_F(UndoTest, ADamagedJournalOrAForeignFolderIsRefusedWhole) {
+    WriteCollection(m_music.path());
+    ASSERT_EQ(Run({m_music.path()}).status, 0);
+    const auto organized = Tree();
+    const std::string runs = m_config.StateFolder() + "/sortune/runs";
+    const std::string damaged = runs + "/0000000099-20261208T000000.000000Z-1.journal";
+    WriteFile(damaged, FormatHeader({}) + "1\tmkdir\t/x\n1\tdone\n1\tkept\n");
+
+    const ProgramResult refused = Run({"--undo"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_THAT(refused.err, HasSubstr("the journal '" + damaged + "' is damaged at line 11"));
+    EXPECT_EQ(Tree(), organized);
+
+    fs::remove(damaged);
+    fs::permissions(runs, fs::perms::all);
+    const std::string moved = runs + ".real";
+    fs::rename(runs, moved);
+    fs::create_directory_symlink(moved, runs);
+    const ProgramResult linked = Run({"--undo"});
+    EXPECT_EQ(linked.status, 1);
+    EXPECT_EQ(Tree(), organized);
+    fs::remove(runs);
+    fs::rename(moved, runs);
+
+    const ProgramResult undo = Run({"--undo"});
+    EXPECT_EQ(undo.status, 0) << undo.err;
+    EXPECT_EQ(fs::status(runs).permissions() & fs::perms::all, fs::perms::owner_all);
 }
 
 }  // namespace

@@ -102,14 +102,28 @@ TEST(JournalTest, RefusesWhatIsNoJournal) {
         Journal journal;
         EXPECT_FALSE(ParseJournal(text, journal)) << text;
     }
-    // Lines out of order or not understood are left out.
-    Journal journal;
-    ASSERT_TRUE(ParseJournal(FormatHeader({}) + "2\tmkdir\t/b\n1\tdone\n1\tjump\t/a\n1\tmkdir\t/a\n"
-                                                "7\tdone\nx\tdone\n1\trename\t1\t2\t/a\t/b\n",
-                             journal));
-    ASSERT_EQ(journal.changes.size(), 1u);
-    EXPECT_EQ(journal.changes[0].change.path, "/a");
-    EXPECT_EQ(journal.changes[0].state, ChangeState::Intended);
+}
+
+// A journal is taken whole or not at all: a line the program does not write there (out of
+// order, not understood, a mark forged or repeated, anything after the end) marks it damaged.
+TEST(JournalTest, ALineThatIsNotWrittenSoDamagesTheJournal) {
+    const std::string head = FormatHeader({}) + "1\tmkdir\t/a\n";
+    const std::pair<std::string, std::size_t> cases[] = {
+        {"1\tdone\n2\tmkdir\t/b\n2\tkept\nend\n", 0},
+        {"1\tdone\n2\tmkdir\t/b\nend\n", 0},  // a change whose mark never went out
+        {"2\tmkdir\t/b\n1\tdone\n", 11},         // a mark after the next change
+        {"1\tdone\n1\tkept\n", 11},               // a second mark
+        {"3\tmkdir\t/b\n", 10},                     // a change out of order
+        {"1\tjump\t/a\n", 10},
+        {"x\tdone\n", 10},
+        {"1\tdone\nend\n2\tmkdir\t/b\n", 12},  // after the end
+        {"1\tdone\n2\tmkdir\t/b", 0},          // a last line cut short
+    };
+    for (const auto& [body, damaged] : cases) {
+        Journal journal;
+        ASSERT_TRUE(ParseJournal(head + body, journal)) << body;
+        EXPECT_EQ(journal.damagedLine, damaged) << body;
+    }
 }
 
 // Writes a journal of `kind` taking back `takesBack`, with one change, complete or not.

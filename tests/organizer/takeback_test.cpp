@@ -176,6 +176,7 @@ TEST(TakeBackIdentityTest, AFileThatCannotBeToldApartIsChangedSince) {
     FileIdentity uncertain = Identity(d + "b");
     uncertain = {uncertain.device, uncertain.inode, 0};
     Journal journal;
+    journal.header.folder = dir.path();
     journal.changes.push_back({Change::Rename(d + "a", d + "b", uncertain)});
     RecordingHost host;
     RunState state;
@@ -200,6 +201,7 @@ protected:
     Journal SetUp(std::vector<std::string>& folders) {
         Journal journal;
         journal.header.pid = 77;
+        journal.header.folder = m_dir.path();
         for (std::size_t i = 0; i < std::size(kScenarios); ++i) {
             folders.push_back(m_dir / std::to_string(i));
             fs::create_directory(folders.back());
