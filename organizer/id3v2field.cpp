@@ -3,6 +3,8 @@
 #define ZLIB_CONST
 #include <zlib.h>
 
+#include <algorithm>
+
 #include "platform/codepage.h"
 
 namespace {
@@ -28,22 +30,18 @@ unsigned ByteAt(std::string_view data, std::size_t pos) {
     return static_cast<unsigned char>(data[pos]);
 }
 
-// Undoes unsynchronisation: every 0xFF 0x00 pair loses its 0x00.
 std::string RemoveUnsynchronisation(std::string_view data) {
     std::string out;
     out.reserve(data.size());
-    for (std::size_t i = 0; i < data.size(); ++i) {
-        out += data[i];
-        if (ByteAt(data, i) == 0xFF && i + 1 < data.size() && data[i + 1] == '\0') {
-            ++i;
-        }
-    }
+    AppendUndone(data, false, out);
     return out;
 }
 
-// Inflates a zlib stream; nothing when it is damaged, cut short or inflates beyond the bound.
-std::optional<std::string> Inflate(std::string_view data) {
-    std::string out(kMaxFieldSize + 1, '\0');
+// Inflates a zlib stream; nothing when it is damaged, cut short or inflates beyond
+// kMaxFieldSize or `allowance`. The bytes inflated, kept or not, are taken from `allowance`.
+std::optional<std::string> Inflate(std::string_view data, std::size_t& allowance) {
+    const std::size_t bound = std::min(kMaxFieldSize, allowance);
+    std::string out(bound + 1, '\0');
     z_stream stream{};
     if (inflateInit(&stream) != Z_OK) {
         return std::nullopt;
@@ -55,7 +53,8 @@ std::optional<std::string> Inflate(std::string_view data) {
     const int result = inflate(&stream, Z_FINISH);
     const std::size_t produced = out.size() - stream.avail_out;
     inflateEnd(&stream);
-    if (result != Z_STREAM_END || produced > kMaxFieldSize) {
+    allowance -= std::min(produced, allowance);
+    if (result != Z_STREAM_END || produced > bound) {
         return std::nullopt;
     }
     out.resize(produced);
@@ -64,7 +63,7 @@ std::optional<std::string> Inflate(std::string_view data) {
 
 // The plain fields of a frame (encoding byte and text), or nothing when they cannot be read.
 std::optional<std::string> PlainFields(std::string_view data, unsigned flags, int version,
-                                       bool tagUnsynchronised) {
+                                       bool tagUnsynchronised, std::size_t& inflateAllowance) {
     std::string unsynchronised;
     bool compressed = false;
     std::size_t prefix = 0;
@@ -93,7 +92,7 @@ std::optional<std::string> PlainFields(std::string_view data, unsigned flags, in
     }
     data.remove_prefix(prefix);
     if (compressed) {
-        return Inflate(data);
+        return Inflate(data, inflateAllowance);
     }
     if (data.size() > kMaxFieldSize) {
         return std::nullopt;
@@ -168,9 +167,23 @@ FieldText DecodeUtf8(std::string_view text) {
 
 }  // namespace
 
+bool AppendUndone(std::string_view raw, bool afterFF, std::string& out) {
+    const std::size_t start = out.size();
+    out.resize(start + raw.size());
+    char* to = out.data() + start;
+    for (const char byte : raw) {
+        *to = byte;
+        to += afterFF && byte == '\0' ? 0 : 1;
+        afterFF = static_cast<unsigned char>(byte) == 0xFF;
+    }
+    out.resize(static_cast<std::size_t>(to - out.data()));
+    return afterFF;
+}
+
 std::optional<FieldText> DecodeTextFrame(std::string_view data, unsigned flags, int version,
-                                         bool tagUnsynchronised) {
-    const std::optional<std::string> fields = PlainFields(data, flags, version, tagUnsynchronised);
+                                         bool tagUnsynchronised, std::size_t& inflateAllowance) {
+    const std::optional<std::string> fields =
+        PlainFields(data, flags, version, tagUnsynchronised, inflateAllowance);
     if (!fields || fields->empty()) {
         return std::nullopt;
     }

@@ -20,6 +20,8 @@ constexpr std::size_t kId3v1Size = 128;
 // passed over like one that is not wanted.
 constexpr std::size_t kMaxFrameRead = 2 * kMaxFieldSize + 16;
 
+static_assert(kMaxInflatedBytes == 4 * kMaxFieldSize);
+
 struct WantedFrame {
     std::string_view v22Id;
     std::string_view id;
@@ -190,25 +192,37 @@ bool HasAllFields(const FieldSlots& fields) {
     return fields[kTitleSlot] && fields[kLeadArtistSlot] && fields[kAlbumSlot];
 }
 
+// What the walk of one tag may still do.
+struct WalkAllowance {
+    std::size_t frames = kMaxFramesWalked;
+    std::size_t decodes = kMaxFramesDecoded;
+    std::size_t inflated = kMaxInflatedBytes;
+};
+
 FieldSlots ReadFields(TagBody& body, const TagHeader& tag) {
     const std::size_t headerSize = FrameHeaderSize(tag.version);
     // In ID3v2.4 the tag flag unsynchronises every frame; earlier versions undo it in the body.
     const bool framesUnsynchronised = tag.version == 4 && (tag.flags & kTagUnsynchronised) != 0;
     FieldSlots fields;
+    WalkAllowance allowance;
     std::size_t pos = FirstFramePosition(body, tag);
-    while (!HasAllFields(fields)) {
+    for (; allowance.frames > 0 && !HasAllFields(fields); --allowance.frames) {
         const std::optional<FrameHeader> frame = ReadFrameHeader(body, pos, tag.version);
         if (!frame) {
             break;
         }
         const std::size_t dataPos = pos + headerSize;
         if (frame->slot >= 0 && !fields[frame->slot] && frame->size <= kMaxFrameRead) {
+            if (allowance.decodes == 0) {
+                break;
+            }
+            --allowance.decodes;
             const std::string_view data = body.Read(dataPos, frame->size);
             if (data.size() < frame->size) {
                 break;  // the tag ends inside the frame
             }
-            fields[frame->slot] =
-                DecodeTextFrame(data, frame->flags, tag.version, framesUnsynchronised);
+            fields[frame->slot] = DecodeTextFrame(data, frame->flags, tag.version,
+                                                  framesUnsynchronised, allowance.inflated);
         }
         pos = dataPos + frame->size;
     }

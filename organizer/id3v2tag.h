@@ -21,6 +21,22 @@
 // The first frame of each id counts. Damaged tags are common: a frame header that is not
 // valid, or a frame that reaches past the tag, ends the walk; a frame whose text cannot be
 // read is left out. Nothing is read beyond the tag.
+//
+// A tag is a few dozen frames, its text a few hundred bytes. What a tag can make the reader do
+// is bounded well above that, so that no file, however made, takes long or much memory to
+// read: tens of milliseconds and a few hundred KB at most (bench/hostiletags_bench). The walk
+// ends at a bound as at a damaged frame; what was read by then counts.
+
+// Frames whose header is looked at: chapters or lyrics may give a tag a few hundred.
+inline constexpr std::size_t kMaxFramesWalked = 1024;
+// Wanted frames whose data is read and decoded (twice kMaxFieldSize at most each): the six
+// fields, with room for tries after damaged frames.
+inline constexpr std::size_t kMaxFramesDecoded = 32;
+// Bytes inflated from compressed frames in all, kept or not: four fields of the most a frame
+// inflates to (kMaxFieldSize). A compressed frame that would take the tag beyond it is left
+// out.
+inline constexpr std::size_t kMaxInflatedBytes = 256 * 1024;
+// A tag unsynchronised as a whole is undone up to kMaxUnsynchronisedBytes (tagbody.h).
 
 // The size of the ID3v2 header (and of the ID3v2.4 footer).
 inline constexpr std::size_t kId3v2HeaderSize = 10;

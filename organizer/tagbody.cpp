@@ -2,12 +2,25 @@
 
 #include <algorithm>
 
+#include "organizer/id3v2field.h"
+
 namespace {
 
 // One read of a plain body: a frame header and the frames after it, or a whole small tag.
 constexpr std::size_t kPlainWindow = 4096;
 // One read of an unsynchronised body, which must be read through to be walked.
 constexpr std::size_t kUnsynchronisedPiece = 64 * 1024;
+
+// The bytes left of `raw` once its unsynchronisation is undone: every 0x00 after a 0xFF goes.
+// `afterFF`: the byte before `raw` was a 0xFF.
+std::size_t UndoneSize(std::string_view raw, bool afterFF) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(raw.data());
+    std::size_t removed = afterFF && bytes[0] == 0 ? 1 : 0;
+    for (std::size_t i = 1; i < raw.size(); ++i) {
+        removed += static_cast<std::size_t>((bytes[i - 1] == 0xFF) & (bytes[i] == 0));
+    }
+    return raw.size() - removed;
+}
 
 }  // namespace
 
@@ -38,36 +51,40 @@ std::string_view TagBody::ReadUnsynchronised(std::size_t pos, std::size_t count)
         return {};
     }
     DropBefore(pos);
-    while (windowStart_ + window_.size() < pos + count && consumed_ < size_) {
+    const std::size_t readLimit = std::min(size_, kMaxUnsynchronisedBytes);
+    while (WindowEnd() < pos + count && consumed_ < readLimit) {
         const std::string raw =
-            file_.Read(begin_ + consumed_, std::min(kUnsynchronisedPiece, size_ - consumed_));
+            file_.Read(begin_ + consumed_, std::min(kUnsynchronisedPiece, readLimit - consumed_));
         if (raw.empty()) {
             size_ = consumed_;
             break;
         }
         consumed_ += raw.size();
-        AppendUndone(raw);
+        const std::size_t undone = UndoneSize(raw, afterFF_);
+        if (WindowEnd() + undone <= pos) {
+            // The window is empty and the piece lies before `pos`: counted, not kept.
+            windowStart_ += undone;
+            afterFF_ = static_cast<unsigned char>(raw.back()) == 0xFF;
+        } else {
+            afterFF_ = AppendUndone(raw, afterFF_, window_);
+        }
         DropBefore(pos);
     }
-    if (pos < windowStart_ || pos - windowStart_ >= window_.size()) {
+    if (pos < windowStart_ || pos >= WindowEnd()) {
         return {};
     }
-    return std::string_view(window_).substr(pos - windowStart_, count);
+    return std::string_view(window_).substr(passed_ + pos - windowStart_, count);
 }
 
 // Forgets the bytes before `pos`, so that passing over a large frame holds one piece at most.
+// They leave the window only once they are half of it: walking small frames would otherwise
+// move the rest of the window for every frame.
 void TagBody::DropBefore(std::size_t pos) {
-    const std::size_t drop = std::min(pos - windowStart_, window_.size());
-    window_.erase(0, drop);
+    const std::size_t drop = std::min(pos - windowStart_, window_.size() - passed_);
+    passed_ += drop;
     windowStart_ += drop;
-}
-
-// Every 0x00 after a 0xFF was put in by the unsynchronisation and goes, also across pieces.
-void TagBody::AppendUndone(std::string_view raw) {
-    for (const char byte : raw) {
-        if (!(afterFF_ && byte == '\0')) {
-            window_ += byte;
-        }
-        afterFF_ = static_cast<unsigned char>(byte) == 0xFF;
+    if (passed_ >= window_.size() / 2) {
+        window_.erase(0, passed_);
+        passed_ = 0;
     }
 }

@@ -13,7 +13,9 @@
 #include <string_view>
 #include <vector>
 
+#include "organizer/id3v2field.h"
 #include "organizer/id3v2tag.h"
+#include "organizer/tagbody.h"
 #include "tests/support/fileio.h"
 #include "tests/support/memorybytes.h"
 #include "tests/support/mp3writer.h"
@@ -315,6 +317,84 @@ TEST_F(TagReaderTest, ATitleAfterAHugePictureIsReachedWithoutReadingThePicture) 
     }
     // And from a file on disk.
     EXPECT_EQ(ReadId3v2(WithId3v2(3, frames)), (TrackTags{"title", "artist", ""}));
+}
+
+// The bytes of `frame` as a tag of `version` holds it.
+std::string FrameBytes(int version, const Id3v2Frame& frame) {
+    const Mp3Fixture tag{.id3v2 = Id3v2Tag{.version = version, .frames = {frame}}, .audioFrames = 0};
+    return RenderMp3(tag).substr(kId3v2HeaderSize);
+}
+
+std::string Times(std::size_t count, const std::string& bytes) {
+    std::string out;
+    out.reserve(count * bytes.size());
+    for (std::size_t i = 0; i < count; ++i) {
+        out += bytes;
+    }
+    return out;
+}
+
+// A file of a tag of `version` and `flags` around `frames`, which it counts as `declared`
+// bytes when given.
+std::string TagFile(int version, unsigned flags, const std::string& frames,
+                    std::size_t declared = 0) {
+    const std::size_t size = declared != 0 ? declared : frames.size();
+    std::string bytes = "ID3";
+    bytes += {static_cast<char>(version), '\0', static_cast<char>(flags)};
+    for (const int shift : {21, 14, 7, 0}) {
+        bytes += static_cast<char>((size >> shift) & 0x7F);
+    }
+    return bytes + frames + RenderMp3({});
+}
+
+// Tags made to cost the reader the most: what lies within the bounds of id3v2tag.h and
+// tagbody.h is read, nothing beyond them, and little of the file.
+TEST_F(TagReaderTest, HostileTagsAreReadWithinBounds) {
+    const std::string title = FrameBytes(3, {"TIT2", Latin1Text("title")});
+    const std::string compressedTitle = FrameBytes(3, {"TIT2", Latin1Text("title"), true});
+    // Inflates beyond the most a field may have, and is left out.
+    const std::string tooLong = FrameBytes(3, {"TIT2", Latin1Text(std::string(70000, 'a')), true});
+    const std::string empty = FrameBytes(3, {"TXXX", ""});
+    std::string unknownEncoding = title;
+    unknownEncoding[10] = '\x09';
+    const std::size_t inflations = kMaxInflatedBytes / kMaxFieldSize;
+    const std::string picture = FrameBytes(3, {"APIC", std::string(kMaxUnsynchronisedBytes, 'p')});
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string title;
+        std::size_t mostRead;
+    };
+    const std::vector<Case> cases = {
+        {"inflations within the bound, then a title",
+         TagFile(3, 0, Times(inflations - 1, tooLong) + compressedTitle), "title", 4096},
+        {"inflations up to the bound, then a title",
+         TagFile(3, 0, Times(inflations, tooLong) + compressedTitle), "", 4096},
+        {"20,000 frames inflating too far", TagFile(3, 0, Times(20000, tooLong) + title), "",
+         16 * 1024},
+        {"frames decoded within the bound, then a title",
+         TagFile(3, 0, Times(kMaxFramesDecoded - 1, unknownEncoding) + title), "title", 4096},
+        {"frames decoded up to the bound, then a title",
+         TagFile(3, 0, Times(kMaxFramesDecoded, unknownEncoding) + title), "", 4096},
+        {"frames within the bound, then a title",
+         TagFile(3, 0, Times(kMaxFramesWalked - 1, empty) + title), "title", 16 * 1024},
+        {"frames up to the bound, then a title",
+         TagFile(3, 0, Times(kMaxFramesWalked, empty) + title), "", 16 * 1024},
+        {"unsynchronised tag of 100,000 empty frames",
+         TagFile(3, 0x80, Times(100000, empty) + title), "", 128 * 1024},
+        {"unsynchronised tag: a picture past the bound, then a title",
+         TagFile(3, 0x80, picture + title), "", kMaxUnsynchronisedBytes + 4096},
+        {"a tag of 256 MB declared in a small file",
+         TagFile(3, 0, title, (1 << 28) - 1), "title", 4096},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const CountingBytes file(c.bytes);
+        BothTags tags;
+        ReadMp3Tags(file, tags.first, tags.second);
+        EXPECT_EQ(tags.second.title, c.title);
+        EXPECT_LE(file.bytesRead, c.mostRead);
+    }
 }
 
 TEST_F(TagReaderTest, AnAppendedTagIsFoundThroughItsFooter) {
