@@ -61,8 +61,9 @@ int Organize(const CommandOptions& options, const ConversionTables& tables) {
     DryRunExecutor preview;
     ChangeExecutor& executor = options.dryRun ? static_cast<ChangeExecutor&>(preview) : disk;
     ProgressLine progress = ProgressOnStandardError(options.quiet);
-    HeadlessHost host(executor, converter, settings, progress, std::cout,
-                      {.recordFolders = !options.dryRun, .verbose = options.verbose || options.dryRun});
+    HeadlessHost host(
+        executor, converter, settings, progress, std::cout,
+        {.recordFolders = !options.dryRun, .verbose = options.verbose || options.dryRun});
     const RunOptions runOptions = RunOptionsOf(options, session.StoredOptions());
     Prepare(session, options.dryRun);
     host.Engine().SetTagModule(session.GetAsfmeta());
@@ -76,9 +77,9 @@ int Organize(const CommandOptions& options, const ConversionTables& tables) {
             continue;
         }
         RunReport report;
-        const JournalOutcome journal =
-            session.Organize(host.Engine().State(), folder, runOptions,
-                             options.dryRun ? nullptr : &disk, [&] { report = host.Organize(folder); });
+        const JournalOutcome journal = session.Organize(host.Engine().State(), folder, runOptions,
+                                                        options.dryRun ? nullptr : &disk,
+                                                        [&] { report = host.Organize(folder); });
         if (journal.beginError != 0) {
             progress.Print(messages::Line(
                 messages::JournalError(session.JournalFolder(), journal.beginError)));

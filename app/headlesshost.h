@@ -32,8 +32,9 @@ public:
     };
 
     // Everything handed in must outlive the host.
-    HeadlessHost(ChangeExecutor& executor, const ChineseConverter& converter, SettingsStore& settings,
-                 ProgressLine& progress, std::ostream& steps, Options options);
+    HeadlessHost(ChangeExecutor& executor, const ChineseConverter& converter,
+                 SettingsStore& settings, ProgressLine& progress, std::ostream& steps,
+                 Options options);
 
     OrganizerEngine& Engine() { return engine_; }
 

@@ -108,22 +108,18 @@ std::string UsageError(const ParsedCommandLine& parsed) {
     const char* text = parsed.text.c_str();
     switch (parsed.problem) {
         case UsageProblem::UnknownOption:
-            return ansi::Format(
-                Pick("无法识别的选项“%s”", "unrecognized option '%s'"), text);
+            return ansi::Format(Pick("无法识别的选项“%s”", "unrecognized option '%s'"), text);
         case UsageProblem::UnknownShort:
-            return ansi::Format(
-                Pick("无效的选项 -- “%s”", "invalid option -- '%s'"), text);
+            return ansi::Format(Pick("无效的选项 -- “%s”", "invalid option -- '%s'"), text);
         case UsageProblem::UnexpectedValue:
-            return ansi::Format(Pick("选项“%s”不接受参数",
-                                     "option '%s' doesn't allow an argument"),
+            return ansi::Format(Pick("选项“%s”不接受参数", "option '%s' doesn't allow an argument"),
                                 text);
         case UsageProblem::MissingPath:
             return Pick("缺少要整理的路径（没有显示器时无法打开对话框）",
                         "missing PATH to organize (without a display there is no "
                         "dialog)");
         case UsageProblem::PathNotTaken:
-            return ansi::Format(Pick("“%s”不接受路径", "'%s' takes no PATH"),
-                                text);
+            return ansi::Format(Pick("“%s”不接受路径", "'%s' takes no PATH"), text);
         case UsageProblem::None:
             break;
     }
@@ -147,9 +143,9 @@ std::string PathError(const std::string& path, int error) {
 }
 
 std::string RootRefused(const std::string& path) {
-    return ansi::Format(Pick("拒绝整理根文件夹（“%s”）",
-                             "refusing to organize the root folder ('%s')"),
-                        EscapePath(path).c_str());
+    return ansi::Format(
+        Pick("拒绝整理根文件夹（“%s”）", "refusing to organize the root folder ('%s')"),
+        EscapePath(path).c_str());
 }
 
 std::string StepFailed(const Change& step, int error) {
@@ -158,17 +154,17 @@ std::string StepFailed(const Change& step, int error) {
     const std::string reason = ErrorText(error);
     switch (step.kind) {
         case ChangeKind::Rename:
-            return ansi::Format(Pick("无法将“%s”重命名为“%s”：%s",
-                                     "cannot rename '%s' to '%s': %s"),
-                                path.c_str(), other.c_str(), reason.c_str());
+            return ansi::Format(
+                Pick("无法将“%s”重命名为“%s”：%s", "cannot rename '%s' to '%s': %s"), path.c_str(),
+                other.c_str(), reason.c_str());
         case ChangeKind::Link:
-            return ansi::Format(Pick("无法建立链接“%s”（指向“%s”）：%s",
-                                     "cannot write the link '%s' to '%s': %s"),
-                                path.c_str(), other.c_str(), reason.c_str());
+            return ansi::Format(
+                Pick("无法建立链接“%s”（指向“%s”）：%s", "cannot write the link '%s' to '%s': %s"),
+                path.c_str(), other.c_str(), reason.c_str());
         case ChangeKind::Delete:
-            return ansi::Format(Pick("无法删除失效链接“%s”：%s",
-                                     "cannot delete the dead link '%s': %s"),
-                                path.c_str(), reason.c_str());
+            return ansi::Format(
+                Pick("无法删除失效链接“%s”：%s", "cannot delete the dead link '%s': %s"),
+                path.c_str(), reason.c_str());
         case ChangeKind::MakeFolder:
         case ChangeKind::RemoveFolder:
         case ChangeKind::Keep:
@@ -178,23 +174,22 @@ std::string StepFailed(const Change& step, int error) {
 }
 
 std::string Summary(const RunTally& tally) {
-    return ansi::Format(
-        Pick("重命名 %d，链接 %d，删除失效链接 %d，保留 %d，失败 %d",
-             "%d renamed, %d linked, %d dead links deleted, %d kept, %d failed"),
-        tally.renamed, tally.linked, tally.deleted, tally.kept, tally.failed);
+    return ansi::Format(Pick("重命名 %d，链接 %d，删除失效链接 %d，保留 %d，失败 %d",
+                             "%d renamed, %d linked, %d dead links deleted, %d kept, %d failed"),
+                        tally.renamed, tally.linked, tally.deleted, tally.kept, tally.failed);
 }
 
 std::string Stopped(int signal, int done, int total) {
     const char* name = sigabbrev_np(signal);
     const std::string signalName = name != nullptr ? std::string("SIG") + name : "?";
     if (total == 0) {
-        return ansi::Format(Pick("被 %s 停止，尚未处理任何文件",
-                                 "stopped by %s before any file was handled"),
-                            signalName.c_str());
+        return ansi::Format(
+            Pick("被 %s 停止，尚未处理任何文件", "stopped by %s before any file was handled"),
+            signalName.c_str());
     }
-    return ansi::Format(Pick("被 %s 停止，已处理 %d 个文件（共 %d 个）",
-                             "stopped by %s after %d of %d files"),
-                        signalName.c_str(), done, total);
+    return ansi::Format(
+        Pick("被 %s 停止，已处理 %d 个文件（共 %d 个）", "stopped by %s after %d of %d files"),
+        signalName.c_str(), done, total);
 }
 
 std::string Progress(int done, int total) {
@@ -203,10 +198,11 @@ std::string Progress(int done, int total) {
 
 std::string JournalError(const std::string& folder, int error) {
     if (error == EWOULDBLOCK) {
-        return ansi::Format(Pick("另一个 sortune 正在整理或撤销（日志在“%s”中）；请等它结束后再试；未做任何改动",
-                                 "another sortune is organizing or taking a run back (its journals "
-                                 "are in '%s'); try again when it has ended; nothing was changed"),
-                            EscapePath(folder).c_str());
+        return ansi::Format(
+            Pick("另一个 sortune 正在整理或撤销（日志在“%s”中）；请等它结束后再试；未做任何改动",
+                 "another sortune is organizing or taking a run back (its journals "
+                 "are in '%s'); try again when it has ended; nothing was changed"),
+            EscapePath(folder).c_str());
     }
     return ansi::Format(Pick("无法在“%s”中写入日志：%s；未做任何改动",
                              "cannot keep the journal in '%s': %s; nothing was changed"),
@@ -214,9 +210,9 @@ std::string JournalError(const std::string& folder, int error) {
 }
 
 std::string JournalIncomplete(const std::string& path, int error) {
-    return ansi::Format(Pick("日志“%s”未能写完：%s",
-                             "the journal '%s' could not be written to its end: %s"),
-                        EscapePath(path).c_str(), ErrorText(error).c_str());
+    return ansi::Format(
+        Pick("日志“%s”未能写完：%s", "the journal '%s' could not be written to its end: %s"),
+        EscapePath(path).c_str(), ErrorText(error).c_str());
 }
 
 std::string JournalDamaged(const std::string& path, std::size_t line) {
@@ -233,8 +229,7 @@ std::string NothingToTakeBack(bool redo) {
 
 std::string TakingBack(bool redo, const JournalHeader& target) {
     const char* format =
-        redo ? Pick("重做 %s 撤销的、在“%s”中的整理",
-                    "redoing the run in '%2$s' undone at %1$s")
+        redo ? Pick("重做 %s 撤销的、在“%s”中的整理", "redoing the run in '%2$s' undone at %1$s")
              : Pick("撤销 %s 在“%s”中的整理", "undoing the run of %s in '%s'");
     return ansi::Format(format, target.started.c_str(), EscapePath(target.folder).c_str());
 }
@@ -265,8 +260,8 @@ std::string TakeBackFailed(const Change& original, const Outcome& outcome) {
         case ChangeKind::Keep:
             break;
     }
-    return ansi::Format(Pick("无法撤回%s：%s", "cannot take back %s: %s"),
-                        what.c_str(), SkipText(outcome).c_str());
+    return ansi::Format(Pick("无法撤回%s：%s", "cannot take back %s: %s"), what.c_str(),
+                        SkipText(outcome).c_str());
 }
 
 std::string SkipText(const Outcome& outcome) {
@@ -288,17 +283,17 @@ std::string SkipText(const Outcome& outcome) {
 }
 
 std::string TakeBackSummary(const TakeBackReport& report) {
-    return ansi::Format(Pick("撤回 %d，原已复原 %d，跳过 %d",
-                             "%d taken back, %d already as before, %d skipped"),
-                        report.changed, report.alreadyBack, report.skipped);
+    return ansi::Format(
+        Pick("撤回 %d，原已复原 %d，跳过 %d", "%d taken back, %d already as before, %d skipped"),
+        report.changed, report.alreadyBack, report.skipped);
 }
 
 std::string TakeBackStopped(int signal, bool redo) {
     const char* name = sigabbrev_np(signal);
     const std::string signalName = name != nullptr ? std::string("SIG") + name : "?";
-    return ansi::Format(Pick("被 %s 停止；再次执行 %s 可继续",
-                             "stopped by %s; run %s again to go on"),
-                        signalName.c_str(), redo ? "--redo" : "--undo");
+    return ansi::Format(
+        Pick("被 %s 停止；再次执行 %s 可继续", "stopped by %s; run %s again to go on"),
+        signalName.c_str(), redo ? "--redo" : "--undo");
 }
 
 std::string HistoryLine(const Journal& journal, bool takenBack) {
@@ -318,7 +313,7 @@ std::string HistoryLine(const Journal& journal, bool takenBack) {
                        ? 1
                        : 0;
     }
-    const char* state = journal.damagedLine != 0  ? Pick("已损坏", "damaged")
+    const char* state = journal.damagedLine != 0    ? Pick("已损坏", "damaged")
                         : !journal.complete         ? Pick("被打断", "interrupted")
                         : !ChangedAnything(journal) ? Pick("未改动", "nothing changed")
                         : takenBack

@@ -247,8 +247,7 @@ RunOptions OrganizerDialog::Options() const {
 }
 
 bool OrganizerDialog::CanUndo() const {
-    return State().m_bRunning == 0 &&
-           m_session.CanTakeBack(TakeBackDirection::Undo);
+    return State().m_bRunning == 0 && m_session.CanTakeBack(TakeBackDirection::Undo);
 }
 
 void OrganizerDialog::OnUndo() {

@@ -116,9 +116,8 @@ bool Session::CanTakeBack(TakeBackDirection direction) const {
                                                  : LatestToRedo(journals)) != nullptr;
 }
 
-TakeBackOutcome Session::TakeBackLatest(TakeBackDirection direction, RunHost& host,
-                                        RunState& state, const TakeBack::Listener& listener,
-                                        bool preview,
+TakeBackOutcome Session::TakeBackLatest(TakeBackDirection direction, RunHost& host, RunState& state,
+                                        const TakeBack::Listener& listener, bool preview,
                                         const std::function<void(const Journal&)>& announce) {
     TakeBackOutcome outcome;
     FolderLock lock;

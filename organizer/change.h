@@ -45,8 +45,8 @@ struct Change {
     ChangeKind kind = ChangeKind::Keep;
     std::string path;
     std::string other;
-    std::string replaced;   // a link's: the target of the link it replaces, "" for none
-    FileIdentity identity;  // a rename's
+    std::string replaced;          // a link's: the target of the link it replaces, "" for none
+    FileIdentity identity;         // a rename's
     Reason reason = Reason::None;  // a Keep's
 
     static Change Rename(std::string from, std::string to, FileIdentity identity = {}) {

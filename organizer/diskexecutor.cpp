@@ -56,8 +56,7 @@ Outcome DiskExecutor::Link(Change change) {
     // Only the one level a run plans: the artist folder in the file's (or the run's) folder.
     const std::string folder = ParentFolder(change.path);
     if (EntryKindOf(folder) == EntryKind::Missing) {
-        const int error =
-            Recorded(Change::MakeFolder(folder), [&] { return MakeFolder(folder); });
+        const int error = Recorded(Change::MakeFolder(folder), [&] { return MakeFolder(folder); });
         if (error != 0 && error != EEXIST) {
             return RefusedStep(change.other, error);
         }

@@ -37,8 +37,8 @@ Change DryRunExecutor::InOpenFolder(const Change& change, const std::string& kep
 Change DryRunExecutor::Decide(const Change& change) {
     switch (change.kind) {
         case ChangeKind::Rename: {
-            const bool sameFile = change.identity != FileIdentity{} &&
-                                  planned_.IsFile(change.other, change.identity);
+            const bool sameFile =
+                change.identity != FileIdentity{} && planned_.IsFile(change.other, change.identity);
             if (planned_.Kind(change.other) != EntryKind::Missing && !sameFile &&
                 !IsCaseOnlyChange(change.path, change.other)) {
                 return Change::Keep(change.path, Reason::NameTaken);

@@ -16,7 +16,7 @@ struct LineShape {
 };
 
 constexpr LineShape kJournalKinds[] = {
-    {ChangeKind::Rename, 2}, {ChangeKind::Link, 2},         {ChangeKind::Delete, 2},
+    {ChangeKind::Rename, 2},     {ChangeKind::Link, 2},         {ChangeKind::Delete, 2},
     {ChangeKind::MakeFolder, 1}, {ChangeKind::RemoveFolder, 1},
 };
 

@@ -58,9 +58,9 @@ struct Journal {
     std::string name;  // the file's name in the journal folder
     JournalHeader header;
     std::vector<JournalEntry> changes;  // in the order they were made
-    bool complete = false;               // its end was written
-    std::size_t damagedLine = 0;  // the first whole line that is not what the program writes
-                                  // (0: none); a damaged journal is never taken back
+    bool complete = false;              // its end was written
+    std::size_t damagedLine = 0;        // the first whole line that is not what the program writes
+                                        // (0: none); a damaged journal is never taken back
 };
 
 std::string FormatHeader(const JournalHeader& header);

@@ -29,7 +29,7 @@ bool HasOverlongName(const std::string& path) {
 // another folder. Whether the name is free is found out by carrying the step out: the rename
 // fails atomically on a taken name.
 Change DecidePlacement(const std::string& oldFolder, const std::string& newFolder,
-                         const std::string& oldPath, const std::string& newPath) {
+                       const std::string& oldPath, const std::string& newPath) {
     if (oldFolder != newFolder) {
         const std::string linkPath = newPath + ".lnk";
         return HasOverlongName(linkPath) ? Change::Keep(oldPath, Reason::NameTooLong)

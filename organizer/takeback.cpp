@@ -31,8 +31,8 @@ Change DecideRename(const Change& change, const PlannedEntries& view) {
         }
         // An inode given out again on a file system without birth times, with nothing known
         // to tell the files apart: it is never taken for the run's file.
-        return Skipping(undo, atNewName == Sameness::Uncertain ? Reason::ChangedSince
-                                                               : Reason::MovedSince);
+        return Skipping(
+            undo, atNewName == Sameness::Uncertain ? Reason::ChangedSince : Reason::MovedSince);
     }
     // Both names the same file: the old name is the file's own, not another's (a rename cut
     // short between linking the new name and unlinking the old one).
@@ -48,9 +48,8 @@ Change DecideLink(const Change& change, const PlannedEntries& view) {
         if (view.IsLinkTo(change.path, change.other)) {
             return undo;
         }
-        return view.Kind(change.path) == EntryKind::Missing
-                   ? Back(change)
-                   : Skipping(undo, Reason::ChangedSince);
+        return view.Kind(change.path) == EntryKind::Missing ? Back(change)
+                                                            : Skipping(undo, Reason::ChangedSince);
     }
     const Change undo = Change::Link(change.path, change.replaced, change.other);
     if (view.IsLinkTo(change.path, change.other)) {
@@ -116,8 +115,8 @@ bool IsPlainAbsolute(std::string_view path) {
 }
 
 bool IsInside(const std::string& path, const std::string& folder) {
-    return IsPlainAbsolute(path) && path.size() > folder.size() + 1 &&
-           path.starts_with(folder) && path[folder.size()] == '/';
+    return IsPlainAbsolute(path) && path.size() > folder.size() + 1 && path.starts_with(folder) &&
+           path[folder.size()] == '/';
 }
 
 // True when the journal of `folder` could have made `change`: every place it changes lies in
@@ -196,9 +195,8 @@ TakeBackReport TakeBack::Run(const Journal& journal) {
     folder_ = IsPlainAbsolute(journal.header.folder) ? journal.header.folder : std::string();
     // A folder that leads elsewhere than when the run began (a link pointed anew) is not the
     // run's; one that leads nowhere has moved, and its changes are told so one by one.
-    const std::string resolved = journal.header.resolved.empty()
-                                     ? std::string()
-                                     : ResolvedPath(journal.header.folder);
+    const std::string resolved =
+        journal.header.resolved.empty() ? std::string() : ResolvedPath(journal.header.folder);
     if (!resolved.empty() && resolved != journal.header.resolved) {
         folder_.clear();
     }

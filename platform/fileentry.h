@@ -25,9 +25,9 @@ enum class EntryKind {
 struct FileIdentity {
     dev_t device = 0;
     ino_t inode = 0;
-    std::int64_t birth = 0;      // nanoseconds since 1970
-    std::int64_t size = -1;      // bytes; -1 where not known (journals of older versions)
-    std::int64_t modified = 0;   // nanoseconds since 1970; 0 where not known
+    std::int64_t birth = 0;     // nanoseconds since 1970
+    std::int64_t size = -1;     // bytes; -1 where not known (journals of older versions)
+    std::int64_t modified = 0;  // nanoseconds since 1970; 0 where not known
 
     bool operator==(const FileIdentity&) const = default;
 };

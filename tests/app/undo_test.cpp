@@ -298,8 +298,8 @@ int TakeBackKilledAt(const std::string& state, TakeBackDirection direction, std:
     if (child == 0) {
         JournalStore store(state + "/sortune/runs");
         const std::vector<Journal> journals = store.Load();
-        const Journal* target = direction == TakeBackDirection::Undo ? LatestToUndo(journals)
-                                                                     : LatestToRedo(journals);
+        const Journal* target =
+            direction == TakeBackDirection::Undo ? LatestToUndo(journals) : LatestToRedo(journals);
         JournalHeader header;
         header.kind = direction == TakeBackDirection::Undo ? JournalKind::Undo : JournalKind::Redo;
         header.takesBack = target != nullptr ? target->name : "";
@@ -329,11 +329,9 @@ TEST_F(UndoTest, AnUndoOrRedoKilledAtAnyPointAndFinishedIsTakenBackWhole) {
     for (const TakeBackDirection killed : {TakeBackDirection::Undo, TakeBackDirection::Redo}) {
         for (const bool after : {false, true}) {
             for (std::size_t count = 1;; count += 2) {
-                const std::string shown = std::string(killed == TakeBackDirection::Undo
-                                                          ? "undo"
-                                                          : "redo") +
-                                          " killed at change " + std::to_string(count) +
-                                          (after ? " after" : " before");
+                const std::string shown =
+                    std::string(killed == TakeBackDirection::Undo ? "undo" : "redo") +
+                    " killed at change " + std::to_string(count) + (after ? " after" : " before");
                 fs::remove_all(m_config.StateFolder());
                 fs::remove_all(m_music.path());
                 fs::create_directory(m_music.path());

@@ -114,9 +114,7 @@ public:
         lines.push_back(IntentLine(number, change) + (made ? "made too early" : ""));
         return 0;
     }
-    void Settle(std::size_t number, bool made) override {
-        lines.back() += MarkLine(number, made);
-    }
+    void Settle(std::size_t number, bool made) override { lines.back() += MarkLine(number, made); }
 };
 
 TEST_F(DiskExecutorTest, WritesEachChangeDownBeforeMakingIt) {
@@ -133,8 +131,7 @@ TEST_F(DiskExecutorTest, WritesEachChangeDownBeforeMakingIt) {
     disk.Execute(Change::Delete(d + "dead.mp3.lnk"));
     disk.Execute(Change::Rename(d + "taken.mp3", d + "b.mp3"));
 
-    const std::string renamed =
-        IntentLine(1, Change::Rename(d + "a.mp3", d + "b.mp3", song));
+    const std::string renamed = IntentLine(1, Change::Rename(d + "a.mp3", d + "b.mp3", song));
     EXPECT_THAT(recorder.lines,
                 ElementsAre(renamed + "1\tdone\n", "2\tmkdir\t" + d + "歌手\n2\tdone\n",
                             "3\tlink\t" + d + "歌手/b.mp3.lnk\t" + d + "b.mp3\n3\tdone\n",
@@ -151,9 +148,9 @@ TEST_F(DiskExecutorTest, AChangeThatCannotBeWrittenDownIsNotMade) {
     DiskExecutor disk(&recorder);
     const auto before = TreeSnapshot(m_dir.path());
 
-    for (const Change& step : {Change::Rename(d + "a.mp3", d + "b.mp3"),
-                                 Change::Link(d + "歌手/b.mp3.lnk", d + "a.mp3"),
-                                 Change::Delete(d + "dead.mp3.lnk")}) {
+    for (const Change& step :
+         {Change::Rename(d + "a.mp3", d + "b.mp3"), Change::Link(d + "歌手/b.mp3.lnk", d + "a.mp3"),
+          Change::Delete(d + "dead.mp3.lnk")}) {
         const Outcome outcome = disk.Execute(step);
         EXPECT_EQ(outcome.error, ENOSPC) << FormatStep(step);
         EXPECT_EQ(outcome.change.reason, Reason::Failed) << FormatStep(step);

@@ -70,8 +70,7 @@ TEST_F(PreviewExecutorTest, ShowsWhatTheStepsWouldComeToOneAfterTheOther) {
               "keep\t" + d + "x.mp3\tname taken\n");
     EXPECT_EQ(Show(Change::Rename(d + "a.mp3", d + "b.mp3")),
               "rename\t" + d + "a.mp3\t" + d + "b.mp3\n");
-    EXPECT_EQ(Show(Change::Rename(d + "c.mp3", d + "b.mp3")),
-              "keep\t" + d + "c.mp3\tname taken\n")
+    EXPECT_EQ(Show(Change::Rename(d + "c.mp3", d + "b.mp3")), "keep\t" + d + "c.mp3\tname taken\n")
         << "b.mp3 is taken by the rename shown before";
     EXPECT_EQ(Show(Change::Rename(d + "taken.mp3", d + "a.mp3")),
               "rename\t" + d + "taken.mp3\t" + d + "a.mp3\n")

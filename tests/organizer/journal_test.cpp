@@ -8,8 +8,8 @@
 
 #include "organizer/journalstore.h"
 #include "platform/folders.h"
-#include "tests/support/journallines.h"
 #include "tests/support/fileio.h"
+#include "tests/support/journallines.h"
 #include "tests/support/tempdir.h"
 
 namespace {
@@ -111,9 +111,9 @@ TEST(JournalTest, ALineThatIsNotWrittenSoDamagesTheJournal) {
     const std::pair<std::string, std::size_t> cases[] = {
         {"1\tdone\n2\tmkdir\t/b\n2\tkept\nend\n", 0},
         {"1\tdone\n2\tmkdir\t/b\nend\n", 0},  // a change whose mark never went out
-        {"2\tmkdir\t/b\n1\tdone\n", 11},         // a mark after the next change
-        {"1\tdone\n1\tkept\n", 11},               // a second mark
-        {"3\tmkdir\t/b\n", 10},                     // a change out of order
+        {"2\tmkdir\t/b\n1\tdone\n", 11},      // a mark after the next change
+        {"1\tdone\n1\tkept\n", 11},           // a second mark
+        {"3\tmkdir\t/b\n", 10},               // a change out of order
         {"1\tjump\t/a\n", 10},
         {"x\tdone\n", 10},
         {"1\tdone\nend\n2\tmkdir\t/b\n", 12},  // after the end
@@ -293,8 +293,7 @@ TEST_F(JournalStoreTest, SyncsAtMostOnceASecondAndMarksGoOutWithTheNextLine) {
     const std::string afterFirst = ReadFile(writer.Path());
     EXPECT_TRUE(afterFirst.ends_with(IntentLine(1, kChanges[4])));
     ASSERT_EQ(writer.Intend(kChanges[5], number), 0);
-    EXPECT_EQ(ReadFile(writer.Path()),
-              afterFirst + MarkLine(1, true) + IntentLine(2, kChanges[5]));
+    EXPECT_EQ(ReadFile(writer.Path()), afterFirst + MarkLine(1, true) + IntentLine(2, kChanges[5]));
 }
 
 }  // namespace

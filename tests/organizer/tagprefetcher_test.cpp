@@ -14,8 +14,8 @@
 
 #include "organizer/conversiontables.h"
 #include "organizer/diskexecutor.h"
-#include "organizer/organizerengine.h"
 #include "organizer/dryrunexecutor.h"
+#include "organizer/organizerengine.h"
 #include "platform/module.h"
 #include "platform/systeminfo.h"
 #include "tests/support/encode.h"

@@ -10,8 +10,8 @@
 #include "organizer/diskexecutor.h"
 #include "organizer/dryrunexecutor.h"
 #include "platform/shelllink.h"
-#include "tests/support/journallines.h"
 #include "tests/support/fileio.h"
+#include "tests/support/journallines.h"
 #include "tests/support/recordinghost.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/treesnapshot.h"
@@ -30,9 +30,7 @@ public:
         lines.push_back(IntentLine(number, change));
         return 0;
     }
-    void Settle(std::size_t number, bool made) override {
-        lines.push_back(MarkLine(number, made));
-    }
+    void Settle(std::size_t number, bool made) override { lines.push_back(MarkLine(number, made)); }
 
 private:
     std::size_t m_count = 0;
@@ -110,9 +108,7 @@ const Scenario kScenarios[] = {
          return Change::Link(d + "l", d + "t");
      },
      "delete\tD/l", ""},
-    {"link not made",
-     [](const std::string& d) { return Change::Link(d + "l", d + "t"); }, "",
-     ""},
+    {"link not made", [](const std::string& d) { return Change::Link(d + "l", d + "t"); }, "", ""},
     {"link changed since",
      [](const std::string& d) {
          fs::create_symlink(d + "x", d + "l");
@@ -131,10 +127,7 @@ const Scenario kScenarios[] = {
          return Change::Link(d + "l", d + "t", d + "r");
      },
      "", "l -> D/r"},
-    {"dead link deleted",
-     [](const std::string& d) {
-         return Change::Delete(d + "l", d + "gone");
-     },
+    {"dead link deleted", [](const std::string& d) { return Change::Delete(d + "l", d + "gone"); },
      "link\tD/l\tD/gone", "l -> D/gone"},
     {"dead link's name taken since",
      [](const std::string& d) {
@@ -156,8 +149,7 @@ const Scenario kScenarios[] = {
      },
      "keep\tD/f\tfolder not empty", "f/ f/mine"},
     {"folder removed by an undo",
-     [](const std::string& d) { return Change::RemoveFolder(d + "f"); },
-     "mkdir\tD/f", "f/"},
+     [](const std::string& d) { return Change::RemoveFolder(d + "f"); }, "mkdir\tD/f", "f/"},
     {"link cut short under its temporary name",
      [](const std::string& d) {
          fs::create_symlink(d + "t", TemporaryLinkPrefix(d, 77) + "0");

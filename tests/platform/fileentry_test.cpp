@@ -52,7 +52,7 @@ TEST(FileIdentityTest, ComparesByBirthElseBySizeAndLastWrite) {
         {born, born, Sameness::Same},
         {born, {1, 2, 101, 5, 7}, Sameness::Other},  // born again: another file
         {born, {1, 3, 100, 5, 7}, Sameness::Other},
-        {born, {1, 2, 100, 6, 8}, Sameness::Same},   // written since: still the file
+        {born, {1, 2, 100, 6, 8}, Sameness::Same},  // written since: still the file
         {unborn, unborn, Sameness::Same},
         {unborn, {1, 2, 0, 5, 8}, Sameness::Other},  // the reused inode of a new file
         {unborn, {1, 2, 0, 4, 7}, Sameness::Other},
