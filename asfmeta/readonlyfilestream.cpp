@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
 namespace asfmeta {
@@ -12,6 +13,19 @@ namespace {
 
 // Holds the whole header of a typical file; larger requests bypass the buffer.
 constexpr std::size_t kBufferSize = 16 * 1024;
+
+// The objects whose attributes TagLib keeps: the extended content description, and the
+// metadata and metadata library objects of the header extension.
+const std::array<TagLib::ByteVector, 3> kAttributeObjectIds = {
+    TagLib::ByteVector("\x40\xA4\xD0\xD2\x07\xE3\xD2\x11\x97\xF0\x00\xA0\xC9\x5E\xA8\x50", 16),
+    TagLib::ByteVector("\xEA\xCB\xF8\xC5\xAF\x5B\x77\x48\x84\x67\xAA\x8C\x44\xFA\x4C\xCA", 16),
+    TagLib::ByteVector("\x94\x1C\x23\x44\x98\x94\xD1\x49\xA1\x41\x1D\x13\x4E\x45\x70\x54", 16),
+};
+
+bool IsAttributeObjectId(const TagLib::ByteVector& block) {
+    return std::find(kAttributeObjectIds.begin(), kAttributeObjectIds.end(), block) !=
+           kAttributeObjectIds.end();
+}
 
 }  // namespace
 
@@ -35,24 +49,54 @@ TagLib::ByteVector ReadOnlyFileStream::readBlock(unsigned long length) {
         return {};
     }
     const auto available = static_cast<unsigned long>(m_nLength - m_nPosition);
-    const unsigned long largest = std::numeric_limits<unsigned int>::max();
-    const std::size_t wanted = std::min({length, available, largest});
-    if (wanted > kBufferSize) {
-        TagLib::ByteVector block(static_cast<unsigned int>(wanted), '\0');
+    const std::size_t wanted = std::min(length, available);
+    if (wanted > kMaxBlockSize) {
+        m_nPosition += static_cast<long>(wanted);
+        return {};
+    }
+    if (wanted > kMaxHandedBytes - m_nHanded || m_nBlocks == kMaxBlocks) {
+        m_nPosition = m_nLength;
+        return {};
+    }
+    TagLib::ByteVector block = ReadFromFile(wanted);
+    m_nHanded += block.size();
+    ++m_nBlocks;
+    LimitAttributeCount(block);
+    return block;
+}
+
+TagLib::ByteVector ReadOnlyFileStream::ReadFromFile(std::size_t count) {
+    if (count > kBufferSize) {
+        TagLib::ByteVector block(static_cast<unsigned int>(count), '\0');
         block.resize(
-            static_cast<unsigned int>(ReadAt(m_file.get(), block.data(), wanted, m_nPosition)));
+            static_cast<unsigned int>(ReadAt(m_file.get(), block.data(), count, m_nPosition)));
         m_nPosition += static_cast<long>(block.size());
         return block;
     }
-    if (!IsBuffered(wanted)) {
+    if (!IsBuffered(count)) {
         m_buffer.resize(kBufferSize);
         m_buffer.resize(ReadAt(m_file.get(), m_buffer.data(), kBufferSize, m_nPosition));
         m_nBufferStart = m_nPosition;
     }
     const auto offset = static_cast<std::size_t>(m_nPosition - m_nBufferStart);
-    const std::size_t count = std::min(wanted, m_buffer.size() - offset);
+    count = std::min(count, m_buffer.size() - offset);
     m_nPosition += static_cast<long>(count);
     return {m_buffer.data() + offset, static_cast<unsigned int>(count)};
+}
+
+// TagLib reads an attribute object's id (16 bytes), its size (8) and then its count (2).
+void ReadOnlyFileStream::LimitAttributeCount(TagLib::ByteVector& block) {
+    const AttributeObjectStart before = m_objectStart;
+    m_objectStart = AttributeObjectStart::None;
+    if (before == AttributeObjectStart::Id && block.size() == 8) {
+        m_objectStart = AttributeObjectStart::Size;
+    } else if (before == AttributeObjectStart::Size && block.size() == 2) {
+        const std::size_t count = std::min<std::size_t>(block.toUShort(false), m_nAttributesLeft);
+        m_nAttributesLeft -= count;
+        block = TagLib::ByteVector::fromShort(static_cast<short>(count), false);
+    } else if (IsAttributeObjectId(block)) {
+        m_objectStart = AttributeObjectStart::Id;
+    }
 }
 
 void ReadOnlyFileStream::seek(long offset, Position p) {

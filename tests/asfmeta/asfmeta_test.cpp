@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <malloc.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "asfmeta/asfreader.h"
 #include "platform/module.h"
 #include "platform/systeminfo.h"
 #include "tests/support/elfexports.h"
@@ -351,6 +353,116 @@ TEST_F(AsfmetaTest, DamagedFilesFailOrReadCleanly) {
     // Both outcomes must occur, or the damage was not what this test is about.
     EXPECT_GT(read, 0);
     EXPECT_GT(failed, 0);
+}
+
+// --- Headers made to cost the reader the most ---------------------------------------------
+
+std::string LittleEndian(std::uint64_t value, int size) {
+    std::string bytes;
+    for (int i = 0; i < size; ++i) {
+        bytes += static_cast<char>(value >> (8 * i));
+    }
+    return bytes;
+}
+
+std::string AsfObject(const std::string& id, const std::string& body) {
+    return id + LittleEndian(24 + body.size(), 8) + body;
+}
+
+const std::string kHeaderId("\x30\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C", 16);
+const std::string kContentId("\x33\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C",
+                             16);
+const std::string kExtendedContentId(
+    "\x40\xA4\xD0\xD2\x07\xE3\xD2\x11\x97\xF0\x00\xA0\xC9\x5E\xA8\x50", 16);
+const std::string kUnknownId(16, '\x5A');
+
+// A header announcing `count` objects: those of the smallest file TagLib reads, `before`, a
+// content description with the title "t", then `after`.
+std::string AsfHeader(const std::string& before, const std::string& after, std::uint32_t count) {
+    const Bytes minimal = MinimalAsfFile();
+    const std::size_t end = minimal[16] | minimal[17] << 8;
+    const std::string title = AsfObject(kContentId, LittleEndian(4, 2) + std::string(8, '\0') +
+                                                        std::string("t\0\0\0", 4));
+    const std::string objects =
+        std::string(minimal.begin() + 30, minimal.begin() + static_cast<long>(end)) + before +
+        title + after;
+    return kHeaderId + LittleEndian(30 + objects.size(), 8) + LittleEndian(count, 4) + "\x01\x02" +
+           objects;
+}
+
+std::string Times(std::size_t count, const std::string& bytes) {
+    std::string out;
+    for (std::size_t i = 0; i < count; ++i) {
+        out += bytes;
+    }
+    return out;
+}
+
+// The peak resident size of this process, in bytes.
+std::size_t PeakResidentSize() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("VmHWM:")) {
+            return std::stoul(line.substr(6)) * 1024;
+        }
+    }
+    return 0;
+}
+
+// Makes the peak resident size that of the present, once the memory freed so far is given
+// back: memory allocated after it then adds to the resident size.
+bool ResetPeakResidentSize() {
+    malloc_trim(0);
+    std::ofstream clear("/proc/self/clear_refs");
+    return static_cast<bool>(clear << "5" << std::flush);
+}
+
+// What TagLib makes of a header, and the reader keeps while the file is open, is a few MB at
+// most, whatever the header claims; unbounded, it would be 60 MB for the attributes a file of
+// 270 bytes announces, the whole of a large object, and 350 bytes for each 24 of empty
+// objects.
+TEST(AsfReaderTest, HostileHeadersAreReadWithinBounds) {
+    constexpr std::size_t kMegabyte = 1024 * 1024;
+    const std::string emptyObject = AsfObject(kUnknownId, "");
+    const std::size_t emptyObjects = 4 * kMegabyte / emptyObject.size();
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool opens;
+    };
+    const std::vector<Case> cases = {
+        {"65,535 attributes announced where the file ends",
+         AsfHeader("", kExtendedContentId + LittleEndian(1ULL << 40, 8) + LittleEndian(0xFFFF, 2),
+                   5),
+         true},
+        {"attributes of 6 bytes each",
+         AsfHeader("",
+                   Times(4, AsfObject(kExtendedContentId,
+                                      LittleEndian(0xFFFF, 2) + std::string(6 * 0xFFFF, '\0'))),
+                   8),
+         true},
+        {"an object of 16 MB before the title",
+         AsfHeader(AsfObject(kUnknownId, std::string(16 * kMegabyte, 'o')), "", 5), true},
+        {"4 MB of empty objects",
+         AsfHeader("", Times(emptyObjects, emptyObject), static_cast<std::uint32_t>(4 + emptyObjects)),
+         false},
+    };
+    TempDir dir;
+    const std::string path = dir / "hostile.wma";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteBytes(path, Bytes(c.bytes.begin(), c.bytes.end()));
+        asfmeta::AsfReader reader;
+        ASSERT_TRUE(ResetPeakResidentSize());
+        const std::size_t before = PeakResidentSize();
+        ASSERT_EQ(reader.Open(path), c.opens);
+        EXPECT_LE(PeakResidentSize() - before, 6 * kMegabyte);
+        if (c.opens) {
+            const auto title = reader.GetAttributeByName("Title");
+            ASSERT_TRUE(title);
+            EXPECT_EQ(title->text, u"t");
+        }
+    }
 }
 
 // Runs after the suite above has unloaded its module.
