@@ -32,8 +32,8 @@ namespace asfmeta {
 //   is handed add up to kMaxAttributes at most, where a file has a few dozen.
 inline constexpr std::size_t kMaxBlockSize = 64 * 1024;
 inline constexpr std::size_t kMaxHandedBytes = 1024 * 1024;
-inline constexpr std::size_t kMaxBlocks = 8192;
-inline constexpr std::size_t kMaxAttributes = 1024;
+inline constexpr std::size_t kMaxBlocks = 4096;
+inline constexpr std::size_t kMaxAttributes = 256;
 
 class ReadOnlyFileStream : public TagLib::IOStream {
 public:

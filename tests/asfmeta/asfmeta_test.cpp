@@ -456,7 +456,7 @@ TEST(AsfReaderTest, HostileHeadersAreReadWithinBounds) {
         ASSERT_TRUE(ResetPeakResidentSize());
         const std::size_t before = PeakResidentSize();
         ASSERT_EQ(reader.Open(path), c.opens);
-        EXPECT_LE(PeakResidentSize() - before, 6 * kMegabyte);
+        EXPECT_LE(PeakResidentSize() - before, 4 * kMegabyte);
         if (c.opens) {
             const auto title = reader.GetAttributeByName("Title");
             ASSERT_TRUE(title);
