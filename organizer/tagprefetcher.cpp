@@ -6,11 +6,24 @@
 
 #include "platform/filetype.h"
 
+namespace {
+
+std::size_t BytesOf(const TrackTags& tags) {
+    return tags.title.size() + tags.artist.size() + tags.album.size();
+}
+
+std::size_t BytesOf(const std::optional<FileTags>& tags) {
+    return tags ? BytesOf(tags->firstSet) + BytesOf(tags->id3v2) : 0;
+}
+
+}  // namespace
+
 TagPrefetcher::TagPrefetcher(const FileList& list, TagReadFunction read, std::size_t readers,
-                             std::size_t window)
+                             std::size_t window, std::size_t heldBytes)
     : list_(list),
       read_(std::move(read)),
       window_(std::max<std::size_t>(window, 1)),
+      heldBytes_(std::max<std::size_t>(heldBytes, 1)),
       slots_(window_) {
     readers = std::min(readers, list.size());
     try {
@@ -43,11 +56,14 @@ FileTags TagPrefetcher::Take(std::size_t index) {
         waitingFor_ = kNone;
         tags = std::move(slot.tags);
         slot = {};
+        held_ -= BytesOf(tags);
     }
     taken_ = index + 1;
-    // Readers that found the window full sleep until half of it is free again: waking one
-    // for every file taken would cost more, on a warm cache, than the reading it buys.
-    const bool refill = taken_ + window_ >= nextToRead_ + (window_ + 1) / 2;
+    // Readers that found the window full, or its bytes, sleep until half of it is free again:
+    // waking one for every file taken would cost more, on a warm cache, than the reading it
+    // buys.
+    const bool refill =
+        taken_ + window_ >= nextToRead_ + (window_ + 1) / 2 && held_ <= heldBytes_ / 2;
     lock.unlock();
     if (refill) {
         readable_.notify_all();
@@ -59,7 +75,8 @@ void TagPrefetcher::ReadAhead() {
     std::unique_lock lock(mutex_);
     while (true) {
         readable_.wait(lock, [&] {
-            return stopping_ || nextToRead_ >= list_.size() || nextToRead_ < taken_ + window_;
+            return stopping_ || nextToRead_ >= list_.size() ||
+                   (nextToRead_ < taken_ + window_ && held_ < heldBytes_);
         });
         if (stopping_ || nextToRead_ >= list_.size()) {
             return;
@@ -77,6 +94,7 @@ void TagPrefetcher::ReadAhead() {
         }
         lock.lock();
         Slot& slot = slots_[index % window_];
+        held_ += BytesOf(tags);
         slot.tags = std::move(tags);
         slot.ready = true;
         if (index == waitingFor_) {

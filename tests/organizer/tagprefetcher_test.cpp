@@ -75,32 +75,52 @@ TEST(TagPrefetcherTest, HandsOutEveryFileInOrderWithAnyNumberOfReaders) {
     }
 }
 
-TEST(TagPrefetcherTest, ReadersStayWithinTheWindow) {
+TEST(TagPrefetcherTest, ReadersStayWithinTheWindowAndItsBytes) {
     const FileList list = Paths(500);
-    constexpr std::size_t kWindow = 10;
-    std::atomic<std::size_t> reads = 0;
-    std::atomic<std::size_t> furthest = 0;
-    const auto counting = [&](const std::string& path) {
-        const std::size_t index = std::stoul(fs::path(path).stem().string());
-        std::size_t seen = furthest.load();
-        while (index > seen && !furthest.compare_exchange_weak(seen, index)) {
-        }
-        ++reads;
-        return Echo(path);
+    constexpr std::size_t kReaders = 4;
+    struct Case {
+        const char* name;
+        std::size_t window;
+        std::size_t tagBytes;  // of each file's tags; 0 for those of Echo
+        std::size_t heldBytes;
+        // Files read ahead at least and at most: the readers sleep until half of the window
+        // or its bytes is free, so up to half of it may wait for the next files; and each
+        // reader may take a file while the bytes held are below the bound.
+        std::size_t least;
+        std::size_t most;
     };
-    TagPrefetcher prefetcher(list, counting, 4, kWindow);
-    std::size_t taken = 0;
-    for (const std::size_t until : {0U, 50U, 53U}) {
-        while (taken < until) {
-            prefetcher.Take(taken++);
+    const std::vector<Case> cases = {
+        {"files", 10, 0, kReadAheadBytes, 6, 10},
+        {"bytes", 100, 1000, 10 * 1000, 6, 10 - 1 + kReaders},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::atomic<std::size_t> reads = 0;
+        std::atomic<std::size_t> furthest = 0;
+        const auto counting = [&](const std::string& path) {
+            const std::size_t index = std::stoul(fs::path(path).stem().string());
+            std::size_t seen = furthest.load();
+            while (index > seen && !furthest.compare_exchange_weak(seen, index)) {
+            }
+            ++reads;
+            FileTags tags = Echo(path);
+            tags.firstSet.title.resize(std::max(c.tagBytes, path.size()), ' ');
+            return tags;
+        };
+        TagPrefetcher prefetcher(list, counting, kReaders, c.window, c.heldBytes);
+        std::size_t taken = 0;
+        for (const std::size_t until : {0U, 50U, 53U}) {
+            while (taken < until) {
+                EXPECT_EQ(prefetcher.Take(taken).firstSet.title.substr(0, list[taken].size()),
+                          list[taken]);
+                ++taken;
+            }
+            ASSERT_TRUE(Eventually([&] { return reads.load() >= taken + c.least; }))
+                << reads.load();
+            std::this_thread::sleep_for(20ms);
+            EXPECT_LE(reads.load(), taken + c.most);
+            EXPECT_EQ(furthest.load() + 1, reads.load());  // in order, none twice
         }
-        // The readers keep ahead of the files taken and go no further than the window. They
-        // sleep until half of it is free, so up to half of it may wait for the next files.
-        const std::size_t least = taken + kWindow - (kWindow + 1) / 2 + 1;
-        ASSERT_TRUE(Eventually([&] { return reads.load() >= least; })) << reads.load();
-        std::this_thread::sleep_for(20ms);
-        EXPECT_LE(reads.load(), taken + kWindow);
-        EXPECT_EQ(furthest.load() + 1, reads.load());  // in order, none twice
     }
 }
 
