@@ -381,8 +381,8 @@ const std::string kUnknownId(16, '\x5A');
 std::string AsfHeader(const std::string& before, const std::string& after, std::uint32_t count) {
     const Bytes minimal = MinimalAsfFile();
     const std::size_t end = minimal[16] | minimal[17] << 8;
-    const std::string title = AsfObject(kContentId, LittleEndian(4, 2) + std::string(8, '\0') +
-                                                        std::string("t\0\0\0", 4));
+    const std::string title = AsfObject(
+        kContentId, LittleEndian(4, 2) + std::string(8, '\0') + std::string("t\0\0\0", 4));
     const std::string objects =
         std::string(minimal.begin() + 30, minimal.begin() + static_cast<long>(end)) + before +
         title + after;
@@ -444,7 +444,8 @@ TEST(AsfReaderTest, HostileHeadersAreReadWithinBounds) {
         {"an object of 16 MB before the title",
          AsfHeader(AsfObject(kUnknownId, std::string(16 * kMegabyte, 'o')), "", 5), true},
         {"4 MB of empty objects",
-         AsfHeader("", Times(emptyObjects, emptyObject), static_cast<std::uint32_t>(4 + emptyObjects)),
+         AsfHeader("", Times(emptyObjects, emptyObject),
+                   static_cast<std::uint32_t>(4 + emptyObjects)),
          false},
     };
     TempDir dir;

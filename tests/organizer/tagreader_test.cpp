@@ -321,7 +321,8 @@ TEST_F(TagReaderTest, ATitleAfterAHugePictureIsReachedWithoutReadingThePicture) 
 
 // The bytes of `frame` as a tag of `version` holds it.
 std::string FrameBytes(int version, const Id3v2Frame& frame) {
-    const Mp3Fixture tag{.id3v2 = Id3v2Tag{.version = version, .frames = {frame}}, .audioFrames = 0};
+    const Mp3Fixture tag{.id3v2 = Id3v2Tag{.version = version, .frames = {frame}},
+                         .audioFrames = 0};
     return RenderMp3(tag).substr(kId3v2HeaderSize);
 }
 
@@ -384,8 +385,8 @@ TEST_F(TagReaderTest, HostileTagsAreReadWithinBounds) {
          TagFile(3, 0x80, Times(100000, empty) + title), "", 128 * 1024},
         {"unsynchronised tag: a picture past the bound, then a title",
          TagFile(3, 0x80, picture + title), "", kMaxUnsynchronisedBytes + 4096},
-        {"a tag of 256 MB declared in a small file",
-         TagFile(3, 0, title, (1 << 28) - 1), "title", 4096},
+        {"a tag of 256 MB declared in a small file", TagFile(3, 0, title, (1 << 28) - 1), "title",
+         4096},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
