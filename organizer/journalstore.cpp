@@ -51,27 +51,25 @@ std::string JournalStore::DefaultFolder() {
     return state.empty() ? std::string() : state + "/sortune/runs";
 }
 
-int JournalStore::Lock(FolderLock::Kind kind, FolderLock& lock) const {
+int JournalStore::ReadyFolder() const {
     if (folder_.empty()) {
         return ENOENT;
     }
     if (const int error = MakePrivateFolders(folder_)) {
         return error;
     }
-    if (const int error = CheckPrivateFolder(folder_)) {
+    return CheckPrivateFolder(folder_);
+}
+
+int JournalStore::Lock(FolderLock::Kind kind, FolderLock& lock) const {
+    if (const int error = ReadyFolder()) {
         return error;
     }
     return lock.TryLock(folder_, kind);
 }
 
 int JournalStore::Begin(JournalHeader header, JournalWriter& writer) {
-    if (folder_.empty()) {
-        return ENOENT;
-    }
-    if (const int error = MakePrivateFolders(folder_)) {
-        return error;
-    }
-    if (const int error = CheckPrivateFolder(folder_)) {
+    if (const int error = ReadyFolder()) {
         return error;
     }
     header.started = sysinfo::LocalTimeText();

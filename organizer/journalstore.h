@@ -37,6 +37,9 @@ public:
     std::vector<Journal> Load() const;
 
 private:
+    // Makes the folder where missing, and checks it is the user's own and private. Returns 0
+    // or an errno.
+    int ReadyFolder() const;
     // Drops the oldest journals beyond kKeep; never `newest`, the journal just begun.
     void Prune(const std::string& newest) const;
     std::vector<std::string> Names() const;
