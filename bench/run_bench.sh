@@ -1,7 +1,7 @@
 #!/bin/sh
 # Times one organize run of sortune over a generated corpus of tagged MP3 files against the
 # floor (the bare system calls of the job) on an identical copy, and reports files/s, the
-# ratio of the two times and the peak memory of each.
+# ratio of the two times and the peak memory of each; then times the undo of each run.
 #
 # usage: bench/run_bench.sh [N] [BUILD_DIR] [REPEAT] [BASELINE_DIR]
 #   N             files in the corpus (default 20000)
@@ -64,6 +64,21 @@ timed() {
     awk '{ printf "%s %s %.2f\n", $1, $2, $3 + $4 }' "$work/time"
 }
 
+# The same on the tree as the last run left it (an undo takes that run back).
+timed_here() {
+    name=$1
+    shift
+    sync
+    /usr/bin/time -f "%e %M %U %S" -o "$work/time" "$@" >/dev/null 2>"$work/$name.log"
+    awk '{ printf "%s %s %.2f\n", $1, $2, $3 + $4 }' "$work/time"
+}
+
+# The size of the newest journal in a state folder, taken just after a run.
+journal_size() {
+    newest=$(ls "$1/sortune/runs/"*.journal 2>/dev/null | sort | tail -n 1 || true)
+    [ -n "$newest" ] && wc -c < "$newest" || echo 0
+}
+
 median() {
     sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
 }
@@ -71,23 +86,34 @@ median() {
 : > "$work/floor.times"
 : > "$work/sortune.times"
 : > "$work/baseline.times"
+: > "$work/sortune-undo.times"
+: > "$work/baseline-undo.times"
 i=0
 while [ "$i" -lt "$repeat" ]; do
     timed floor "$work/floor" "$work/run" >> "$work/floor.times"
     timed sortune env XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" \
         XDG_STATE_HOME="$work/state" LC_ALL=zh_CN.UTF-8 "$sortune" "$work/run/." \
         >> "$work/sortune.times"
+    journal_bytes=$(journal_size "$work/state")
+    timed_here sortune-undo env XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" \
+        XDG_STATE_HOME="$work/state" LC_ALL=zh_CN.UTF-8 "$sortune" --undo \
+        >> "$work/sortune-undo.times"
     if [ -n "$baseline" ]; then
         timed baseline env XDG_CONFIG_HOME="$work/config-baseline" \
             XDG_DATA_HOME="$work/data-baseline" XDG_STATE_HOME="$work/state-baseline" \
             LC_ALL=zh_CN.UTF-8 "$baseline" "$work/run/." \
             >> "$work/baseline.times"
+        timed_here baseline-undo env XDG_CONFIG_HOME="$work/config-baseline" \
+            XDG_DATA_HOME="$work/data-baseline" XDG_STATE_HOME="$work/state-baseline" \
+            LC_ALL=zh_CN.UTF-8 "$baseline" --undo \
+            >> "$work/baseline-undo.times"
     fi
     i=$((i + 1))
 done
 
-# How many files the last runs renamed; the rest hold titles given twice in a folder.
-renamed=$(find "$work/run" -name '*.mp3' ! -name 'track*' | wc -l)
+# How many files the last run renamed (its undo gave them back their names): the rest hold
+# titles given twice in a folder.
+renamed=$(grep -o '重命名 [0-9]*' "$work/sortune.log" | tail -n 1 | awk '{ print $2 }')
 floor_renamed=$(sed -n 's/.*renamed=//p' "$work/floor.log")
 grep -q "整理完毕" "$work/sortune.log" || { echo "run_bench: sortune did not finish" >&2; exit 1; }
 
@@ -97,14 +123,13 @@ floor_kb=$(awk '{ print $2 }' "$work/floor.times" | median)
 sortune_kb=$(awk '{ print $2 }' "$work/sortune.times" | median)
 floor_cpu=$(awk '{ print $3 }' "$work/floor.times" | median)
 sortune_cpu=$(awk '{ print $3 }' "$work/sortune.times" | median)
-
-# The undo journal of the last run (none for a program that keeps none).
-journal=$(ls -t "$work/state/sortune/runs/"*.journal 2>/dev/null | head -n 1 || true)
-journal_bytes=$( [ -n "$journal" ] && wc -c < "$journal" || echo 0)
+undo_s=$(awk '{ print $1 }' "$work/sortune-undo.times" | median)
+undo_cpu=$(awk '{ print $3 }' "$work/sortune-undo.times" | median)
+grep -q "0 skipped\|跳过 0" "$work/sortune-undo.log" || { echo "run_bench: the undo skipped" >&2; exit 1; }
 
 awk -v n="$count" -v f="$floor_s" -v s="$sortune_s" -v fk="$floor_kb" -v sk="$sortune_kb" \
     -v fc="$floor_cpu" -v sc="$sortune_cpu" -v r="$renamed" -v fn="$floor_renamed" \
-    -v reps="$repeat" -v jb="$journal_bytes" 'BEGIN {
+    -v reps="$repeat" -v jb="$journal_bytes" -v u="$undo_s" -v uc="$undo_cpu" 'BEGIN {
     fr = (f > 0) ? n / f : 0; sr = (s > 0) ? n / s : 0
     printf "files:   %d (medians of %d runs, warm cache)\n", n, reps
     printf "floor:   %.2f s wall  %.2f s cpu  %8.0f files/s  peak %.1f MB  (%d files renamed)\n",
@@ -114,18 +139,23 @@ awk -v n="$count" -v f="$floor_s" -v s="$sortune_s" -v fk="$floor_kb" -v sk="$so
     printf "ratio:   %.2f x the wall time of the floor, %.2f x its cpu time\n",
            (f > 0 ? s / f : 0), (fc > 0 ? sc / fc : 0)
     printf "journal: %.1f MB for the last run (%.0f bytes a file)\n", jb / 1048576, jb / n
+    printf "undo:    %.2f s wall  %.2f s cpu (the run taken back)\n", u, uc
     printf "target:  at most 2.00 x the wall time, peak under 50 MB\n"
 }'
 if [ -n "$baseline" ]; then
     base_s=$(awk '{ print $1 }' "$work/baseline.times" | median)
     base_cpu=$(awk '{ print $3 }' "$work/baseline.times" | median)
+    base_undo=$(awk '{ print $1 }' "$work/baseline-undo.times" | median)
     # The fastest and slowest runs show how much the machine's load moved the numbers.
     spread() { awk '{ print $1 }' "$1" | sort -n | sed -n '1p;$p' | paste -sd-; }
     awk -v s="$sortune_s" -v sc="$sortune_cpu" -v b="$base_s" -v bc="$base_cpu" \
-        -v ss="$(spread "$work/sortune.times")" -v bs="$(spread "$work/baseline.times")" 'BEGIN {
+        -v ss="$(spread "$work/sortune.times")" -v bs="$(spread "$work/baseline.times")" \
+        -v u="$undo_s" -v bu="$base_undo" 'BEGIN {
         printf "baseline: %.2f s wall  %.2f s cpu\n", b, bc
         printf "sortune/baseline: %.3f x the wall time, %.3f x the cpu time\n",
                (b > 0 ? s / b : 0), (bc > 0 ? sc / bc : 0)
         printf "spread:  sortune %s s wall, baseline %s s wall\n", ss, bs
+        printf "undo:    sortune %.2f s wall, baseline %.2f s wall (%.3f x)\n", u, bu,
+               (bu > 0 ? u / bu : 0)
     }'
 fi
