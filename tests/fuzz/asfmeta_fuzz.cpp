@@ -2,8 +2,9 @@
 //
 // TagLib comes from the system, without coverage instrumentation, so libFuzzer cannot see
 // which of its paths an input takes. To steer it anyway, every input is also read through
-// a stream that turns the order and sizes of TagLib's reads and seeks into extra coverage
-// counters; an input that makes TagLib read differently counts as new.
+// the module's own stream, wrapped in one that turns the order and sizes of TagLib's reads
+// and seeks into extra coverage counters; an input that makes TagLib read differently counts
+// as new.
 //
 // Build with clang and run on a corpus seeded with WMA files:
 //   CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DSORTUNE_FUZZ=ON
@@ -24,41 +25,35 @@
 #include <string>
 
 #include "asfmeta/asfmeta.h"
+#include "asfmeta/readonlyfilestream.h"
 
 namespace {
 
 __attribute__((used, section("__libfuzzer_extra_counters"))) std::uint8_t g_counters[1 << 14];
 
-// A read-only stream over the input that records each access.
+// A stream that passes every access on to another and records it.
 class TracingStream : public TagLib::IOStream {
 public:
-    TracingStream(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
+    explicit TracingStream(TagLib::IOStream& inner) : m_inner(inner) {}
 
-    TagLib::FileName name() const override { return "input"; }
+    TagLib::FileName name() const override { return m_inner.name(); }
     TagLib::ByteVector readBlock(unsigned long length) override {
-        const std::size_t start = std::min(m_position, m_size);
-        const std::size_t count = std::min<std::size_t>(length, m_size - start);
-        Record(1, length, count);
-        m_position = start + count;
-        return {reinterpret_cast<const char*>(m_data + start), static_cast<unsigned int>(count)};
+        TagLib::ByteVector block = m_inner.readBlock(length);
+        Record(1, length, block.size());
+        return block;
     }
     void writeBlock(const TagLib::ByteVector&) override {}
     void insert(const TagLib::ByteVector&, unsigned long, unsigned long) override {}
     void removeBlock(unsigned long, unsigned long) override {}
     bool readOnly() const override { return true; }
-    bool isOpen() const override { return true; }
+    bool isOpen() const override { return m_inner.isOpen(); }
     void seek(long offset, Position p) override {
-        const long base = p == Beginning ? 0
-                          : p == Current ? static_cast<long>(m_position)
-                                         : static_cast<long>(m_size);
-        long target = 0;
-        if (!__builtin_add_overflow(base, offset, &target) && target >= 0) {
-            m_position = static_cast<std::size_t>(target);
-        }
-        Record(2 + static_cast<int>(p), static_cast<std::uint64_t>(offset), m_position);
+        m_inner.seek(offset, p);
+        Record(2 + static_cast<int>(p), static_cast<std::uint64_t>(offset),
+               static_cast<std::uint64_t>(m_inner.tell()));
     }
-    long tell() const override { return static_cast<long>(m_position); }
-    long length() override { return static_cast<long>(m_size); }
+    long tell() const override { return m_inner.tell(); }
+    long length() override { return m_inner.length(); }
     void truncate(long) override {}
 
 private:
@@ -78,9 +73,7 @@ private:
         }
     }
 
-    const std::uint8_t* m_data;
-    std::size_t m_size;
-    std::size_t m_position = 0;
+    TagLib::IOStream& m_inner;
     std::uint64_t m_steps = 0;
 };
 
@@ -137,7 +130,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     }
 
-    TracingStream stream(data, size);
+    asfmeta::ReadOnlyFileStream opened(path);
+    TracingStream stream(opened);
     TagLib::ASF::File traced(&stream, false);
     return 0;
 }
