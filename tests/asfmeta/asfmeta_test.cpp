@@ -418,9 +418,9 @@ bool ResetPeakResidentSize() {
 }
 
 // What TagLib makes of a header, and the reader keeps while the file is open, is a few MB at
-// most (the benchmark hostiletags_bench measures it), whatever the header claims; unbounded, it would be 60 MB for the attributes a file of
-// 270 bytes announces, the whole of a large object, and 350 bytes for each 24 of empty
-// objects.
+// most (hostiletags_bench measures it), whatever the header claims; unbounded, it would be
+// 60 MB for the attributes a file of 270 bytes announces, the whole of a large object, and
+// 350 bytes for each 24 of empty objects.
 TEST(AsfReaderTest, HostileHeadersAreReadWithinBounds) {
     constexpr std::size_t kMegabyte = 1024 * 1024;
     const std::string emptyObject = AsfObject(kUnknownId, "");
