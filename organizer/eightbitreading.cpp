@@ -52,20 +52,6 @@ bool IsWindows1252LetterOrPunctuation(unsigned char byte) {
     }
 }
 
-bool IsLatinText(std::string_view text) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (IsAscii(text[i])) {
-            continue;
-        }
-        const bool alone =
-            (i == 0 || IsAscii(text[i - 1])) && (i + 1 == text.size() || IsAscii(text[i + 1]));
-        if (!alone || !IsWindows1252LetterOrPunctuation(static_cast<unsigned char>(text[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // The text without a lead byte that ends it alone: the trace of a cut inside a character.
 std::string_view WithoutCutCharacter(std::string_view text) {
     std::size_t pos = 0;
@@ -80,6 +66,20 @@ std::string_view WithoutCutCharacter(std::string_view text) {
 }
 
 }  // namespace
+
+bool IsLatinText(std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (IsAscii(text[i])) {
+            continue;
+        }
+        const bool alone =
+            (i == 0 || IsAscii(text[i - 1])) && (i + 1 == text.size() || IsAscii(text[i + 1]));
+        if (!alone || !IsWindows1252LetterOrPunctuation(static_cast<unsigned char>(text[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
 
 std::string ReadEightBitText(std::string_view text) {
     text = text.substr(0, text.find('\0'));

@@ -18,3 +18,7 @@
 // readings 2 and 3. The result is code page 936 in its GB18030 form, which holds every
 // character the readings give.
 std::string ReadEightBitText(std::string_view text);
+
+// True for Latin text as reading 1 above has it: every byte from 0x80 up stands alone between
+// ASCII bytes and is a Windows-1252 letter or punctuation mark.
+bool IsLatinText(std::string_view text);

@@ -1,8 +1,10 @@
 #include "organizer/namebuilder.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
+#include "organizer/widenedtext.h"
 #include "platform/ansistring.h"
 #include "platform/codepage.h"
 
@@ -12,6 +14,8 @@ constexpr std::string_view kTrackNumberSeparators = ".-_ ";
 constexpr std::string_view kArtistSeparators = "-_";
 constexpr std::array<std::string_view, 3> kWebWords = {"com", "net", "http"};
 constexpr std::string_view kIllegalChars = "\\/:*?\"<>";
+// The bytes of an ID3v1 title; a longer title was cut to them.
+constexpr std::size_t kId3v1TitleSize = 30;
 
 // The converted text when it is pure GB2312, else the text as it stands. Unicode text is
 // only simplified.
@@ -46,6 +50,35 @@ std::optional<TitleAndArtist> UsableSet(const TrackTags& tags, const ChineseConv
                           tags.titleOrigin, tags.artistOrigin};
 }
 
+bool HasNonAscii(std::string_view text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char ch) { return static_cast<unsigned char>(ch) >= 0x80; });
+}
+
+std::string WithoutTrailingSpace(std::string text) {
+    ansi::TrimRight(text);
+    return text;
+}
+
+// Whether the second set's usable title wins over the first set's. Only an 8-bit first title
+// gives way: to a title that continues it where it is an ID3v1 title cut at its 30 bytes; and
+// to a true Unicode title that reads otherwise, where the first holds bytes beyond ASCII: legacy
+// bytes of another language (EUC-KR, Shift-JIS, UTF-8) pass the GB2312 test by chance.
+bool SecondOverridesFirst(const TrackTags& first, const TitleAndArtist& fromFirst,
+                          const TrackTags& second, const TitleAndArtist& fromSecond,
+                          const ChineseConverter& converter) {
+    if (first.titleOrigin != TextOrigin::EightBit) {
+        return false;
+    }
+    if (first.title.size() == kId3v1TitleSize && fromSecond.title.size() > fromFirst.title.size() &&
+        fromSecond.title.starts_with(fromFirst.title)) {
+        return true;
+    }
+    return HasNonAscii(first.title) && second.titleOrigin == TextOrigin::Unicode &&
+           !WidenedChineseBytes(second.title, converter) &&
+           WithoutTrailingSpace(fromSecond.title) != fromFirst.title;
+}
+
 bool IsControlChar(char ch) {
     return (ch >= '\x01' && ch <= '\x1F') || ch == '\x7F';
 }
@@ -75,18 +108,30 @@ void Trim(std::string& text) {
 
 TitleAndArtist ChooseTitle(const TrackTags& first, const TrackTags& second,
                            const ChineseConverter& converter) {
-    if (std::optional<TitleAndArtist> chosen = UsableSet(first, converter)) {
-        return std::move(*chosen);
+    std::optional<TitleAndArtist> fromFirst = UsableSet(first, converter);
+    std::optional<TitleAndArtist> fromSecond = UsableSet(second, converter);
+    if (fromFirst && fromSecond &&
+        SecondOverridesFirst(first, *fromFirst, second, *fromSecond, converter)) {
+        if (fromSecond->artist.empty()) {
+            fromSecond->artist = std::move(fromFirst->artist);
+            fromSecond->artistOrigin = fromFirst->artistOrigin;
+        }
+        return std::move(*fromSecond);
     }
-    TitleAndArtist raw{first.title, "", first.titleOrigin, TextOrigin::EightBit};
-    if (!first.title.empty()) {
-        raw.artist = Unconverted(first.artist, first.artistOrigin, converter);
-        raw.artistOrigin = first.artistOrigin;
+    if (fromFirst) {
+        return std::move(*fromFirst);
     }
-    if (std::optional<TitleAndArtist> chosen = UsableSet(second, converter)) {
-        return std::move(*chosen);
+    if (fromSecond) {
+        return std::move(*fromSecond);
     }
-    return raw;
+    // The raw title for the last-resort reading: the first set's, or the second's when the
+    // first has none, so that a Latin title in an ID3v2 frame still names its file.
+    const TrackTags& raw = first.title.empty() ? second : first;
+    if (raw.title.empty()) {
+        return {};
+    }
+    return {raw.title, Unconverted(raw.artist, raw.artistOrigin, converter), raw.titleOrigin,
+            raw.artistOrigin};
 }
 
 std::string StripTrackNumber(const std::string& title) {

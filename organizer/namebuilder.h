@@ -23,8 +23,12 @@ struct TitleAndArtist {
 // WMA) set, `second` the ID3v2 set. An 8-bit title is usable when it is, or converts from
 // Big5 to, pure GB2312, which is how the code page of Chinese text is told; a Unicode title,
 // whose encoding is known, when it is not empty: it is never put through the Big5 guess, only
-// simplified. When neither set works, the first set's raw title (maybe "") and the artist as
-// it then stands.
+// simplified. An 8-bit first title gives way to a usable second one that continues it where
+// it fills the 30 bytes of ID3v1, and to a Unicode second title (not widened bytes, see
+// widenedtext.h) that reads otherwise where the first holds non-ASCII bytes; the second set's
+// artist is then taken, or the first's where the second has none. When neither set works,
+// the raw title of the first set (of the second when the first has none; maybe "") and the
+// artist of that set unconverted.
 TitleAndArtist ChooseTitle(const TrackTags& first, const TrackTags& second,
                            const ChineseConverter& converter);
 

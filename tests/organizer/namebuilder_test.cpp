@@ -173,14 +173,18 @@ TEST_F(ChooseTitleTest, SecondSetServesWhenTheFirstTitleIsEmptyOrUnclean) {
     EXPECT_EQ(unclean.artist, Gbk("周杰伦"));
 }
 
-TEST_F(ChooseTitleTest, NeitherSetUsableKeepsTheFirstRawTitle) {
+TEST_F(ChooseTitleTest, NeitherSetUsableKeepsARawTitle) {
     const std::string bracketed = Gbk("小雨（live）");
     const TitleAndArtist raw = Choose({bracketed, "Band", ""}, {kBig5Fan, "Other", ""});
     EXPECT_EQ(raw.title, bracketed);
     EXPECT_EQ(raw.artist, "Band");
 
-    // With an empty first title the first artist is never taken.
-    const TitleAndArtist none = Choose({"", "Band", ""}, {kBig5Fan, "Other", ""});
+    // With an empty first title the second set's raw title and artist are taken.
+    const TitleAndArtist second = Choose({"", "Band", ""}, {kBig5Fan, "Other", ""});
+    EXPECT_EQ(second.title, kBig5Fan);
+    EXPECT_EQ(second.artist, "Other");
+
+    const TitleAndArtist none = Choose({"", "Band", ""}, {"", "Other", ""});
     EXPECT_EQ(none.title, "");
     EXPECT_EQ(none.artist, "");
 }
