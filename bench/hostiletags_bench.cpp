@@ -189,6 +189,12 @@ std::vector<HostileFile> HostileFiles() {
          }},
         {"16 MB of ID3v2.4 sizes read two ways", ".mp3",
          [] { return Mp3(4, 0, TwoWayFrames(16 * kMegabyte)); }},
+        {"16 MB of invalid ids, each searched past", ".mp3",
+         [] {
+             const std::string frame =
+                 std::string("Date\x00\x00\x00\x01\x00\x00", 10) + std::string(100, 'x');
+             return Mp3(3, 0, Repeated(frame, 16 * kMegabyte) + TitleFrame(3));
+         }},
         {"256 MB tag declared, title, 1 KB file", ".mp3",
          [] {
              return "ID3\x03" + std::string(2, '\0') + SynchSafe(256 * kMegabyte - 1) +

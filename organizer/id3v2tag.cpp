@@ -144,6 +144,16 @@ int WantedSlot(std::string_view id) {
     return -1;
 }
 
+// The id of the frame whose header is `header`. Some taggers wrote ID3v2.2 ids, padded with a
+// NUL, into ID3v2.3 tags.
+std::string_view FrameId(std::string_view header, int version) {
+    std::string_view id = header.substr(0, version == 2 ? 3 : 4);
+    if (version == 3 && id.size() == 4 && id[3] == '\0') {
+        id.remove_suffix(1);
+    }
+    return id;
+}
+
 // The header of the frame at `pos`, or nothing when no valid frame starts there or the frame
 // reaches past the tag.
 std::optional<FrameHeader> ReadFrameHeader(TagBody& body, std::size_t pos, int version) {
@@ -153,23 +163,52 @@ std::optional<FrameHeader> ReadFrameHeader(TagBody& body, std::size_t pos, int v
     if (header.size() < headerSize || header[0] == '\0') {
         return std::nullopt;
     }
-    std::string_view id = std::string_view(header).substr(0, version == 2 ? 3 : 4);
+    const std::string_view id = FrameId(header, version);
     FrameHeader frame;
     if (version == 2) {
         frame.size = ReadBigEndian(header, 3, 3);
     } else {
         frame.size = version == 3 ? ReadBigEndian(header, 4, 4) : FrameSizeV24(body, pos, header);
         frame.flags = ByteAt(header, 9);
-        // Some taggers wrote ID3v2.2 ids, padded with a NUL, into ID3v2.3 tags.
-        if (version == 3 && id[3] == '\0') {
-            id.remove_suffix(1);
-        }
     }
     if (!IsFrameId(id) || frame.size > body.Limit() - pos - headerSize) {
         return std::nullopt;
     }
     frame.slot = WantedSlot(id);
     return frame;
+}
+
+// True when a whole frame header stands at `pos` but its id is not valid ("Date"): the kind
+// of damage other readers step over.
+bool HasInvalidFrameId(TagBody& body, std::size_t pos, int version) {
+    const std::size_t headerSize = FrameHeaderSize(version);
+    const std::string_view header = body.Read(pos, headerSize);
+    return header.size() == headerSize && header[0] != '\0' && !IsFrameId(FrameId(header, version));
+}
+
+// Where the walk goes on after the frame header with an invalid id at `pos`: where its size
+// says the next frame starts, when a valid frame header stands there, else the next position
+// that holds one. The search costs `budget` a byte per position tried; nothing when it runs
+// out or the tag ends first.
+std::optional<std::size_t> NextFrameAfterInvalidId(TagBody& body, std::size_t pos, int version,
+                                                   std::size_t& budget) {
+    const std::size_t headerSize = FrameHeaderSize(version);
+    const std::string header(body.Read(pos, headerSize));
+    const std::size_t declared = version == 2   ? ReadBigEndian(header, 3, 3)
+                                 : version == 3 ? ReadBigEndian(header, 4, 4)
+                                                : ReadSynchSafe(header, 4);
+    const std::size_t skipped = pos + headerSize + declared;
+    if (declared <= body.Limit() - pos - headerSize && skipped < body.Limit() &&
+        ReadFrameHeader(body, skipped, version)) {
+        return skipped;
+    }
+    for (std::size_t next = pos + 1; budget > 0 && next + headerSize <= body.Limit();
+         ++next, --budget) {
+        if (ReadFrameHeader(body, next, version)) {
+            return next;
+        }
+    }
+    return std::nullopt;
 }
 
 // Where the frames start. An extended header is passed over; a tag that sets the flag
@@ -197,6 +236,7 @@ struct WalkAllowance {
     std::size_t frames = kMaxFramesWalked;
     std::size_t decodes = kMaxFramesDecoded;
     std::size_t inflated = kMaxInflatedBytes;
+    std::size_t searched = kMaxFrameSearchBytes;
 };
 
 FieldSlots ReadFields(TagBody& body, const TagHeader& tag) {
@@ -209,7 +249,15 @@ FieldSlots ReadFields(TagBody& body, const TagHeader& tag) {
     for (; allowance.frames > 0 && !HasAllFields(fields); --allowance.frames) {
         const std::optional<FrameHeader> frame = ReadFrameHeader(body, pos, tag.version);
         if (!frame) {
-            break;
+            const std::optional<std::size_t> next =
+                HasInvalidFrameId(body, pos, tag.version)
+                    ? NextFrameAfterInvalidId(body, pos, tag.version, allowance.searched)
+                    : std::nullopt;
+            if (!next) {
+                break;
+            }
+            pos = *next;
+            continue;
         }
         const std::size_t dataPos = pos + headerSize;
         if (frame->slot >= 0 && !fields[frame->slot] && frame->size <= kMaxFrameRead) {

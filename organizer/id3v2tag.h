@@ -18,9 +18,11 @@
 // The title is the frame TIT2, the album TALB, the artist the first present frame of TPE1
 // (lead performer), TPE2 (band), TPE3 (conductor) and TCOM (composer); the ID3v2.2 ids TT2,
 // TAL, TP1, TP2, TP3 and TCM stand for them, also where taggers wrote them into ID3v2.3 tags.
-// The first frame of each id counts. Damaged tags are common: a frame header that is not
-// valid, or a frame that reaches past the tag, ends the walk; a frame whose text cannot be
-// read is left out. Nothing is read beyond the tag.
+// The first frame of each id counts. Damaged tags are common: after a frame header whose id is
+// not valid, the walk goes on at the next valid frame header inside the tag (where the bad
+// header's size points, else the first found after it); any other header that is not valid,
+// or a frame that reaches past the tag, ends the walk; a frame whose text cannot be read is
+// left out. Nothing is read beyond the tag.
 //
 // A tag is a few dozen frames, its text a few hundred bytes. What a tag can make the reader do
 // is bounded well above that, so that no file, however made, takes long or much memory to
@@ -36,6 +38,8 @@ inline constexpr std::size_t kMaxFramesDecoded = 32;
 // inflates to (kMaxFieldSize). A compressed frame that would take the tag beyond it is left
 // out.
 inline constexpr std::size_t kMaxInflatedBytes = 256 * 1024;
+// Positions tried in all by the searches for a valid frame header after invalid ids.
+inline constexpr std::size_t kMaxFrameSearchBytes = 64 * 1024;
 // A tag unsynchronised as a whole is undone up to kMaxUnsynchronisedBytes (tagbody.h).
 
 // The size of the ID3v2 header (and of the ID3v2.4 footer).

@@ -490,7 +490,7 @@ TEST_F(TagReaderTest, DamagedTagsReadWhatTheyCanAndNeverMore) {
     cases.push_back({"unknown version", patched(3, "\x05"), {}});
     cases.push_back(
         {"frame size beyond the tag", patched(kFirstFrame + 4, "\x00\x10\x00\x00"sv), {}});
-    cases.push_back({"frame id not valid", patched(kFirstFrame, "ti"), {}});
+    cases.push_back({"frame id not valid", patched(kFirstFrame, "ti"), {"", "artist", ""}});
     cases.push_back({"encrypted title", patched(kFlagsOfFirstFrame, "\x40"), {"", "artist", ""}});
     cases.push_back(
         {"compressed title that is not", patched(kFlagsOfFirstFrame, "\x80"), {"", "artist", ""}});
@@ -505,6 +505,61 @@ TEST_F(TagReaderTest, DamagedTagsReadWhatTheyCanAndNeverMore) {
     cases.push_back({"ID3v2.2 tag compressed", compressedV22, {}});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        EXPECT_EQ(Read(WriteBytes(c.bytes)).second, c.expected);
+    }
+}
+
+// A frame header with an invalid id is stepped over: the walk goes on where its size points
+// when a valid header stands there, else at the next valid header found within a bound.
+TEST_F(TagReaderTest, AnInvalidFrameIdDoesNotHideTheFramesAfterIt) {
+    const Id3v2Frame date{"Date", Latin1Text("2004")};
+    const Id3v2Frame title{"TIT2", Latin1Text("title")};
+    const Id3v2Frame artist{"TPE1", Latin1Text("artist")};
+    // The file of `tag` with the size field of its first frame replaced by `size`.
+    const auto withFirstSize = [](Id3v2Tag tag, std::string_view size) {
+        std::string bytes = RenderMp3({.id3v2 = std::move(tag)});
+        bytes.replace(kFirstFrame + 4, size.size(), size);
+        return bytes;
+    };
+    struct Case {
+        const char* what;
+        std::string bytes;
+        TrackTags expected;
+    };
+    const std::vector<Case> cases = {
+        {"ID3v2.3 \"Date\"",
+         RenderMp3(WithId3v2(3, {date, title, artist})),
+         {"title", "artist", ""}},
+        {"ID3v2.4 \"Date\"", RenderMp3(WithId3v2(4, {date, title})), {"title", "", ""}},
+        {"ID3v2.2 \"Dat\"",
+         RenderMp3(WithId3v2(2, {{"Dat", Latin1Text("2004")}, {"TT2", Latin1Text("title")}})),
+         {"title", "", ""}},
+        {"control bytes",
+         RenderMp3(WithId3v2(3, {{"\x01\x02\x03\x04", "abc"}, title})),
+         {"title", "", ""}},
+        {"a lower-case id, then two frames",
+         RenderMp3(WithId3v2(3, {{"tit2", Latin1Text("other")}, artist, title})),
+         {"title", "artist", ""}},
+        {"the whole tag unsynchronised",
+         RenderMp3({.id3v2 = Id3v2Tag{.frames = {date, title}, .unsynchronised = true}}),
+         {"title", "", ""}},
+        {"a size that points into the padding",
+         withFirstSize(Id3v2Tag{.frames = {date, title}, .padding = 512}, "\x00\x00\x01\x00"sv),
+         {"title", "", ""}},
+        {"a size beyond the tag",
+         withFirstSize(Id3v2Tag{.frames = {date, title}}, "\x7F\xFF\xFF\xFF"sv),
+         {"title", "", ""}},
+        {"nothing but padding after it",
+         RenderMp3({.id3v2 = Id3v2Tag{.frames = {date}, .padding = 64}}),
+         {}},
+        {"a title beyond the bound of the search",
+         withFirstSize(
+             Id3v2Tag{.frames = {{"Date", std::string(kMaxFrameSearchBytes + 16, '\x01')}, title}},
+             "\x00\x00\x00\x10"sv),
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         EXPECT_EQ(Read(WriteBytes(c.bytes)).second, c.expected);
     }
 }
