@@ -93,7 +93,7 @@ int Organize(const CommandOptions& options, const ConversionTables& tables) {
         }
         std::cout.flush();
         if (!options.dryRun) {
-            progress.Print(messages::Line(messages::Summary(report.tally)));
+            progress.Print(messages::Line(messages::Summary(report.tally, report.hiddenFolders)));
         }
         failed = failed || report.tally.failed > 0;
         if (report.stopSignal != 0) {

@@ -24,6 +24,7 @@ RunReport HeadlessHost::Organize(const std::string& folder) {
     engine_.StartRun(folder);
     report_.tally = tallying_.Tally();
     report_.stopSignal = StopSignal();
+    report_.hiddenFolders = engine_.State().m_nHiddenFolders;
     return report_;
 }
 

@@ -12,9 +12,10 @@
 // How one run without a window went.
 struct RunReport {
     RunTally tally;
-    int filesDone = 0;   // files of the pass handled
-    int filesTotal = 0;  // files the walk found; 0 when the run ended before the pass
-    int stopSignal = 0;  // the signal that stopped the run, 0 when it ran to its end
+    int filesDone = 0;      // files of the pass handled
+    int filesTotal = 0;     // files the walk found; 0 when the run ended before the pass
+    int stopSignal = 0;     // the signal that stopped the run, 0 when it ran to its end
+    int hiddenFolders = 0;  // sub-folders the walk did not enter for their leading dot
 };
 
 // The host of organize runs without a window. The captions and the progress go to a

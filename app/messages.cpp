@@ -173,10 +173,16 @@ std::string StepFailed(const Change& step, int error) {
     return ansi::Format("%s: %s", path.c_str(), reason.c_str());
 }
 
-std::string Summary(const RunTally& tally) {
-    return ansi::Format(Pick("重命名 %d，链接 %d，删除失效链接 %d，保留 %d，失败 %d",
-                             "%d renamed, %d linked, %d dead links deleted, %d kept, %d failed"),
-                        tally.renamed, tally.linked, tally.deleted, tally.kept, tally.failed);
+std::string Summary(const RunTally& tally, int hiddenFolders) {
+    std::string summary =
+        ansi::Format(Pick("重命名 %d，链接 %d，删除失效链接 %d，保留 %d，失败 %d",
+                          "%d renamed, %d linked, %d dead links deleted, %d kept, %d failed"),
+                     tally.renamed, tally.linked, tally.deleted, tally.kept, tally.failed);
+    if (hiddenFolders > 0) {
+        summary += ansi::Format(Pick("；跳过隐藏文件夹 %d 个", "; %d hidden folders passed over"),
+                                hiddenFolders);
+    }
+    return summary;
 }
 
 std::string Stopped(int signal, int done, int total) {

@@ -31,7 +31,8 @@ std::string PathError(const std::string& path, int error);
 std::string RootRefused(const std::string& path);
 // A step the system refused, with the errno that says why.
 std::string StepFailed(const Change& step, int error);
-std::string Summary(const RunTally& tally);
+// How a run's steps came out; the hidden folders the walk passed over are told where any were.
+std::string Summary(const RunTally& tally, int hiddenFolders);
 // The run was stopped by `signal` after `done` of the `total` files the walk found; a stop
 // during the walk has a `total` of 0.
 std::string Stopped(int signal, int done, int total);

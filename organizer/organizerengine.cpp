@@ -1,6 +1,7 @@
 #include "organizer/organizerengine.h"
 
 #include <climits>
+#include <cstring>
 
 #include "organizer/tagreader.h"
 #include "organizer/trackname.h"
@@ -23,6 +24,22 @@ bool HasOverlongName(const std::string& path) {
         start = end + 1;
     }
     return false;
+}
+
+// The name cut short, at a character boundary, where it would not fit in NAME_MAX bytes with
+// `suffix` more; white space the cut leaves at its end goes too. Names are UTF-8.
+std::string CutToFit(const std::string& name, std::size_t suffix) {
+    if (name.size() + suffix <= NAME_MAX) {
+        return name;
+    }
+    std::size_t end = NAME_MAX - suffix;
+    while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) {
+        --end;  // a continuation byte: the cut would fall inside a character
+    }
+    while (end > 0 && (name[end - 1] == ' ' || name[end - 1] == '\t')) {
+        --end;
+    }
+    return name.substr(0, end);
 }
 
 // The step that gives the file its new name: a rename within its folder, or a shortcut in
@@ -68,6 +85,7 @@ int OrganizerEngine::StartRun(const std::string& requested) {
     m_host.WalkStarted();
     FileList list;
     m_state.m_nFolderCount = 0;
+    m_state.m_nHiddenFolders = 0;
     m_host.StartBusyTimer();
     const std::uint32_t startTick = m_tick();
     if (m_discovery.ScanFolder(folder, list, startTick, 0) != 0) {
@@ -139,8 +157,10 @@ void OrganizerEngine::OrganizeFile(const std::string& path, const FileTags& tags
         m_executor.Execute(Change::Keep(path, name.reason));
         return;
     }
-    const std::string target = GetTargetFolder(folder, name.artist);
-    const std::string newPath = target + name.title + (isMp3 ? ".mp3" : ".wma");
+    const std::string target = GetTargetFolder(folder, CutToFit(name.artist, 0));
+    // A name in another folder is a shortcut's, which ends in ".lnk" too.
+    const std::size_t suffix = std::strlen(".mp3") + (target != folder ? std::strlen(".lnk") : 0);
+    const std::string newPath = target + CutToFit(name.title, suffix) + (isMp3 ? ".mp3" : ".wma");
     PlaceFile(folder, target, path, newPath);
     ++m_state.m_nRenamed;
 }

@@ -17,6 +17,9 @@
 // host stops a run by clearing State().m_bRunning, which the run checks between two entries
 // of the walk and between two files.
 //
+// A title or artist too long for a name of the file system (NAME_MAX bytes, with the
+// extension) is cut at a character boundary to fit.
+//
 // Every change goes through the executor as a change decided beforehand: a DiskExecutor makes
 // the changes, a DryRunExecutor only shows them.
 class OrganizerEngine {

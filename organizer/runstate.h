@@ -10,6 +10,7 @@ struct RunState {
     std::string m_strRunFolder = "/";   // folder of the current run, base of artist folders
     std::string m_strLastFolder = "/";  // folder organised last, where the picker starts
     int m_nFolderCount = 0;             // folders entered by the current walk
+    int m_nHiddenFolders = 0;           // folders whose names start with a dot, not entered
     int m_bSubfolders = 0;              // option: search all sub-folders
     int m_bArtistDirs = 0;              // option: shortcuts in folders named after the artist
     int m_bFromShell = 0;      // 1 for a run started from the command line: no artist folders

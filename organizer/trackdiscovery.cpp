@@ -45,7 +45,7 @@ int TrackDiscovery::ScanFolder(const std::string& folder, FileList& list, std::u
         if (finder.MatchesMask(FileFind::FILE_ATTRIBUTE_DIRECTORY) || finder.IsDots()) {
             if (!finder.IsDots() && m_state.m_bSubfolders == 1) {
                 ++other;
-                ScanFolder(finder.GetFilePath(), list, entryTick, 0);
+                EnterSubfolder(finder, list, entryTick);
             }
             continue;
         }
@@ -59,6 +59,17 @@ int TrackDiscovery::ScanFolder(const std::string& folder, FileList& list, std::u
         return m_host.AskYesNo(question) ? 0 : 1;
     }
     return 0;
+}
+
+// Hidden folders hold other programs' data and the trash, no one's collection: they are
+// counted, not entered.
+void TrackDiscovery::EnterSubfolder(const FileFind& finder, FileList& list,
+                                    std::uint32_t entryTick) {
+    if (finder.GetFileName().starts_with('.')) {
+        ++m_state.m_nHiddenFolders;
+        return;
+    }
+    ScanFolder(finder.GetFilePath(), list, entryTick, 0);
 }
 
 int TrackDiscovery::TakeFile(const std::string& path, FileList& list) {

@@ -9,6 +9,7 @@
 #include "organizer/changeexecutor.h"
 #include "organizer/runhost.h"
 #include "organizer/runstate.h"
+#include "platform/filefind.h"
 #include "platform/shelllink.h"
 
 // The full paths of the audio files one walk found, in the order it met them.
@@ -20,7 +21,9 @@ using TickSource = std::function<std::uint32_t()>;
 // The folder walk of an organize run: collects the MP3 and WMA files of a folder (and, with
 // the sub-folder option, of every folder below it, depth first) and deletes the dead
 // shortcuts it meets. It dispatches one message per directory entry and stops after the
-// current entry once the run flag is cleared. Links to folders are not followed.
+// current entry once the run flag is cleared. Links to folders are not followed, nor are
+// sub-folders whose names start with a dot entered (the folder given is walked whatever its
+// name); RunState counts them.
 class TrackDiscovery {
 public:
     // The state, the host and the executor must outlive the walk; the clock is kept as a copy.
@@ -40,6 +43,7 @@ public:
 
 private:
     bool IsSystemFolder(const std::string& folder) const;
+    void EnterSubfolder(const FileFind& finder, FileList& list, std::uint32_t entryTick);
     // Files are 1 when appended to the list, 0 when they count among the other entries.
     int TakeFile(const std::string& path, FileList& list);
 

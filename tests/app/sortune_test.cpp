@@ -370,6 +370,24 @@ TEST_F(SortuneTest, ByArtistLinksIntoArtistFoldersForThisRunOnly) {
     EXPECT_THAT(Names(m_music.path()), ElementsAre("小雨.mp3"));
 }
 
+// `sortune -r ~` leaves other programs' data and the trash alone, and says so.
+TEST_F(SortuneTest, ARecursiveRunPassesOverHiddenFoldersAndCountsThem) {
+    Song("歌/a.mp3", "小雨");
+    Song(".cache/b.mp3", "心雨");
+    Song(".local/share/Trash/files/c.mp3", "红豆");
+
+    const ProgramResult outcome = Run({"-r", m_music.path()});
+
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_THAT(
+        outcome.err,
+        EndsWith(
+            "sortune: 重命名 1，链接 0，删除失效链接 0，保留 0，失败 0；跳过隐藏文件夹 2 个\n"));
+    EXPECT_TRUE(fs::exists(m_music / "歌/小雨.mp3"));
+    EXPECT_TRUE(fs::exists(m_music / ".cache/b.mp3"));
+    EXPECT_TRUE(fs::exists(m_music / ".local/share/Trash/files/c.mp3"));
+}
+
 TEST_F(SortuneTest, RecursiveOptionsOverrideTheStoredOneForThisRunOnly) {
     struct Case {
         int stored;

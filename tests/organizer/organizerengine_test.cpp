@@ -246,11 +246,62 @@ TEST_F(OrganizerEngineTest, AnArtistOfDotsMakesNoFolder) {
     EXPECT_THAT(Names(), ElementsAre("sub/", "sub/小雨.mp3", "sub/心雨.mp3"));
 }
 
-TEST_F(OrganizerEngineTest, AnOverlongTitleKeepsTheOldName) {
-    Song("a.mp3", Id3v2(Latin1Text(std::string(260, 'a'))));
-    Run();
+// A title or artist too long for a file name is cut to fit with what follows it, never inside
+// a character.
+TEST_F(OrganizerEngineTest, AnOverlongNameIsCutAtACharacterBoundaryToFit) {
+    std::string chinese90;
+    for (int i = 0; i < 9; ++i) {
+        chinese90 += "我们的爱情故事从这里";  // three bytes a character
+    }
+    const std::string chinese83 = chinese90.substr(0, 83 * 3);
+    const std::string chinese82 = chinese90.substr(0, 82 * 3);
+    struct Case {
+        const char* what;
+        Mp3Fixture fixture;
+        int artistDirs;
+        std::vector<std::string> names;
+    };
+    const std::vector<Case> cases = {
+        {"ASCII", Id3v2(Utf8Text(std::string(260, 'a'))), 0, {std::string(251, 'a') + ".mp3"}},
+        {"90 Chinese characters", Id3v2(Utf8Text(chinese90)), 0, {chinese83 + ".mp3"}},
+        {"the cut leaves a space at the end",
+         Id3v2(Utf8Text(std::string(250, 'a') + " bcdefgh")),
+         0,
+         {std::string(250, 'a') + ".mp3"}},
+        {"a shortcut, which ends in .lnk too",
+         [&] {
+             Mp3Fixture f = Id3v2(Utf8Text(chinese90));
+             f.id3v2->frames.push_back({"TPE1", Utf8Text("歌手甲")});
+             return f;
+         }(),
+         1,
+         {"a.mp3", "歌手甲/", "歌手甲/" + chinese82 + ".mp3.lnk -> "}},
+        {"an artist folder",
+         [&] {
+             Mp3Fixture f = Id3v2(Utf8Text("小雨"));
+             f.id3v2->frames.push_back({"TPE1", Utf8Text(chinese90)});
+             return f;
+         }(),
+         1,
+         {"a.mp3", chinese90.substr(0, 85 * 3) + "/",
+          chinese90.substr(0, 85 * 3) + "/小雨.mp3.lnk -> "}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(m_dir.path());
+        fs::create_directory(m_dir.path());
+        const std::string song = Song("a.mp3", c.fixture);
+        m_state.m_bArtistDirs = c.artistDirs;
+        Run();
 
-    EXPECT_THAT(Names(), ElementsAre("a.mp3"));
+        std::vector<std::string> expected = c.names;
+        for (std::string& name : expected) {
+            if (name.ends_with(" -> ")) {
+                name += song;
+            }
+        }
+        EXPECT_THAT(Names(), ElementsAreArray(expected));
+    }
 }
 
 TEST_F(OrganizerEngineTest, WmaFilesAreReadThroughTheBoundModule) {

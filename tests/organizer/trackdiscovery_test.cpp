@@ -125,6 +125,35 @@ TEST_F(TrackDiscoveryTest, WithSubfoldersTheWholeTreeIsSearchedDepthFirst) {
     EXPECT_EQ(high - low, 2);
 }
 
+// Folders whose names start with a dot are other programs' data and the trash: the walk
+// counts them and stays out, at any depth; hidden files are still taken, and a folder given to
+// the walk is walked whatever its name.
+TEST_F(TrackDiscoveryTest, HiddenFoldersAreCountedNotEntered) {
+    m_state.m_bSubfolders = 1;
+    for (const char* hidden :
+         {".cache/a.mp3", ".local/share/Trash/files/b.mp3", "music/.thumbnails/c.mp3",
+          "music/cd1/.git/objects/d.wma", "music/cd1/disc/..x/e.mp3"}) {
+        Make(hidden);
+    }
+    const std::string f = Make("music/.f.mp3");
+    const std::string g = Make("music/cd1/disc/g.mp3");
+    const std::string h = Make(".hidden album/h.mp3");
+    Make(".hidden album/.covers/i.mp3");
+
+    EXPECT_THAT(Scan(m_dir.path()), UnorderedElementsAre(f, g));
+    EXPECT_EQ(m_state.m_nHiddenFolders, 6);
+    EXPECT_EQ(m_state.m_nFolderCount, 4);
+
+    m_state.m_nHiddenFolders = 0;
+    EXPECT_THAT(Scan(m_dir / ".hidden album"), ElementsAre(h));
+    EXPECT_EQ(m_state.m_nHiddenFolders, 1);
+
+    m_state.m_nHiddenFolders = 0;
+    m_state.m_bSubfolders = 0;
+    Scan(m_dir.path());
+    EXPECT_EQ(m_state.m_nHiddenFolders, 0) << "without sub-folders none would be entered";
+}
+
 TEST_F(TrackDiscoveryTest, SystemFoldersAreSkippedWithEverythingBelowThem) {
     m_state.m_bSubfolders = 1;
     const std::string kept = Make("music/a.mp3");
