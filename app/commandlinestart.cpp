@@ -25,7 +25,9 @@ namespace {
 RunOptions RunOptionsOf(const CommandOptions& options, const RunOptions& stored) {
     return {.subfolders = options.recursive.value_or(stored.subfolders),
             .artistFolders = options.byArtist || stored.artistFolders,
-            .fromFileManager = !options.byArtist};
+            .fromFileManager = !options.byArtist,
+            .fixTags = options.fixTags,
+            .noRename = options.noRename};
 }
 
 // Sets the folder of one PATH, or says why there is none and returns false.

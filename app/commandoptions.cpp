@@ -41,6 +41,8 @@ constexpr std::array kOptions{
     OptionSpec{'r', "recursive", [](CommandOptions& o) { o.recursive = true; }},
     OptionSpec{'\0', "no-recursive", [](CommandOptions& o) { o.recursive = false; }},
     OptionSpec{'a', "by-artist", [](CommandOptions& o) { o.byArtist = true; }},
+    OptionSpec{'t', "fix-tags", [](CommandOptions& o) { o.fixTags = true; }},
+    OptionSpec{'\0', "no-rename", [](CommandOptions& o) { o.noRename = true; }},
     OptionSpec{'v', "verbose", [](CommandOptions& o) { o.verbose = true; }},
     OptionSpec{'q', "quiet", [](CommandOptions& o) { o.quiet = true; }},
     OptionSpec{'\0', "undo", Ask<Request::Undo>},

@@ -22,6 +22,8 @@ struct CommandOptions {
     bool dryRun = false;            // -n, --dry-run: show what would be done, change nothing
     std::optional<bool> recursive;  // -r / --no-recursive; unset: the stored option holds
     bool byArtist = false;          // -a, --by-artist: links in artist folders, this run only
+    bool fixTags = false;           // -t, --fix-tags: repair the tags' encoding too
+    bool noRename = false;          // --no-rename: leave names as they are
     bool verbose = false;           // -v, --verbose: a real run prints each step as done
     bool quiet = false;             // -q, --quiet: no progress
     std::vector<std::string> paths;

@@ -23,6 +23,8 @@ constexpr const char* kHelpEnglish =
     "  -r, --recursive     organize all sub-folders too (this run only)\n"
     "      --no-recursive  organize the folder itself only (this run only)\n"
     "  -a, --by-artist     files stay; links named after titles go to artist folders\n"
+    "  -t, --fix-tags      repair the tags too: Chinese text players show garbled\n"
+    "      --no-rename     leave the names as they are (with -t: repair only)\n"
     "  -v, --verbose       print each step as it is done\n"
     "  -q, --quiet         print no progress; errors and the summary still print\n"
     "      --undo          take back the latest run (with -n: show what it would do)\n"
@@ -34,8 +36,8 @@ constexpr const char* kHelpEnglish =
     "Without -r or --no-recursive the stored option \"search all sub-folders\"\n"
     "holds; -a applies to this run only. Steps are printed one a line,\n"
     "tab-separated: rename OLD NEW, link LINK TARGET, delete DEADLINK,\n"
-    "keep PATH REASON; in paths \\\\, \\t, \\n and \\r stand for a backslash, tab,\n"
-    "line feed and carriage return.\n"
+    "keep PATH REASON, retag PATH FIELD OLD NEW; in paths \\\\, \\t, \\n and \\r\n"
+    "stand for a backslash, tab, line feed and carriage return.\n"
     "Progress goes to standard error; Ctrl-C stops the run between two files.\n"
     "With a display, sortune alone opens its window, and sortune PATH organizes\n"
     "the folder of PATH in the window and closes it; with an option it runs here.\n"
@@ -55,6 +57,8 @@ constexpr const char* kHelpChinese =
     "  -r, --recursive     同时整理所有子目录（仅本次）\n"
     "      --no-recursive  只整理文件夹本身（仅本次）\n"
     "  -a, --by-artist     文件不动，在以歌手命名的文件夹中建立以标题命名的链接\n"
+    "  -t, --fix-tags      同时修复标签：播放器显示成乱码的中文\n"
+    "      --no-rename     不改名（与 -t 同用时只修复标签）\n"
     "  -v, --verbose       每完成一步就列出一行\n"
     "  -q, --quiet         不显示进度；错误和汇总照常显示\n"
     "      --undo          撤销最近一次整理（与 -n 同用时只列出会做的事）\n"
@@ -66,8 +70,8 @@ constexpr const char* kHelpChinese =
     "未给出 -r 或 --no-recursive 时，沿用保存的“查找所有子目录”选项；-a 只用于\n"
     "本次整理。\n"
     "每一步占一行，以制表符分隔：rename 原路径 新路径、link 链接 目标、\n"
-    "delete 失效链接、keep 路径 原因；路径中的 \\\\、\\t、\\n、\\r 分别表示\n"
-    "反斜杠、制表符、换行符和回车符。\n"
+    "delete 失效链接、keep 路径 原因、retag 路径 字段 原文 新文；\n"
+    "路径中的 \\\\、\\t、\\n、\\r 分别表示反斜杠、制表符、换行符和回车符。\n"
     "进度显示在标准错误上；按 Ctrl-C 在两个文件之间停止整理。\n"
     "有图形界面时，单独运行 sortune 打开窗口，sortune 路径 在窗口中整理该路径的\n"
     "文件夹并在完成后关闭；带选项时在终端中运行。\n"
@@ -165,6 +169,10 @@ std::string StepFailed(const Change& step, int error) {
             return ansi::Format(
                 Pick("无法删除失效链接“%s”：%s", "cannot delete the dead link '%s': %s"),
                 path.c_str(), reason.c_str());
+        case ChangeKind::Retag:
+            return ansi::Format(
+                Pick("无法修复“%s”的标签：%s", "cannot repair the tags of '%s': %s"), path.c_str(),
+                reason.c_str());
         case ChangeKind::MakeFolder:
         case ChangeKind::RemoveFolder:
         case ChangeKind::Keep:
@@ -178,6 +186,9 @@ std::string Summary(const RunTally& tally, int hiddenFolders) {
         ansi::Format(Pick("重命名 %d，链接 %d，删除失效链接 %d，保留 %d，失败 %d",
                           "%d renamed, %d linked, %d dead links deleted, %d kept, %d failed"),
                      tally.renamed, tally.linked, tally.deleted, tally.kept, tally.failed);
+    if (tally.retagged > 0) {
+        summary += ansi::Format(Pick("，修复标签 %d", ", %d tags repaired"), tally.retagged);
+    }
     if (hiddenFolders > 0) {
         summary += ansi::Format(Pick("；跳过隐藏文件夹 %d 个", "; %d hidden folders passed over"),
                                 hiddenFolders);
@@ -262,6 +273,9 @@ std::string TakeBackFailed(const Change& original, const Outcome& outcome) {
         case ChangeKind::RemoveFolder:
             what = ansi::Format(Pick("删除文件夹“%s”", "the removal of the folder '%s'"),
                                 path.c_str());
+            break;
+        case ChangeKind::Retag:
+            what = ansi::Format(Pick("“%s”的标签修复", "the tag repair of '%s'"), path.c_str());
             break;
         case ChangeKind::Keep:
             break;

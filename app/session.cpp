@@ -17,6 +17,12 @@ std::string OptionWords(const RunOptions& options) {
     if (options.artistFolders && !options.fromFileManager) {
         words += words.empty() ? "by-artist" : " by-artist";
     }
+    for (const auto& [on, word] :
+         {std::pair{options.fixTags, "fix-tags"}, std::pair{options.noRename, "no-rename"}}) {
+        if (on) {
+            words += words.empty() ? word : std::string(" ") + word;
+        }
+    }
     return words;
 }
 
@@ -32,6 +38,8 @@ void SetOptions(const RunOptions& options, RunState& state) {
     SetFlag(state.m_bSubfolders, options.subfolders);
     SetFlag(state.m_bArtistDirs, options.artistFolders);
     SetFlag(state.m_bFromShell, options.fromFileManager);
+    SetFlag(state.m_bFixTags, options.fixTags);
+    SetFlag(state.m_bNoRename, options.noRename);
     state.m_strWindowsDir = sysinfo::SystemFolders();
 }
 
@@ -61,7 +69,9 @@ void Session::BindWmaModule() {
 }
 
 RunOptions Session::StoredOptions() const {
-    return {.subfolders = settings_.FindPath() == 1, .artistFolders = settings_.ArtistDir() == 1};
+    return {.subfolders = settings_.FindPath() == 1,
+            .artistFolders = settings_.ArtistDir() == 1,
+            .fixTags = settings_.FixTags() == 1};
 }
 
 JournalOutcome Session::Journaled(const JournalHeader& header, DiskExecutor& disk,

@@ -20,6 +20,8 @@ struct RunOptions {
     bool subfolders = false;       // search all sub-folders
     bool artistFolders = false;    // a link in a folder named after the artist, not a rename
     bool fromFileManager = false;  // started on a file manager's file: never artist folders
+    bool fixTags = false;          // repair the tags' encoding too
+    bool noRename = false;         // leave the names as they are
 };
 
 // How the journal of a run or an undo went.

@@ -7,6 +7,7 @@ namespace {
 
 constexpr const char* kFindPath = "FindPath";
 constexpr const char* kArtistDir = "Artist_dir";
+constexpr const char* kFixTags = "FixTags";
 constexpr const char* kExePath = "ExePath";
 
 std::string RecentName(int index) {
@@ -49,6 +50,14 @@ int SettingsStore::ArtistDir() const {
 
 bool SettingsStore::SetArtistDir(int value) {
     return section_->WriteInt(kArtistDir, value);
+}
+
+int SettingsStore::FixTags() const {
+    return static_cast<int>(section_->GetInt(kFixTags, 0));
+}
+
+bool SettingsStore::SetFixTags(int value) {
+    return section_->WriteInt(kFixTags, value);
 }
 
 std::string SettingsStore::ExePath() const {

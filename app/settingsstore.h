@@ -53,6 +53,9 @@ public:
     bool SetFindPath(int value);
     int ArtistDir() const;
     bool SetArtistDir(int value);
+    // "Repair the tags' encoding too" (FixTags), read the same way.
+    int FixTags() const;
+    bool SetFixTags(int value);
 
     // The full path of the program that ran last, for the file-manager menu to start.
     std::string ExePath() const;

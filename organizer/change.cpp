@@ -14,6 +14,8 @@ const char* KindWord(ChangeKind kind) {
             return "mkdir";
         case ChangeKind::RemoveFolder:
             return "rmdir";
+        case ChangeKind::Retag:
+            return "retag";
         case ChangeKind::Keep:
             break;
     }
@@ -56,6 +58,22 @@ const char* ReasonText(Reason reason) {
     return "";
 }
 
+namespace {
+
+std::string RetagLines(const std::string& line, const Change& change) {
+    if (change.rewrite == nullptr || change.rewrite->fields.empty()) {
+        return line;
+    }
+    std::string lines;
+    for (const RetagField& field : change.rewrite->fields) {
+        lines += (lines.empty() ? "" : "\n") + line + "\t" + field.name + "\t" +
+                 EscapePath(field.shown) + "\t" + EscapePath(field.repaired);
+    }
+    return lines;
+}
+
+}  // namespace
+
 std::string FormatStep(const Change& change) {
     std::string line = std::string(KindWord(change.kind)) + "\t" + EscapePath(change.path);
     switch (change.kind) {
@@ -64,6 +82,8 @@ std::string FormatStep(const Change& change) {
             return line + "\t" + EscapePath(change.other);
         case ChangeKind::Keep:
             return line + "\t" + ReasonText(change.reason);
+        case ChangeKind::Retag:
+            return RetagLines(line, change);
         case ChangeKind::Delete:
         case ChangeKind::MakeFolder:
         case ChangeKind::RemoveFolder:

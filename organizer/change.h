@@ -1,7 +1,9 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
+#include "organizer/tagrewrite.h"
 #include "platform/fileentry.h"
 
 // What a run or an undo does to one entry on disk: the one vocabulary of the engine. A run
@@ -18,6 +20,7 @@ enum class ChangeKind {
                    // `other` given, while it is still a dead link
     MakeFolder,    // the folder `path` is made
     RemoveFolder,  // the empty folder `path` is removed
+    Retag,         // the tag the file `path` starts with is rewritten as `rewrite` says
     Keep,          // `path` stays as it is, for `reason`
 };
 
@@ -48,25 +51,40 @@ struct Change {
     std::string replaced;          // a link's: the target of the link it replaces, "" for none
     FileIdentity identity;         // a rename's
     Reason reason = Reason::None;  // a Keep's
+    std::shared_ptr<const TagRewrite> rewrite;  // a Retag's
 
     static Change Rename(std::string from, std::string to, FileIdentity identity = {}) {
-        return {ChangeKind::Rename, std::move(from), std::move(to), {}, identity, Reason::None};
+        return {ChangeKind::Rename, std::move(from), std::move(to), {}, identity, Reason::None, {}};
     }
     static Change Link(std::string link, std::string target, std::string replaced = {}) {
-        return {ChangeKind::Link, std::move(link), std::move(target), std::move(replaced), {},
-                Reason::None};
+        return {ChangeKind::Link,
+                std::move(link),
+                std::move(target),
+                std::move(replaced),
+                {},
+                Reason::None,
+                {}};
     }
     static Change Delete(std::string link, std::string target = {}) {
-        return {ChangeKind::Delete, std::move(link), std::move(target), {}, {}, Reason::None};
+        return {ChangeKind::Delete, std::move(link), std::move(target), {}, {}, Reason::None, {}};
     }
     static Change MakeFolder(std::string folder) {
-        return {ChangeKind::MakeFolder, std::move(folder), {}, {}, {}, Reason::None};
+        return {ChangeKind::MakeFolder, std::move(folder), {}, {}, {}, Reason::None, {}};
     }
     static Change RemoveFolder(std::string folder) {
-        return {ChangeKind::RemoveFolder, std::move(folder), {}, {}, {}, Reason::None};
+        return {ChangeKind::RemoveFolder, std::move(folder), {}, {}, {}, Reason::None, {}};
     }
     static Change Keep(std::string path, Reason reason) {
-        return {ChangeKind::Keep, std::move(path), {}, {}, {}, reason};
+        return {ChangeKind::Keep, std::move(path), {}, {}, {}, reason, {}};
+    }
+    static Change Retag(std::string file, TagRewrite rewrite) {
+        return {ChangeKind::Retag,
+                std::move(file),
+                {},
+                {},
+                {},
+                Reason::None,
+                std::make_shared<const TagRewrite>(std::move(rewrite))};
     }
 };
 
@@ -83,13 +101,14 @@ struct Outcome {
 };
 
 // The word of a change in the step lines and the journal: "rename", "link", "delete",
-// "mkdir", "rmdir", "keep".
+// "mkdir", "rmdir", "retag", "keep".
 const char* KindWord(ChangeKind kind);
 // The text of a Keep's reason in the step lines: "no title", "name taken since"...
 const char* ReasonText(Reason reason);
 
 // The line of one change, without its line feed, fields separated by a tab:
 //   rename OLD NEW | link LINK TARGET | delete LINK | mkdir FOLDER | rmdir FOLDER
-//   | keep PATH REASON
-// Paths are written as EscapePath gives them.
+//   | keep PATH REASON | retag PATH
+// A retag whose fields are known is one line a field: retag PATH FIELD OLD NEW, the lines
+// separated by line feeds. Paths and texts are written as EscapePath gives them.
 std::string FormatStep(const Change& change);

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <string>
 
+#include "organizer/tagwriter.h"
 #include "platform/absolutepath.h"
 #include "platform/fileentry.h"
 #include "platform/filerename.h"
@@ -99,6 +100,23 @@ Outcome DiskExecutor::Folder(const Change& change) {
     return error == 0 ? Outcome{change} : RefusedStep(change.path, error);
 }
 
+Outcome DiskExecutor::Retag(const Change& change) {
+    const int error =
+        Recorded(change, [&] { return WriteTagEdit(change.path, change.rewrite->edit); });
+    switch (error) {
+        case 0:
+            return {change};
+        case ESTALE:
+            return {Change::Keep(change.path, Reason::Changed)};
+        case EALREADY:
+            return {Change::Keep(change.path, Reason::AlreadyBack)};
+        case EINVAL:
+            return {Change::Keep(change.path, Reason::Changed)};
+        default:
+            return RefusedStep(change.path, error);
+    }
+}
+
 Outcome RefusedStep(const std::string& kept, int error) {
     switch (error) {
         case EEXIST:
@@ -125,6 +143,8 @@ Outcome DiskExecutor::Execute(const Change& change) {
         case ChangeKind::MakeFolder:
         case ChangeKind::RemoveFolder:
             return Folder(change);
+        case ChangeKind::Retag:
+            return Retag(change);
         case ChangeKind::Keep:
             break;
     }

@@ -26,6 +26,7 @@ private:
     Outcome Link(Change change);
     Outcome Delete(Change change);
     Outcome Folder(const Change& change);
+    Outcome Retag(const Change& change);
     // Makes `change` with `make` (which returns 0 or an errno), written down before and after.
     // Returns 0 or the errno of the failure.
     template <typename Make>

@@ -61,6 +61,7 @@ Change DryRunExecutor::Decide(const Change& change) {
             return InOpenFolder(change, change.path);
         case ChangeKind::Delete:
         case ChangeKind::RemoveFolder:
+        case ChangeKind::Retag:
             return InOpenFolder(change, change.path);
         case ChangeKind::Keep:
             break;

@@ -239,14 +239,22 @@ struct WalkAllowance {
     std::size_t searched = kMaxFrameSearchBytes;
 };
 
-FieldSlots ReadFields(TagBody& body, const TagHeader& tag) {
+// Where the first frame of each wanted id stands in the body: its header's position and its
+// size, header included.
+using FrameSpans =
+    std::array<std::optional<std::pair<std::size_t, std::size_t>>, kWantedFrames.size()>;
+
+// The fields of the tag, read up to the last wanted frame needed; with `spans`, up to the end
+// of the tag, every wanted frame's place noted.
+FieldSlots ReadFields(TagBody& body, const TagHeader& tag, FrameSpans* spans = nullptr) {
     const std::size_t headerSize = FrameHeaderSize(tag.version);
     // In ID3v2.4 the tag flag unsynchronises every frame; earlier versions undo it in the body.
     const bool framesUnsynchronised = tag.version == 4 && (tag.flags & kTagUnsynchronised) != 0;
     FieldSlots fields;
     WalkAllowance allowance;
     std::size_t pos = FirstFramePosition(body, tag);
-    for (; allowance.frames > 0 && !HasAllFields(fields); --allowance.frames) {
+    for (; allowance.frames > 0 && (spans != nullptr || !HasAllFields(fields));
+         --allowance.frames) {
         const std::optional<FrameHeader> frame = ReadFrameHeader(body, pos, tag.version);
         if (!frame) {
             const std::optional<std::size_t> next =
@@ -271,6 +279,9 @@ FieldSlots ReadFields(TagBody& body, const TagHeader& tag) {
             }
             fields[frame->slot] = DecodeTextFrame(data, frame->flags, tag.version,
                                                   framesUnsynchronised, allowance.inflated);
+            if (spans != nullptr) {
+                (*spans)[frame->slot] = std::pair{pos, headerSize + frame->size};
+            }
         }
         pos = dataPos + frame->size;
     }
@@ -346,4 +357,36 @@ TrackTags ReadId3v2Tag(const ByteSource& file, std::size_t start) {
     FieldText album = Take(fields[kAlbumSlot]);
     return {std::move(title.text), std::move(artist.text), std::move(album.text),
             title.origin,          artist.origin,          album.origin};
+}
+
+std::optional<Id3v2TextFrames> ReadId3v2TextFrames(const ByteSource& file) {
+    const std::string header = file.Read(0, kId3v2HeaderSize);
+    const std::size_t size = Id3v2TagSize(header);
+    if (size == 0) {
+        return std::nullopt;
+    }
+    const TagHeader tag{static_cast<int>(ByteAt(header, 3)), ByteAt(header, 5), size};
+    if (tag.version == 2 && (tag.flags & kTagExtendedHeader) != 0) {
+        return std::nullopt;
+    }
+    const bool bodyUnsynchronised = tag.version < 4 && (tag.flags & kTagUnsynchronised) != 0;
+    TagBody body(file, kId3v2HeaderSize, tag.size - kId3v2HeaderSize, bodyUnsynchronised);
+    FrameSpans spans;
+    FieldSlots fields = ReadFields(body, tag, &spans);
+    Id3v2TextFrames frames;
+    frames.version = tag.version;
+    frames.flags = tag.flags;
+    frames.tagSize = tag.size;
+    const auto frameOf = [&](std::size_t slot) -> std::optional<Id3v2TextFrame> {
+        if (!spans[slot]) {
+            return std::nullopt;
+        }
+        return Id3v2TextFrame{kId3v2HeaderSize + spans[slot]->first, spans[slot]->second,
+                              std::move(fields[slot])};
+    };
+    frames.title = frameOf(kTitleSlot);
+    frames.leadArtist = frameOf(kLeadArtistSlot);
+    frames.band = frameOf(kLeadArtistSlot + 1);
+    frames.album = frameOf(kAlbumSlot);
+    return frames;
 }

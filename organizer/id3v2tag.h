@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "organizer/bytesource.h"
+#include "organizer/id3v2field.h"
 #include "organizer/tracktags.h"
 
 // Reads the fields file names are made of from an ID3v2 tag (2.2, 2.3 or 2.4).
@@ -57,3 +58,26 @@ std::optional<std::size_t> FindAppendedId3v2Tag(const ByteSource& file);
 // The title, artist and album of the tag that starts at `start` of `file`; empty fields for
 // whatever is missing, and all empty when no valid tag starts there.
 TrackTags ReadId3v2Tag(const ByteSource& file, std::size_t start);
+
+// The text frames a tag rewrite replaces, of the tag the file starts with: the first frame of
+// each id, where it stands in the tag (header included) and its text (nothing where the text
+// cannot be read).
+struct Id3v2TextFrame {
+    std::size_t offset = 0;  // from the start of the tag
+    std::size_t size = 0;    // header included
+    std::optional<FieldText> text;
+};
+
+struct Id3v2TextFrames {
+    int version = 0;
+    unsigned flags = 0;                        // of the tag header
+    std::size_t tagSize = 0;                   // Id3v2TagSize
+    std::optional<Id3v2TextFrame> title;       // TIT2
+    std::optional<Id3v2TextFrame> leadArtist;  // TPE1
+    std::optional<Id3v2TextFrame> band;        // TPE2
+    std::optional<Id3v2TextFrame> album;       // TALB
+};
+
+// The text frames of the tag `file` starts with, walked to the end of the tag as the reader
+// walks it; nothing when the file starts with no tag that can be read.
+std::optional<Id3v2TextFrames> ReadId3v2TextFrames(const ByteSource& file);

@@ -1,6 +1,9 @@
 #include "organizer/journal.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
+#include <memory>
 #include <optional>
 
 #include "platform/absolutepath.h"
@@ -17,8 +20,10 @@ struct LineShape {
 
 constexpr LineShape kJournalKinds[] = {
     {ChangeKind::Rename, 2},     {ChangeKind::Link, 2},         {ChangeKind::Delete, 2},
-    {ChangeKind::MakeFolder, 1}, {ChangeKind::RemoveFolder, 1},
+    {ChangeKind::MakeFolder, 1}, {ChangeKind::RemoveFolder, 1}, {ChangeKind::Retag, 1},
 };
+
+constexpr std::size_t kTagEditFields = 6;
 
 std::vector<std::string_view> SplitFields(std::string_view line) {
     std::vector<std::string_view> fields;
@@ -51,6 +56,62 @@ const LineShape* FindWord(std::string_view word) {
     return nullptr;
 }
 
+int HexValue(char digit) {
+    if (digit >= '0' && digit <= '9') {
+        return digit - '0';
+    }
+    return digit >= 'a' && digit <= 'f' ? digit - 'a' + 10 : -1;
+}
+
+// "-", or spans as "OFFSET:HEX" joined by ",".
+std::optional<std::vector<TagSpan>> ParseSpans(std::string_view text) {
+    std::vector<TagSpan> spans;
+    if (text == "-") {
+        return spans;
+    }
+    while (!text.empty()) {
+        const std::size_t comma = std::min(text.find(','), text.size());
+        const std::string_view item = text.substr(0, comma);
+        text.remove_prefix(std::min(comma + 1, text.size()));
+        const std::size_t colon = item.find(':');
+        const auto offset = ParseNumber<std::size_t>(item.substr(0, std::min(colon, item.size())));
+        const std::string_view hex = colon == std::string_view::npos ? "" : item.substr(colon + 1);
+        if (!offset || hex.empty() || hex.size() % 2 != 0 ||
+            (!spans.empty() && *offset < spans.back().offset)) {
+            return std::nullopt;
+        }
+        TagSpan span{*offset, {}};
+        for (std::size_t i = 0; i < hex.size(); i += 2) {
+            const int high = HexValue(hex[i]);
+            const int low = HexValue(hex[i + 1]);
+            if (high < 0 || low < 0) {
+                return std::nullopt;
+            }
+            span.bytes += static_cast<char>(high << 4 | low);
+        }
+        spans.push_back(std::move(span));
+    }
+    return spans;
+}
+
+// SOURCELENGTH SOURCECRC RESULTLENGTH RESULTCRC REMOVED INSERTED, from `fields[at]` on.
+std::optional<TagEdit> ParseTagEdit(const std::vector<std::string_view>& fields, std::size_t at) {
+    if (fields.size() < at + kTagEditFields) {
+        return std::nullopt;
+    }
+    const auto sourceLength = ParseNumber<std::size_t>(fields[at]);
+    const auto sourceCrc = ParseNumber<std::uint32_t>(fields[at + 1]);
+    const auto resultLength = ParseNumber<std::size_t>(fields[at + 2]);
+    const auto resultCrc = ParseNumber<std::uint32_t>(fields[at + 3]);
+    auto removed = ParseSpans(fields[at + 4]);
+    auto inserted = ParseSpans(fields[at + 5]);
+    if (!sourceLength || !sourceCrc || !resultLength || !resultCrc || !removed || !inserted) {
+        return std::nullopt;
+    }
+    return TagEdit{*sourceLength, *sourceCrc,          *resultLength,
+                   *resultCrc,    std::move(*removed), std::move(*inserted)};
+}
+
 // "N\tverb\t..." as a change, or nothing when the line is not one.
 std::optional<Change> ParseIntent(const std::vector<std::string_view>& fields) {
     const LineShape* word = fields.size() > 1 ? FindWord(fields[1]) : nullptr;
@@ -80,6 +141,14 @@ std::optional<Change> ParseIntent(const std::vector<std::string_view>& fields) {
             change.identity.modified = *modified;
             at = 7;
         }
+    }
+    if (word->kind == ChangeKind::Retag) {
+        std::optional<TagEdit> edit = ParseTagEdit(fields, at);
+        if (!edit) {
+            return std::nullopt;
+        }
+        change.rewrite = std::make_shared<const TagRewrite>(TagRewrite{std::move(*edit), {}});
+        at += kTagEditFields;
     }
     if (fields.size() < at + word->paths) {
         return std::nullopt;
@@ -203,6 +272,37 @@ void AppendNumber(std::string& out, Number number) {
     out.append(digits, end);
 }
 
+void AppendSpans(std::string& out, const std::vector<TagSpan>& spans) {
+    out += '\t';
+    if (spans.empty()) {
+        out += '-';
+    }
+    constexpr char kDigits[] = "0123456789abcdef";
+    for (const TagSpan& span : spans) {
+        if (&span != &spans.front()) {
+            out += ',';
+        }
+        AppendNumber(out, span.offset);
+        out += ':';
+        for (const char ch : span.bytes) {
+            const auto byte = static_cast<unsigned char>(ch);
+            out += kDigits[byte >> 4];
+            out += kDigits[byte & 0x0F];
+        }
+    }
+}
+
+void AppendTagEdit(std::string& out, const TagEdit& edit) {
+    for (const std::uint64_t number :
+         {std::uint64_t{edit.sourceLength}, std::uint64_t{edit.sourceCrc},
+          std::uint64_t{edit.resultLength}, std::uint64_t{edit.resultCrc}}) {
+        out += '\t';
+        AppendNumber(out, number);
+    }
+    AppendSpans(out, edit.removed);
+    AppendSpans(out, edit.inserted);
+}
+
 }  // namespace
 
 void AppendIntent(std::string& out, std::size_t number, const Change& change) {
@@ -220,6 +320,9 @@ void AppendIntent(std::string& out, std::size_t number, const Change& change) {
             out += '\t';
             AppendNumber(out, field);
         }
+    }
+    if (change.kind == ChangeKind::Retag) {
+        AppendTagEdit(out, change.rewrite->edit);
     }
     AppendField(out, change.path);
     if (change.kind == ChangeKind::Rename || change.kind == ChangeKind::Link ||

@@ -29,6 +29,9 @@
 //   3  delete LINK TARGET
 //   4  mkdir FOLDER
 //   5  rmdir FOLDER
+//   6  retag SOURCELENGTH SOURCECRC RESULTLENGTH RESULTCRC REMOVED INSERTED FILE
+//                             (a tag rewrite: the edit of the file's first bytes, tagedit.h;
+//                             spans as OFFSET:HEX joined by ",", or "-" for none)
 //   end
 //
 // Only whole lines count: a line cut short by a crash is no line.

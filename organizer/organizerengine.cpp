@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "organizer/tagreader.h"
+#include "organizer/tagrepair.h"
 #include "organizer/trackname.h"
 #include "platform/absolutepath.h"
 #include "platform/ansistring.h"
@@ -114,6 +115,8 @@ int OrganizerEngine::OrganizeFiles(const FileList& list) {
     int handled = 0;
     {
         // Ends with the pass: a stop abandons what the readers have in flight.
+        // The readers see the option through a copy made before they start.
+        m_bFixTagsAhead = m_state.m_bFixTags == 1;
         TagPrefetcher prefetcher(
             list, [this](const std::string& path) { return ReadFileTags(path); },
             m_readAheadReaders, kReadAheadWindow);
@@ -143,6 +146,9 @@ FileTags OrganizerEngine::ReadFileTags(const std::string& path) const {
     FileTags tags;
     if (HasSuffixIgnoringCase(path, ".mp3")) {
         ReadMp3Tags(path, tags.firstSet, tags.id3v2);  // from one opening
+        if (m_bFixTagsAhead) {
+            tags.repair = PlanTagRepair(path, m_converter);
+        }
     } else {
         ReadWmaAttributes(path, tags.firstSet, m_pfnGetAsfmeta);
     }
@@ -151,6 +157,12 @@ FileTags OrganizerEngine::ReadFileTags(const std::string& path) const {
 
 void OrganizerEngine::OrganizeFile(const std::string& path, const FileTags& tags) {
     const bool isMp3 = HasSuffixIgnoringCase(path, ".mp3");
+    if (tags.repair) {
+        m_executor.Execute(Change::Retag(path, *tags.repair));
+    }
+    if (m_state.m_bNoRename == 1) {
+        return;
+    }
     const std::string folder = GetFolderPart(path);
     const TrackName name = NameTrack(tags.firstSet, tags.id3v2, m_converter);
     if (name.title.empty()) {

@@ -4,8 +4,8 @@
 #include <utility>
 
 #include "asfmeta/asfmeta.h"
-#include "organizer/chineseconverter.h"
 #include "organizer/changeexecutor.h"
+#include "organizer/chineseconverter.h"
 #include "organizer/runhost.h"
 #include "organizer/runstate.h"
 #include "organizer/tagprefetcher.h"
@@ -16,6 +16,9 @@
 // named after the title into a folder named after the artist. Runs on its host's thread; the
 // host stops a run by clearing State().m_bRunning, which the run checks between two entries
 // of the walk and between two files.
+//
+// With the tag repair option each MP3 file's tags are repaired first (tagrepair.h); with the
+// no-rename option that is all a file gets.
 //
 // A title or artist too long for a name of the file system (NAME_MAX bytes, with the
 // extension) is cut at a character boundary to fit.
@@ -70,6 +73,7 @@ private:
     ChangeExecutor& m_executor;
     const ChineseConverter& m_converter;
     PFN_GETASFMETA m_pfnGetAsfmeta = nullptr;
+    bool m_bFixTagsAhead = false;  // the tag repair option, as the readers of the pass see it
     TickSource m_tick;
     TrackDiscovery m_discovery;
     std::size_t m_readAheadReaders;

@@ -52,6 +52,7 @@ void PlannedEntries::Apply(const Change& change) {
             entries_[change.path] = {EntryKind::Folder, {}, {}};
             changeable_[change.path] = true;
             break;
+        case ChangeKind::Retag:  // the file keeps its name
         case ChangeKind::Keep:
             break;
     }

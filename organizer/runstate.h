@@ -14,6 +14,8 @@ struct RunState {
     int m_bSubfolders = 0;              // option: search all sub-folders
     int m_bArtistDirs = 0;              // option: shortcuts in folders named after the artist
     int m_bFromShell = 0;      // 1 for a run started from the command line: no artist folders
+    int m_bFixTags = 0;        // option: repair the tags' encoding (tagrepair.h)
+    int m_bNoRename = 0;       // option: leave names as they are (with m_bFixTags: repair only)
     int m_nProgressPos = 0;    // number of the file being handled, from 1; 0 when idle
     int m_nProgressTotal = 0;  // files in the current pass; 0 when idle
     int m_nRenamed = 0;        // files placed since the owner was created, whatever the outcome

@@ -10,11 +10,12 @@
 struct RunTally {
     int renamed = 0;
     int linked = 0;
-    int deleted = 0;  // dead links
-    int kept = 0;     // left as they were: no title, the same name, the name taken...
-    int failed = 0;   // refused by the system for another reason than a taken name
+    int deleted = 0;   // dead links
+    int kept = 0;      // left as they were: no title, the same name, the name taken...
+    int failed = 0;    // refused by the system for another reason than a taken name
+    int retagged = 0;  // files whose tags were repaired
 
-    void Count(const Outcome& outcome);
+    void Count(const Change& change, const Outcome& outcome);
 };
 
 // Hands each step on to another executor, counts how it came out and tells the listener,

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "organizer/tagrewrite.h"
 #include "organizer/trackdiscovery.h"
 #include "organizer/tracktags.h"
 
@@ -35,6 +36,7 @@
 struct FileTags {
     TrackTags firstSet;
     TrackTags id3v2;
+    std::optional<TagRewrite> repair;  // of an MP3 file, when its tags are to be repaired
 };
 
 // Reads the tags of the file at a path. Called on reader threads: it must be safe to call on

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <string_view>
 
+#include "organizer/tagwriter.h"
 #include "platform/absolutepath.h"
 #include "platform/fileentry.h"
 #include "platform/filefind.h"
@@ -98,6 +99,14 @@ Change DecideFolder(const Change& change, const PlannedEntries& view) {
     return kind == EntryKind::Folder ? Back(change) : Skipping(undo, Reason::NameTakenSince);
 }
 
+// The edit taken back, where the file still is. Whether it holds what the edit made, or is as
+// it was already, only its bytes tell: the executor looks at them as it writes, under the
+// same open file.
+Change DecideRetag(const Change& change, const PlannedEntries& view) {
+    const Change undo = Change::Retag(change.path, {InverseOf(change.rewrite->edit), {}});
+    return view.Kind(change.path) == EntryKind::Missing ? Skipping(undo, Reason::MovedSince) : undo;
+}
+
 // An absolute path without empty, "." or ".." parts: one that names the place it reads.
 bool IsPlainAbsolute(std::string_view path) {
     if (path.size() < 2 || path.front() != '/' || path.back() == '/') {
@@ -134,6 +143,7 @@ bool Admits(const Change& change, const std::string& folder, bool forward) {
         case ChangeKind::Delete:
         case ChangeKind::MakeFolder:
         case ChangeKind::RemoveFolder:
+        case ChangeKind::Retag:
             return true;
         case ChangeKind::Keep:
             break;
@@ -156,6 +166,7 @@ bool IsBeforeFirst(const Change& first, const PlannedEntries& view) {
         case ChangeKind::RemoveFolder:
             return view.Kind(first.path) == EntryKind::Folder;
         case ChangeKind::Rename:
+        case ChangeKind::Retag:  // the file's own bytes tell, see DecideRetag
         case ChangeKind::Keep:
             break;
     }
@@ -202,6 +213,7 @@ TakeBackReport TakeBack::Run(const Journal& journal) {
     }
     forward_ = journal.header.kind != JournalKind::Undo;
     firstOf_.clear();
+    rewritten_.clear();
     for (const JournalEntry& entry : journal.changes) {
         if (entry.change.kind != ChangeKind::Rename) {
             firstOf_.try_emplace(entry.change.path, &entry.change);
@@ -219,11 +231,17 @@ TakeBackReport TakeBack::Run(const Journal& journal) {
         if (entry.state == ChangeState::Kept) {
             continue;
         }
-        if (entry.state == ChangeState::Intended && entry.change.kind == ChangeKind::Link &&
+        if (entry.state == ChangeState::Intended &&
+            (entry.change.kind == ChangeKind::Link || entry.change.kind == ChangeKind::Retag) &&
             executor_.ChangesDisk()) {
             RemoveLeftovers(entry.change, journal.header.pid);
         }
         const Outcome outcome = Carry(Decide(entry.change));
+        FileIdentity now;
+        if (entry.change.kind == ChangeKind::Retag && outcome.Made() && executor_.ChangesDisk() &&
+            IdentityOf(entry.change.path, now)) {
+            rewritten_[entry.change.path] = now;
+        }
         const bool back = outcome.change.reason == Reason::AlreadyBack;
         report.changed += outcome.Made() ? 1 : 0;
         report.alreadyBack += back ? 1 : 0;
@@ -249,8 +267,15 @@ Change TakeBack::Decide(const Change& change) const {
         return Back(change);
     }
     switch (change.kind) {
-        case ChangeKind::Rename:
-            return DecideRename(change, view);
+        case ChangeKind::Rename: {
+            const auto rewritten = rewritten_.find(change.other);
+            if (rewritten == rewritten_.end()) {
+                return DecideRename(change, view);
+            }
+            Change renamed = change;
+            renamed.identity = rewritten->second;
+            return DecideRename(renamed, view);
+        }
         case ChangeKind::Link:
             return DecideLink(change, view);
         case ChangeKind::Delete:
@@ -258,6 +283,8 @@ Change TakeBack::Decide(const Change& change) const {
         case ChangeKind::MakeFolder:
         case ChangeKind::RemoveFolder:
             return DecideFolder(change, view);
+        case ChangeKind::Retag:
+            return DecideRetag(change, view);
         case ChangeKind::Keep:
             break;
     }
@@ -273,15 +300,25 @@ Outcome TakeBack::Carry(const Change& undo) {
     return AsTakeBack(undo, executor_.Execute(undo));
 }
 
-// A link made under a temporary name and not yet moved into place when the run was killed.
+// A link made under a temporary name and not yet moved into place when the run was killed;
+// or the new file of a tag rewrite, named for the moment before it replaced the original.
 void TakeBack::RemoveLeftovers(const Change& change, long pid) const {
-    const std::string prefix = TemporaryLinkPrefix(ParentFolder(change.path) + "/", pid);
+    const std::string folder = ParentFolder(change.path) + "/";
+    const bool retag = change.kind == ChangeKind::Retag;
+    const std::string prefix =
+        retag ? TemporaryRetagPrefix(folder, pid) : TemporaryLinkPrefix(folder, pid);
     FileFind finder;
-    for (bool more = finder.FindFile(ParentFolder(change.path) + "/*"); more;) {
+    for (bool more = finder.FindFile(folder + "*"); more;) {
         more = finder.FindNextFile();
         const std::string path = finder.GetFilePath();
-        if (path.starts_with(prefix) && !RemoveShortcutTo(path, change.other) &&
-            !change.replaced.empty()) {
+        if (!path.starts_with(prefix)) {
+            continue;
+        }
+        if (retag) {
+            if (EntryKindOf(path) == EntryKind::Other) {
+                RemoveFile(path);
+            }
+        } else if (!RemoveShortcutTo(path, change.other) && !change.replaced.empty()) {
             RemoveShortcutTo(path, change.replaced);
         }
     }

@@ -58,4 +58,7 @@ private:
     std::string folder_;
     bool forward_ = true;
     std::unordered_map<std::string, const Change*> firstOf_;
+    // Files this take-back rewrote (a tag rewrite may give a file a new inode), with what they
+    // are now: a rename of the journal taken back after it names the file as it is now.
+    std::unordered_map<std::string, FileIdentity> rewritten_;
 };

@@ -2,6 +2,7 @@
 
 #include "organizer/eightbitreading.h"
 #include "organizer/namebuilder.h"
+#include "organizer/widenedtext.h"
 #include "platform/codepage.h"
 
 namespace {
@@ -31,11 +32,29 @@ std::string ToFileName(const std::string& text) {
     return name;
 }
 
+// Unicode text that is plainly GBK or Big5 bytes widened is read as those bytes, as the tag
+// repair reads it: the name and the repaired tag then agree.
+TrackTags Narrowed(TrackTags tags, const ChineseConverter& converter) {
+    for (auto [text, origin] : {std::pair{&tags.title, &tags.titleOrigin},
+                                {&tags.artist, &tags.artistOrigin},
+                                {&tags.album, &tags.albumOrigin}}) {
+        if (*origin != TextOrigin::Unicode) {
+            continue;
+        }
+        if (std::optional<std::string> bytes = WidenedChineseBytes(*text, converter)) {
+            *text = std::move(*bytes);
+            *origin = TextOrigin::EightBit;
+        }
+    }
+    return tags;
+}
+
 }  // namespace
 
 TrackName NameTrack(const TrackTags& first, const TrackTags& second,
                     const ChineseConverter& converter) {
-    const TitleAndArtist chosen = ChooseTitle(first, second, converter);
+    const TitleAndArtist chosen =
+        ChooseTitle(Narrowed(first, converter), Narrowed(second, converter), converter);
     if (chosen.title.empty()) {
         return {"", "", Reason::NoTitle};
     }
