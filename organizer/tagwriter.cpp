@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "organizer/id3v2tag.h"
 #include "platform/absolutepath.h"
 #include "platform/filedescriptor.h"
 
@@ -52,6 +53,12 @@ int CopyRest(int from, off_t offset, int to, off_t at) {
         offset += got;
         at += got;
     }
+}
+
+// True when the first `size` bytes of the file are its whole ID3v2 tag (none for 0): an edit
+// replaces a tag as a whole, and an empty source must not match a file that has one since.
+bool IsWholeTag(int fd, std::size_t size) {
+    return Id3v2TagSize(ReadStart(fd, kId3v2HeaderSize)) == size;
 }
 
 bool SameFile(const struct stat& a, const struct stat& b) {
@@ -158,11 +165,14 @@ int WriteTagEdit(const std::string& path, const TagEdit& edit) {
         return EINVAL;
     }
     const std::string source = ReadStart(file.get(), edit.sourceLength);
-    const std::optional<std::string> result = ApplyTagEdit(edit, source);
+    const std::optional<std::string> result =
+        IsWholeTag(file.get(), edit.sourceLength) ? ApplyTagEdit(edit, source) : std::nullopt;
     if (!result) {
         const std::string start = ReadStart(file.get(), edit.resultLength);
-        return start.size() == edit.resultLength && RegionCrc(start) == edit.resultCrc ? EALREADY
-                                                                                       : ESTALE;
+        return IsWholeTag(file.get(), edit.resultLength) && start.size() == edit.resultLength &&
+                       RegionCrc(start) == edit.resultCrc
+                   ? EALREADY
+                   : ESTALE;
     }
     int error = 0;
     if (WriteInPlace(file.get(), source, *result, error)) {

@@ -4,12 +4,14 @@
 #include <cerrno>
 #include <string_view>
 
+#include "organizer/id3v2tag.h"
 #include "organizer/tagwriter.h"
 #include "platform/absolutepath.h"
 #include "platform/fileentry.h"
 #include "platform/filefind.h"
 #include "platform/filerename.h"
 #include "platform/folders.h"
+#include "platform/readonlyfile.h"
 #include "platform/shelllink.h"
 #include "platform/systeminfo.h"
 
@@ -102,9 +104,35 @@ Change DecideFolder(const Change& change, const PlannedEntries& view) {
 // The edit taken back, where the file still is. Whether it holds what the edit made, or is as
 // it was already, only its bytes tell: the executor looks at them as it writes, under the
 // same open file.
-Change DecideRetag(const Change& change, const PlannedEntries& view) {
-    const Change undo = Change::Retag(change.path, {InverseOf(change.rewrite->edit), {}});
-    return view.Kind(change.path) == EntryKind::Missing ? Skipping(undo, Reason::MovedSince) : undo;
+// True when the file at `path` starts with a tag that one of `edits` took or gave.
+bool HoldsTagOf(const std::string& path, const std::vector<TagEdit>& edits) {
+    const ReadOnlyFile file(path);
+    std::string header(kId3v2HeaderSize, '\0');
+    header.resize(file.ReadAt(header.data(), header.size(), 0));
+    std::string tag(Id3v2TagSize(header), '\0');
+    tag.resize(file.ReadAt(tag.data(), tag.size(), 0));
+    const std::uint32_t crc = RegionCrc(tag);
+    return std::any_of(edits.begin(), edits.end(), [&](const TagEdit& edit) {
+        return (tag.size() == edit.sourceLength && crc == edit.sourceCrc) ||
+               (tag.size() == edit.resultLength && crc == edit.resultCrc);
+    });
+}
+
+// The edit taken back, where the file still is. Whether it holds what the edit made, or is as
+// it was already, only its bytes tell: the executor looks at them as it writes, under the
+// same open file. A file no longer there may have been taken on by a take-back cut short,
+// under the name a rename of the journal gave it before: it is back when it holds, there, the
+// tag it had before the edit.
+Change DecideRetag(const Change& change, const PlannedEntries& view, const std::string& movedTo) {
+    const TagEdit& edit = change.rewrite->edit;
+    const Change undo = Change::Retag(change.path, {InverseOf(edit), {}});
+    if (view.Kind(change.path) != EntryKind::Missing) {
+        return undo;
+    }
+    const TagEdit before{
+        edit.sourceLength, edit.sourceCrc, edit.sourceLength, edit.sourceCrc, {}, {}};
+    return !movedTo.empty() && HoldsTagOf(movedTo, {before}) ? Back(change)
+                                                             : Skipping(undo, Reason::MovedSince);
 }
 
 // An absolute path without empty, "." or ".." parts: one that names the place it reads.
@@ -213,10 +241,17 @@ TakeBackReport TakeBack::Run(const Journal& journal) {
     }
     forward_ = journal.header.kind != JournalKind::Undo;
     firstOf_.clear();
-    rewritten_.clear();
+    rewrites_.clear();
+    renamedAway_.clear();
     for (const JournalEntry& entry : journal.changes) {
         if (entry.change.kind != ChangeKind::Rename) {
             firstOf_.try_emplace(entry.change.path, &entry.change);
+        }
+        if (entry.change.kind == ChangeKind::Retag) {
+            rewrites_[entry.change.path].push_back(entry.change.rewrite->edit);
+        }
+        if (entry.change.kind == ChangeKind::Rename) {
+            renamedAway_[entry.change.other] = entry.change.path;
         }
     }
     const int total = static_cast<int>(journal.changes.size());
@@ -237,11 +272,6 @@ TakeBackReport TakeBack::Run(const Journal& journal) {
             RemoveLeftovers(entry.change, journal.header.pid);
         }
         const Outcome outcome = Carry(Decide(entry.change));
-        FileIdentity now;
-        if (entry.change.kind == ChangeKind::Retag && outcome.Made() && executor_.ChangesDisk() &&
-            IdentityOf(entry.change.path, now)) {
-            rewritten_[entry.change.path] = now;
-        }
         const bool back = outcome.change.reason == Reason::AlreadyBack;
         report.changed += outcome.Made() ? 1 : 0;
         report.alreadyBack += back ? 1 : 0;
@@ -267,15 +297,8 @@ Change TakeBack::Decide(const Change& change) const {
         return Back(change);
     }
     switch (change.kind) {
-        case ChangeKind::Rename: {
-            const auto rewritten = rewritten_.find(change.other);
-            if (rewritten == rewritten_.end()) {
-                return DecideRename(change, view);
-            }
-            Change renamed = change;
-            renamed.identity = rewritten->second;
-            return DecideRename(renamed, view);
-        }
+        case ChangeKind::Rename:
+            return DecideRename(WithRewrittenIdentity(change), view);
         case ChangeKind::Link:
             return DecideLink(change, view);
         case ChangeKind::Delete:
@@ -283,12 +306,33 @@ Change TakeBack::Decide(const Change& change) const {
         case ChangeKind::MakeFolder:
         case ChangeKind::RemoveFolder:
             return DecideFolder(change, view);
-        case ChangeKind::Retag:
-            return DecideRetag(change, view);
+        case ChangeKind::Retag: {
+            const auto moved = renamedAway_.find(change.path);
+            return DecideRetag(change, view,
+                               moved == renamedAway_.end() ? std::string() : moved->second);
+        }
         case ChangeKind::Keep:
             break;
     }
     return Back(change);
+}
+
+// A rename of a file whose tag the journal rewrote, with the identity the file has now where it
+// holds one of those tags under either name.
+Change TakeBack::WithRewrittenIdentity(const Change& rename) const {
+    Change change = rename;
+    for (const std::string& name : {rename.path, rename.other}) {
+        const auto edits = rewrites_.find(name);
+        if (edits == rewrites_.end()) {
+            continue;
+        }
+        for (const std::string& at : {rename.other, rename.path}) {
+            if (HoldsTagOf(at, edits->second) && IdentityOf(at, change.identity)) {
+                return change;
+            }
+        }
+    }
+    return rename;
 }
 
 // Nothing to take back is no step; a change decided, or one decided against, goes to the

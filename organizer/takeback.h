@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "organizer/changeexecutor.h"
 #include "organizer/journal.h"
@@ -45,6 +46,7 @@ public:
 
 private:
     Change Decide(const Change& change) const;
+    Change WithRewrittenIdentity(const Change& rename) const;
     Outcome Carry(const Change& undo);
     void RemoveLeftovers(const Change& change, long pid) const;
 
@@ -58,7 +60,9 @@ private:
     std::string folder_;
     bool forward_ = true;
     std::unordered_map<std::string, const Change*> firstOf_;
-    // Files this take-back rewrote (a tag rewrite may give a file a new inode), with what they
-    // are now: a rename of the journal taken back after it names the file as it is now.
-    std::unordered_map<std::string, FileIdentity> rewritten_;
+    // The tag rewrites of the journal, by the path they were made at. A file written anew has
+    // a new inode: a rename of such a file knows it by its tag, which is one of the rewrites'.
+    std::unordered_map<std::string, std::vector<TagEdit>> rewrites_;
+    // Where taking back the journal's renames moves the files it named: new name to old.
+    std::unordered_map<std::string, std::string> renamedAway_;
 };

@@ -55,7 +55,8 @@ Mp3Fixture Id3v2(const std::string& titleFields, const std::string& artistFields
 // A collection with something for every kind of change: renames (one only in letter case),
 // a name taken, titles from GBK, Big5, UTF-16 and UTF-8 tags, artists (two songs with one
 // title for one artist: the second link replaces the first), a live link the run replaces, a
-// dead link in the folder and one in a sub-folder.
+// dead link in the folder and one in a sub-folder; and tags to repair: GBK in ID3v1 only (the
+// file is written anew), in a padded ID3v2 tag (in place) and beside a picture.
 void WriteCollection(const std::string& root) {
     fs::create_directories(root + "/sub");
     fs::create_directories(root + "/歌手乙");
@@ -77,6 +78,12 @@ void WriteCollection(const std::string& root) {
     ASSERT_TRUE(WriteMp3(root + "/sub/f.mp3", Id3v1("心雨", "歌手丙")));
     ASSERT_TRUE(WriteMp3(root + "/sub/g.mp3", Id3v2(Utf8Text("Ünïcode ☃"))));
     fs::create_symlink(root + "/sub/gone.wma", root + "/sub/dead.wma.lnk");
+    Mp3Fixture padded = Id3v2(Latin1Text(codepage::Utf8ToCp936("童年")));
+    padded.id3v2->padding = 512;
+    ASSERT_TRUE(WriteMp3(root + "/h.mp3", padded));
+    Mp3Fixture pictured = Id3v2(Latin1Text(codepage::Utf8ToCp936("红豆")));
+    pictured.id3v2->frames.insert(pictured.id3v2->frames.begin(), PictureFrame(64 * 1024));
+    ASSERT_TRUE(WriteMp3(root + "/sub/i.mp3", pictured));
 }
 
 class UndoTest : public ::testing::Test {
@@ -92,7 +99,8 @@ protected:
 };
 
 TEST_F(UndoTest, UndoGivesBackTheTreeAndRedoTheOrganizedOne) {
-    const std::vector<std::vector<std::string>> optionSets = {{}, {"-r"}, {"-a"}, {"-r", "-a"}};
+    const std::vector<std::vector<std::string>> optionSets = {
+        {}, {"-r"}, {"-a"}, {"-r", "-a"}, {"-t"}, {"-r", "-a", "-t"}, {"-r", "-t", "--no-rename"}};
     for (const auto& options : optionSets) {
         const std::string shown = testing::PrintToString(options);
         fs::remove_all(m_music.path());
@@ -228,7 +236,7 @@ private:
 
 // Organizes `root` in a child process killed at its `count`-th change; returns the child's
 // end: 128 + SIGKILL, or 0 when the run had fewer changes.
-int OrganizeKilledAt(const std::string& root, const std::string& state, bool artist,
+int OrganizeKilledAt(const std::string& root, const std::string& state, bool artist, bool fixTags,
                      std::size_t count, bool afterTheChange) {
     const pid_t child = fork();
     if (child == 0) {
@@ -248,6 +256,7 @@ int OrganizeKilledAt(const std::string& root, const std::string& state, bool art
         OrganizerEngine engine(host, disk, converter);
         engine.State().m_bSubfolders = 1;
         engine.State().m_bArtistDirs = artist ? 1 : 0;
+        engine.State().m_bFixTags = fixTags ? 1 : 0;
         engine.StartRun(root);
         _exit(writer.Finish() == 0 ? 0 : 3);
     }
@@ -258,19 +267,20 @@ int OrganizeKilledAt(const std::string& root, const std::string& state, bool art
 
 TEST_F(UndoTest, AnUndoAfterARunKilledAtAnyPointGivesBackTheTree) {
     int kills = 0;
-    for (const bool artist : {true, false}) {
+    const std::pair<bool, bool> modes[] = {{true, false}, {false, false}, {true, true}};
+    for (const auto& [artist, fixTags] : modes) {
         for (const bool after : {false, true}) {
             for (std::size_t count = 1;; ++count) {
-                const std::string shown = (artist ? "artist " : "") + std::string("killed ") +
-                                          (after ? "after" : "before") + " change " +
-                                          std::to_string(count);
+                const std::string shown =
+                    (artist ? "artist " : "") + std::string(fixTags ? "tags " : "") + "killed " +
+                    (after ? "after" : "before") + " change " + std::to_string(count);
                 fs::remove_all(m_music.path());
                 fs::create_directory(m_music.path());
                 WriteCollection(m_music.path());
                 const auto original = Tree();
 
-                const int end =
-                    OrganizeKilledAt(m_music.path(), m_config.StateFolder(), artist, count, after);
+                const int end = OrganizeKilledAt(m_music.path(), m_config.StateFolder(), artist,
+                                                 fixTags, count, after);
                 if (end == 0) {
                     break;  // the run made fewer changes
                 }
@@ -283,7 +293,7 @@ TEST_F(UndoTest, AnUndoAfterARunKilledAtAnyPointGivesBackTheTree) {
             }
         }
     }
-    EXPECT_GE(kills, 40);
+    EXPECT_GE(kills, 70);
 }
 
 }  // namespace
@@ -337,7 +347,7 @@ TEST_F(UndoTest, AnUndoOrRedoKilledAtAnyPointAndFinishedIsTakenBackWhole) {
                 fs::create_directory(m_music.path());
                 WriteCollection(m_music.path());
                 const auto original = Tree();
-                ASSERT_EQ(Run({"-a", m_music.path()}).status, 0);
+                ASSERT_EQ(Run({"-a", "-t", m_music.path()}).status, 0);
                 const auto organized = Tree();
                 if (killed == TakeBackDirection::Redo) {
                     ASSERT_EQ(Run({"--undo"}).status, 0) << shown;

@@ -29,6 +29,15 @@ const Change kChanges[] = {
     Change::RemoveFolder("/m/乙"),
     // Names holding what would break a line or a field.
     Change::Rename("/m/a\tb\nc\\d\r.mp3", "/m/\\t.mp3", {1, 2, 0}),
+    // Spans of any bytes, and none.
+    Change::Retag("/m/c\t.mp3", {TagEdit{1070,
+                                         4294967295u,
+                                         2048,
+                                         7,
+                                         {{0, std::string("ID3\x03\0\0\t\n\xFF", 9)}},
+                                         {{0, std::string("\x00\x01", 2)}, {27, "TIT2"}}},
+                                 {}}),
+    Change::Retag("/m/d.mp3", {TagEdit{0, 0, 1034, 12345, {}, {{0, "ID3"}}}, {}}),
 };
 
 std::string Text(const JournalHeader& header, std::size_t count, bool complete) {
@@ -70,6 +79,10 @@ TEST(JournalTest, ReadsBackWhatWasWritten) {
         EXPECT_EQ(journal.changes[i].change.other, kChanges[i].other) << i;
         EXPECT_EQ(journal.changes[i].change.replaced, kChanges[i].replaced) << i;
         EXPECT_EQ(journal.changes[i].change.identity, kChanges[i].identity) << i;
+        if (kChanges[i].rewrite != nullptr) {
+            ASSERT_NE(journal.changes[i].change.rewrite, nullptr) << i;
+            EXPECT_EQ(journal.changes[i].change.rewrite->edit, kChanges[i].rewrite->edit) << i;
+        }
     }
 }
 
@@ -118,6 +131,11 @@ TEST(JournalTest, ALineThatIsNotWrittenSoDamagesTheJournal) {
         {"x\tdone\n", 10},
         {"1\tdone\nend\n2\tmkdir\t/b\n", 12},  // after the end
         {"1\tdone\n2\tmkdir\t/b", 0},          // a last line cut short
+        // Tag rewrites whose edit is not what the program writes.
+        {"1\tdone\n2\tretag\t10\t1\t10\t2\t0:0g\t-\t/b\n", 11},
+        {"1\tdone\n2\tretag\t10\t1\t10\t2\t5:00,1:00\t-\t/b\n", 11},    // spans out of order
+        {"1\tdone\n2\tretag\t10\t1\t10\t-\t-\t/b\n", 11},               // a field missing
+        {"1\tdone\n2\tretag\t10\t1\t10\t99999999999\t-\t-\t/b\n", 11},  // CRC beyond 32 bits
     };
     for (const auto& [body, damaged] : cases) {
         Journal journal;
