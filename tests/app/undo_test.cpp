@@ -9,7 +9,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <map>
+#include <thread>
 
 #include "organizer/conversiontables.h"
 #include "organizer/diskexecutor.h"
@@ -20,6 +23,7 @@
 #include "platform/folderlock.h"
 #include "platform/systeminfo.h"
 #include "resources/embeddedresource.h"
+#include "tests/support/contenthash.h"
 #include "tests/support/fileio.h"
 #include "tests/support/journallines.h"
 #include "tests/support/mp3writer.h"
@@ -468,6 +472,81 @@ TEST_F(UndoTest, ADamagedJournalOrAForeignFolderIsRefusedWhole) {
     const ProgramResult undo = Run({"--undo"});
     EXPECT_EQ(undo.status, 0) << undo.err;
     EXPECT_EQ(fs::status(runs).permissions() & fs::perms::all, fs::perms::owner_all);
+}
+
+}  // namespace
+
+namespace {
+
+// Repairs in three ways: a file without an ID3v2 tag and one with a picture are written anew,
+// a padded tag is written in place.
+void WriteRepairCollection(const std::string& root, int files) {
+    for (int i = 0; i < files; ++i) {
+        const std::string title = codepage::Utf8ToCp936("歌" + std::to_string(i));
+        Mp3Fixture song;
+        if (i % 3 == 0) {
+            song.id3v1 = Id3v1Tag{.title = title};
+        } else {
+            song.id3v2 = Id3v2Tag{.frames = {{"TIT2", Latin1Text(title)}}, .padding = 256};
+            if (i % 3 == 2) {
+                song.id3v2->frames.push_back(PictureFrame(256 * 1024));
+            }
+        }
+        ASSERT_TRUE(WriteMp3(root + "/t" + std::to_string(i) + ".mp3", song));
+    }
+}
+
+std::map<std::string, std::string> HashesOf(const std::string& root) {
+    std::map<std::string, std::string> hashes;
+    for (const auto& entry : fs::directory_iterator(root)) {
+        hashes[entry.path().filename().string()] = FileContentHash(entry.path().string());
+    }
+    return hashes;
+}
+
+// A repair killed at any moment, inside a write too (of a tag in place, of a file written
+// anew), leaves each file as it was or as the repair makes it, never torn and never beside a
+// copy of itself once undone; --undo gives back every file byte for byte.
+TEST_F(UndoTest, ARepairKilledAtAnyMomentLeavesEachFileOldOrNew) {
+    constexpr int kFiles = 60;
+    WriteRepairCollection(m_music.path(), kFiles);
+    const auto old = HashesOf(m_music.path());
+    const std::vector<std::string> repair = {"-t", "--no-rename", m_music.path()};
+    std::chrono::steady_clock::duration pass{};
+    {
+        RunningProgram program(SORTUNE_EXECUTABLE, repair, m_environment);
+        ASSERT_TRUE(program.WaitForError("开始整理\n"));
+        const auto start = std::chrono::steady_clock::now();
+        ASSERT_EQ(program.Finish().status, 0);
+        pass = std::chrono::steady_clock::now() - start;
+    }
+    const auto repaired = HashesOf(m_music.path());
+    ASSERT_EQ(Run({"-q", "--undo"}).status, 0);
+    ASSERT_EQ(HashesOf(m_music.path()), old);
+
+    int partial = 0;
+    constexpr int kRounds = 12;
+    for (int round = 0; round < kRounds; ++round) {
+        RunningProgram program(SORTUNE_EXECUTABLE, repair, m_environment);
+        ASSERT_TRUE(program.WaitForError("开始整理\n"));
+        std::this_thread::sleep_for(pass * round / kRounds);
+        kill(program.Pid(), SIGKILL);
+        program.Finish();
+
+        int made = 0;
+        for (const auto& [name, hash] : HashesOf(m_music.path())) {
+            if (name.starts_with(".sortune-retag-")) {
+                continue;  // the new file of a rewrite, named for a moment
+            }
+            ASSERT_TRUE(old.contains(name)) << name;
+            EXPECT_TRUE(hash == old.at(name) || hash == repaired.at(name)) << name << " torn";
+            made += hash == repaired.at(name) ? 1 : 0;
+        }
+        partial += made > 0 && made < kFiles ? 1 : 0;
+        Run({"-q", "--undo"});
+        EXPECT_EQ(HashesOf(m_music.path()), old) << "round " << round;
+    }
+    EXPECT_GT(partial, 0) << "no kill fell inside the repair";
 }
 
 }  // namespace
