@@ -152,6 +152,7 @@ bool OrganizerDialog::OnInitDialog() {
     m_chkSubfolders.SetCheck(state.m_bSubfolders);
     state.m_bArtistDirs = m_settings.ArtistDir();
     m_chkArtistDirs.SetCheck(state.m_bArtistDirs);
+    state.m_bFixTags = m_settings.FixTags();
 
     LoadCompanionLibraries(m_session);
     m_engine.SetTagModule(m_session.GetAsfmeta());
@@ -243,7 +244,8 @@ RunOptions OrganizerDialog::Options() const {
     const RunState& state = State();
     return {.subfolders = state.m_bSubfolders == 1,
             .artistFolders = state.m_bArtistDirs == 1,
-            .fromFileManager = state.m_bFromShell == 1};
+            .fromFileManager = state.m_bFromShell == 1,
+            .fixTags = state.m_bFixTags == 1};
 }
 
 bool OrganizerDialog::CanUndo() const {
@@ -448,10 +450,21 @@ void OrganizerDialog::contextMenuEvent(QContextMenuEvent* event) {
     QAction* undo = menu.addAction(QString::fromUtf8("撤销上次整理(&U)"));
     undo->setEnabled(CanUndo());
     connect(undo, &QAction::triggered, this, [this] { OnUndo(); });
+    QAction* fixTags = menu.addAction(QString::fromUtf8("同时修复标签编码(&T)"));
+    fixTags->setCheckable(true);
+    fixTags->setChecked(State().m_bFixTags == 1);
+    fixTags->setEnabled(State().m_bRunning == 0);
+    connect(fixTags, &QAction::toggled, this, [this](bool on) { OnFixTags(on); });
     menu.addSeparator();
     connect(menu.addAction(QString::fromUtf8("关于 sortune(&A)...")), &QAction::triggered, this,
             [this] { OnAbout(); });
     menu.exec(event->globalPos());
+}
+
+// Stored at once, as the check boxes are.
+void OrganizerDialog::OnFixTags(bool on) {
+    State().m_bFixTags = on ? 1 : 0;
+    m_settings.SetFixTags(State().m_bFixTags);
 }
 
 void OrganizerDialog::OnAbout() {

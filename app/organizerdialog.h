@@ -115,6 +115,7 @@ private:
     void OnCommandLineStart();
     void OnBusyTick();
     void OnAbout();
+    void OnFixTags(bool on);
 
     SettingsStore& m_settings;
     RecentFolders m_recent;

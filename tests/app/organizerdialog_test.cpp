@@ -610,6 +610,32 @@ TEST_F(OrganizerDialogTest, TheContextMenuTakesTheLatestRunBack) {
     EXPECT_EQ(Names(m_music.path()), before);
 }
 
+// The item beside the undo item turns the tag repair on for the window's runs, stored at once.
+TEST_F(OrganizerDialogTest, TheContextMenuTurnsTheTagRepairOnAndOff) {
+    Songs(m_music.path(), 2);
+    std::vector<bool> checked;
+    const auto toggle = [&] {
+        WhenShown<QMenu>([&checked](QMenu* menu) {
+            QAction* item = menu->actions().value(1);
+            ASSERT_EQ(item->text(), "同时修复标签编码(&T)");
+            checked.push_back(item->isChecked());
+            QTest::keyClick(menu, Qt::Key_T);
+        });
+        RightClick(m_dialog);
+    };
+    RunDialog([&] {
+        toggle();
+        EXPECT_EQ(GetProfileInt("Set", "FixTags", 9), 1u);
+        m_dialog.StartRun(m_music.path());
+        toggle();
+        EXPECT_EQ(GetProfileInt("Set", "FixTags", 9), 0u);
+    });
+    EXPECT_THAT(checked, ElementsAre(false, true));
+    EXPECT_THAT(Names(m_music.path()), ElementsAre("歌1.mp3", "歌2.mp3"));
+    // The repaired file starts with an ID3v2 tag now; its ID3v1 tag stays.
+    EXPECT_TRUE(ReadFile(m_music / "歌1.mp3").starts_with("ID3\x03"));
+}
+
 TEST_F(OrganizerDialogTest, WhatCannotBeTakenBackIsToldInAMessageBox) {
     Songs(m_music.path(), 2);
     const RecordingMessageBox boxes;
