@@ -370,6 +370,27 @@ TEST_F(SortuneTest, ByArtistLinksIntoArtistFoldersForThisRunOnly) {
     EXPECT_THAT(Names(m_music.path()), ElementsAre("小雨.mp3"));
 }
 
+// The preview shows each field a repair changes as players show it today and after; the run
+// renames as before and counts the files repaired; --no-rename only repairs.
+TEST_F(SortuneTest, FixTagsShowsTheRepairAndCountsIt) {
+    ASSERT_TRUE(WriteMp3(m_music / "a.mp3", Titled("\xD0\xA1\xD3\xEA")));  // GBK 小雨
+    ASSERT_TRUE(WriteMp3(m_music / "b.mp3", Titled("Rain")));
+
+    const ProgramResult preview = Run({"-n", "-t", m_music.path()});
+    EXPECT_EQ(preview.status, 0);
+    EXPECT_THAT(preview.out, HasSubstr("retag\t" + (m_music / "a.mp3") + "\ttitle\tÐ¡Óê\t小雨\n"));
+    EXPECT_EQ(CountOf(preview.out, "retag\t"), 1);
+
+    const ProgramResult onlyTags = Run({"-t", "--no-rename", m_music.path()});
+    EXPECT_THAT(onlyTags.err, EndsWith("失败 0，修复标签 1\n"));
+    EXPECT_THAT(Names(m_music.path()), ElementsAre("a.mp3", "b.mp3"));
+    const ProgramResult renamed = Run({"-t", m_music.path()});
+    EXPECT_THAT(renamed.err,
+                EndsWith("sortune: 重命名 2，链接 0，删除失效链接 0，保留 0，失败 0\n"))
+        << "nothing left to repair";
+    EXPECT_THAT(Names(m_music.path()), ElementsAre("Rain.mp3", "小雨.mp3"));
+}
+
 // `sortune -r ~` leaves other programs' data and the trash alone, and says so.
 TEST_F(SortuneTest, ARecursiveRunPassesOverHiddenFoldersAndCountsThem) {
     Song("歌/a.mp3", "小雨");
