@@ -22,7 +22,8 @@ namespace {
 
 int RunInTerminal(const ParsedCommandLine& parsed, OrganizerApp& app) {
     if (parsed.problem != UsageProblem::None) {
-        std::cerr << messages::Line(messages::UsageError(parsed)) << '\n' << messages::TryHelp() << '\n';
+        std::cerr << messages::Line(messages::UsageError(parsed)) << '\n'
+                  << messages::TryHelp() << '\n';
         return 2;
     }
     switch (parsed.options.request) {
@@ -86,5 +87,5 @@ int OrganizerApp::RunDialog(const std::string& startFolder) {
     OrganizerDialog dialog(converter, settings);
     dialog.m_strStartFolder = startFolder;
     dialog.DoModal();
-    return 0;
+    return dialog.ExitStatus();
 }
