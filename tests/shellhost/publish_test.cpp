@@ -209,6 +209,8 @@ protected:
 TEST_F(PublishTest, InstallPublishesEveryFormatAndEachCommandGetsExactlyThePath) {
     const auto before = Snapshot(Data());
     ASSERT_EQ(Sortune("i"), 0);
+    // The menu starts the program that registered it, before its window was ever opened.
+    EXPECT_EQ(GetProfileString("Set", "ExePath"), fs::canonical(SORTUNE_EXECUTABLE).string());
     setenv("SORTUNE_RECORD_DIR", m_records.path().c_str(), 1);
     ASSERT_TRUE(WriteProfileString("Set", "ExePath", SORTUNE_ARGV_RECORDER));
 
