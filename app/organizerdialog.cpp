@@ -1,5 +1,7 @@
 #include "app/organizerdialog.h"
 
+#include <utility>
+
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -231,6 +233,12 @@ QWidget* OrganizerDialog::GetDlgItem(int id) {
 }
 
 int OrganizerDialog::StartRun(const std::string& folder) {
+    const int result = Organize(folder);
+    AcceptIfAsked();
+    return result;
+}
+
+int OrganizerDialog::Organize(const std::string& folder) {
     m_bFailed = true;
     // A folder that cannot be listed would run as an empty one and look organized.
     if (const int error = CheckFolderListable(AbsolutePath(folder))) {
@@ -277,6 +285,11 @@ void OrganizerDialog::OnUndo() {
     if (State().m_bRunning != 0) {
         return;
     }
+    UndoLatest();
+    AcceptIfAsked();
+}
+
+void OrganizerDialog::UndoLatest() {
     const QString caption = windowTitle();
     std::vector<std::string> problems;
     const auto listener = [&problems](const Change& original, const Outcome& outcome) {
@@ -458,8 +471,23 @@ void OrganizerDialog::PumpOneMessage() {
 
 void OrganizerDialog::reject() {
     State().m_bRunning = 0;
+    m_bAcceptAfterRun = false;
     SetBusy(0, 1);
     QDialog::reject();
+}
+
+void OrganizerDialog::accept() {
+    if (State().m_bRunning == 1) {
+        m_bAcceptAfterRun = true;
+        return;
+    }
+    QDialog::accept();
+}
+
+void OrganizerDialog::AcceptIfAsked() {
+    if (std::exchange(m_bAcceptAfterRun, false)) {
+        QDialog::accept();
+    }
 }
 
 void OrganizerDialog::keyPressEvent(QKeyEvent* event) {

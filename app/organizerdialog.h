@@ -99,14 +99,18 @@ public:
 
 protected:
     // Escape, the close box and closing the window stop a run first; Enter ends the dialog
-    // (accept) and lets a run go on to its end.
+    // (accept), after the run or undo in progress has ended on its own.
     void reject() override;
+    void accept() override;
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     bool OnInitDialog();
+    int Organize(const std::string& folder);
+    void UndoLatest();
+    void AcceptIfAsked();
     RunOptions Options() const;
     std::vector<std::string> StoredFolders() const;
     bool CanUndo() const;
@@ -148,6 +152,7 @@ private:
     std::vector<std::string> m_failures;  // of the current run, for the user
     bool m_bFailed = false;               // the last run was not made, or a step of it failed
     bool m_bStartFailed = false;          // so did the command-line start
+    bool m_bAcceptAfterRun = false;       // Enter was pressed during the run
     QTimer m_startTimer;                  // the command-line start, once
     QTimer m_busyTimer;                   // the Open button's animation during the walk
     EffectScreenFactory m_effectScreen;

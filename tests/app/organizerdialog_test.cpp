@@ -474,27 +474,57 @@ TEST_F(OrganizerDialogTest, TheOpenButtonStopsARunBetweenTwoFiles) {
     EXPECT_EQ(m_dialog.State().m_bRunning, 0);
 }
 
+// The key is pressed at the second file; the window is looked at by the fourth.
 TEST_F(OrganizerDialogTest, EscapeStopsTheRunAndClosesEnterClosesAfterTheRun) {
     struct Case {
         Qt::Key key;
         int result;
         int renamed;
+        bool shownLater;
     };
-    const Case cases[] = {{Qt::Key_Escape, QDialog::Rejected, 2},
-                          {Qt::Key_Return, QDialog::Accepted, 5}};
+    const Case cases[] = {{Qt::Key_Escape, QDialog::Rejected, 2, false},
+                          {Qt::Key_Return, QDialog::Accepted, 5, true}};
     for (const Case& c : cases) {
         const TempDir music;
         Songs(music.path(), 5);
         ActingDialog dialog(m_converter, m_settings);
         dialog.SetEffectScreenFactory(
             [this] { return std::make_unique<RecordingScreen>(m_effects); });
+        bool shownLater = false;
         dialog.m_nActAt = 2;
-        dialog.m_act = [&] { QTimer::singleShot(0, [&] { QTest::keyClick(&dialog, c.key); }); };
+        dialog.m_act = [&] {
+            QTimer::singleShot(0, [&] { QTest::keyClick(&dialog, c.key); });
+            dialog.m_nActAt = 4;
+            dialog.m_act = [&] { shownLater = dialog.isVisible(); };
+        };
         QTimer::singleShot(0, &dialog, [&] { dialog.StartRun(music.path()); });
         EXPECT_EQ(dialog.DoModal(), c.result) << c.key;
         EXPECT_EQ(CountRenamed(music.path()), c.renamed) << c.key;
+        EXPECT_EQ(shownLater, c.shownLater) << c.key;
         EXPECT_FALSE(dialog.isVisible());
     }
+}
+
+// While an undo works its item is not offered; Enter then waits for the undo's end too.
+TEST_F(OrganizerDialogTest, TheUndoIsNotOfferedWhileItWorks) {
+    Songs(m_music.path(), 4);
+    bool offered = true;
+    const int result = RunDialog(
+        [&] {
+            m_dialog.StartRun(m_music.path());
+            m_dialog.m_nActAt = 2;
+            m_dialog.m_act = [&] {
+                WhenUndoOffered(offered);
+                RightClick(m_dialog);
+                QTest::keyClick(&m_dialog, Qt::Key_Return);
+                EXPECT_TRUE(m_dialog.isVisible());
+            };
+            m_dialog.OnUndo();
+        },
+        false);
+    EXPECT_FALSE(offered);
+    EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_EQ(CountRenamed(m_music.path()), 0);
 }
 
 TEST_F(OrganizerDialogTest, TheClosingEffectPlaysAfterTenFilesOnThePlaceOfTheWindow) {
