@@ -10,6 +10,7 @@
 #include "app/messages.h"
 #include "app/organizerdialog.h"
 #include "app/qtmessagebox.h"
+#include "app/qttranslations.h"
 #include "app/settingsstore.h"
 #include "app/shellextension.h"
 #include "app/startchoice.h"
@@ -80,6 +81,7 @@ int OrganizerApp::RunDialog(const std::string& startFolder) {
     // The dialog ends the program, not the last window closed: the closing effect and the
     // boxes come after it.
     QApplication::setQuitOnLastWindowClosed(false);
+    const QtTranslations translations;
     const QtMessageBox boxes;
     LoadTables(resources::FindResource);
     const ChineseConverter converter(m_tables);
