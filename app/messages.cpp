@@ -1,11 +1,11 @@
 #include "app/messages.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 
 #include "platform/absolutepath.h"
 #include "platform/ansistring.h"
+#include "platform/messagelanguage.h"
 
 namespace messages {
 namespace {
@@ -81,7 +81,7 @@ constexpr const char* kHelpChinese =
     "（Ctrl-C 为 130）。\n";
 
 const char* Pick(const char* chinese, const char* english) {
-    return UsesChinese() ? chinese : english;
+    return ChineseOr(chinese, english);
 }
 
 std::string ErrorText(int error) {
@@ -92,16 +92,6 @@ std::string ErrorText(int error) {
 
 std::string Line(const std::string& text) {
     return "sortune: " + text;
-}
-
-bool UsesChinese() {
-    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const char* value = std::getenv(name);
-        if (value != nullptr && *value != '\0') {
-            return std::strncmp(value, "zh", 2) == 0;
-        }
-    }
-    return false;
 }
 
 std::string Help() {

@@ -9,15 +9,13 @@
 #include "organizer/takeback.h"
 
 // What the command line says to its user, in simplified Chinese when the user's messages are
-// Chinese (LC_ALL, then LC_MESSAGES, then LANG name a "zh" locale) and in English otherwise.
+// Chinese (see platform/messagelanguage.h) and in English otherwise.
 // Texts come without their line feed and without the program's name, so that the window and
 // the terminal show the same words; a line of the terminal that stands alone is Line(text).
 namespace messages {
 
 // "sortune: " and the text: a line of the program's own on standard error.
 std::string Line(const std::string& text);
-
-bool UsesChinese();
 
 std::string Help();
 // The refused command line, and the line that points to the help.

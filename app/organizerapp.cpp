@@ -10,6 +10,7 @@
 #include "app/messages.h"
 #include "app/organizerdialog.h"
 #include "app/qtmessagebox.h"
+#include "app/qttranslations.h"
 #include "app/settingsstore.h"
 #include "app/shellextension.h"
 #include "app/startchoice.h"
@@ -22,7 +23,8 @@ namespace {
 
 int RunInTerminal(const ParsedCommandLine& parsed, OrganizerApp& app) {
     if (parsed.problem != UsageProblem::None) {
-        std::cerr << messages::Line(messages::UsageError(parsed)) << '\n' << messages::TryHelp() << '\n';
+        std::cerr << messages::Line(messages::UsageError(parsed)) << '\n'
+                  << messages::TryHelp() << '\n';
         return 2;
     }
     switch (parsed.options.request) {
@@ -79,6 +81,7 @@ int OrganizerApp::RunDialog(const std::string& startFolder) {
     // The dialog ends the program, not the last window closed: the closing effect and the
     // boxes come after it.
     QApplication::setQuitOnLastWindowClosed(false);
+    const QtTranslations translations;
     const QtMessageBox boxes;
     LoadTables(resources::FindResource);
     const ChineseConverter converter(m_tables);
@@ -86,5 +89,5 @@ int OrganizerApp::RunDialog(const std::string& startFolder) {
     OrganizerDialog dialog(converter, settings);
     dialog.m_strStartFolder = startFolder;
     dialog.DoModal();
-    return 0;
+    return dialog.ExitStatus();
 }

@@ -1,5 +1,7 @@
 #include "app/organizerdialog.h"
 
+#include <utility>
+
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -18,7 +20,9 @@
 #include "controls/screenoverlay.h"
 #include "controls/spinrecteffect.h"
 #include "controls/syscolor.h"
+#include "platform/absolutepath.h"
 #include "platform/ansistring.h"
+#include "platform/fileentry.h"
 #include "platform/messagebox.h"
 #include "platform/systeminfo.h"
 #include "resources/appicons.h"
@@ -55,17 +59,21 @@ void FillRect(QPainter& painter, const Rect& rect, const QColor& color) {
     }
 }
 
-// One problem a line; past kListedProblems only their number.
-std::string ListOf(const std::vector<std::string>& problems) {
+// One problem a line; past kListedProblems only their number, told with `more`.
+std::string ListOf(const std::vector<std::string>& problems, const char* more) {
     std::string text;
     for (std::size_t i = 0; i < problems.size() && i < kListedProblems; ++i) {
         text += problems[i] + "\n";
     }
     if (problems.size() > kListedProblems) {
-        text += ansi::Format("……另有%zu项未能撤回\n", problems.size() - kListedProblems);
+        text += ansi::Format(more, problems.size() - kListedProblems) + "\n";
     }
     text.pop_back();
     return text;
+}
+
+void SayProblem(const std::string& text) {
+    AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
 }
 
 // The option turned over: 1 when it was 0, else 0 (a stored 2 so becomes 0).
@@ -81,7 +89,9 @@ OrganizerDialog::OrganizerDialog(const ChineseConverter& converter, SettingsStor
       m_settings(settings),
       m_recent(settings),
       m_session(settings),
-      m_engine(*this, m_executor, converter),
+      m_tallying(m_executor, [this](const Change& change,
+                                    const Outcome& outcome) { OnStepDone(change, outcome); }),
+      m_engine(*this, m_tallying, converter),
       m_hIcon(resources::LoadAppIcon(kAppIcon)),
       m_effectScreen([] { return std::make_unique<ScreenOverlay>(); }) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -224,19 +234,40 @@ QWidget* OrganizerDialog::GetDlgItem(int id) {
 }
 
 int OrganizerDialog::StartRun(const std::string& folder) {
+    const int result = Organize(folder);
+    AcceptIfAsked();
+    return result;
+}
+
+int OrganizerDialog::Organize(const std::string& folder) {
+    m_bFailed = true;
+    // A folder that cannot be listed would run as an empty one and look organized.
+    if (const int error = CheckFolderListable(AbsolutePath(folder))) {
+        SayProblem(messages::PathError(folder, error));
+        return 1;
+    }
+    m_failures.clear();
     int result = 1;
     const JournalOutcome journal = m_session.Organize(State(), folder, Options(), &m_executor,
                                                       [&] { result = m_engine.StartRun(folder); });
     if (journal.beginError != 0) {
-        AfxMessageBox(messages::JournalError(m_session.JournalFolder(), journal.beginError),
-                      MB_OK | MB_ICONEXCLAMATION);
+        SayProblem(messages::JournalError(m_session.JournalFolder(), journal.beginError));
         return 1;
     }
     if (journal.finishError != 0) {
-        AfxMessageBox(messages::JournalIncomplete(journal.path, journal.finishError),
-                      MB_OK | MB_ICONEXCLAMATION);
+        m_failures.push_back(messages::JournalIncomplete(journal.path, journal.finishError));
+    }
+    m_bFailed = !m_failures.empty();
+    if (m_bFailed) {
+        SayProblem(ListOf(m_failures, "……另有%zu项失败"));
     }
     return result;
+}
+
+void OrganizerDialog::OnStepDone(const Change& change, const Outcome& outcome) {
+    if (outcome.Failed()) {
+        m_failures.push_back(messages::StepFailed(change, outcome.error));
+    }
 }
 
 // The options as the check boxes (and a start from the file manager) set them.
@@ -256,6 +287,11 @@ void OrganizerDialog::OnUndo() {
     if (State().m_bRunning != 0) {
         return;
     }
+    UndoLatest();
+    AcceptIfAsked();
+}
+
+void OrganizerDialog::UndoLatest() {
     const QString caption = windowTitle();
     std::vector<std::string> problems;
     const auto listener = [&problems](const Change& original, const Outcome& outcome) {
@@ -268,8 +304,7 @@ void OrganizerDialog::OnUndo() {
             SetWindowText(kCaptionPrefix + messages::TakingBack(false, target.header));
         });
     if (!result.damaged.empty()) {
-        AfxMessageBox(messages::JournalDamaged(result.damaged, result.damagedLine),
-                      MB_OK | MB_ICONEXCLAMATION);
+        SayProblem(messages::JournalDamaged(result.damaged, result.damagedLine));
         return;
     }
     if (!result.found && result.journal.beginError == 0) {
@@ -277,8 +312,7 @@ void OrganizerDialog::OnUndo() {
     }
     if (result.journal.beginError != 0) {
         setWindowTitle(caption);
-        AfxMessageBox(messages::JournalError(m_session.JournalFolder(), result.journal.beginError),
-                      MB_OK | MB_ICONEXCLAMATION);
+        SayProblem(messages::JournalError(m_session.JournalFolder(), result.journal.beginError));
         return;
     }
     SetWindowText(kCaptionPrefix + messages::TakeBackSummary(result.report));
@@ -287,7 +321,7 @@ void OrganizerDialog::OnUndo() {
             messages::JournalIncomplete(result.journal.path, result.journal.finishError));
     }
     if (!problems.empty()) {
-        AfxMessageBox(ListOf(problems), MB_OK | MB_ICONEXCLAMATION);
+        SayProblem(ListOf(problems, "……另有%zu项未能撤回"));
     }
 }
 
@@ -393,11 +427,17 @@ void OrganizerDialog::ResizeHeight(int height) {
 
 void OrganizerDialog::OnCommandLineStart() {
     m_startTimer.stop();
-    // A path that leads to no folder, or the root, organizes nothing.
     std::string folder;
-    if (StartFolderOf(m_strStartFolder, folder) == 0 && folder != "/") {
+    if (const int error = StartFolderOf(m_strStartFolder, folder)) {
+        SayProblem(messages::PathError(m_strStartFolder, error));
+        m_bStartFailed = true;
+    } else if (folder == "/") {
+        SayProblem(messages::RootRefused(m_strStartFolder));
+        m_bStartFailed = true;
+    } else {
         State().m_bFromShell = 1;
         StartRun(folder);
+        m_bStartFailed = m_bFailed;
     }
     close();
 }
@@ -433,8 +473,23 @@ void OrganizerDialog::PumpOneMessage() {
 
 void OrganizerDialog::reject() {
     State().m_bRunning = 0;
+    m_bAcceptAfterRun = false;
     SetBusy(0, 1);
     QDialog::reject();
+}
+
+void OrganizerDialog::accept() {
+    if (State().m_bRunning == 1) {
+        m_bAcceptAfterRun = true;
+        return;
+    }
+    QDialog::accept();
+}
+
+void OrganizerDialog::AcceptIfAsked() {
+    if (std::exchange(m_bAcceptAfterRun, false)) {
+        QDialog::accept();
+    }
 }
 
 void OrganizerDialog::keyPressEvent(QKeyEvent* event) {

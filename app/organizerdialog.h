@@ -23,6 +23,7 @@
 #include "organizer/diskexecutor.h"
 #include "organizer/organizerengine.h"
 #include "organizer/runhost.h"
+#include "organizer/runtally.h"
 
 // The program's window: a small dialog with the Open button (pick a folder and organize it,
 // or stop the run in progress), the recent-folders button in its cut-off corner, a progress
@@ -49,8 +50,9 @@ public:
     int DoModal();
 
     // Organizes one folder: the walk, then the file pass, written down in a journal first
-    // (a run whose journal cannot be begun is not made, and the user is told). Returns the
-    // engine's result.
+    // (a run whose journal cannot be begun is not made, and the user is told). A folder that
+    // cannot be listed is not run but said in a message box, and so are the steps the system
+    // refused, after the run. Returns the engine's result, 1 for a run not made.
     int StartRun(const std::string& folder);
     // Takes the latest run back, as far as it can, with the progress bar and the caption;
     // what could not be taken back is told in a message box.
@@ -82,6 +84,9 @@ public:
 
     // The path given on the command line; "" for none.
     std::string m_strStartFolder;
+    // The program's exit status after the dialog: 1 when the command-line start found no
+    // folder to organize or a step of its run failed, else 0.
+    int ExitStatus() const { return m_bStartFailed ? 1 : 0; }
 
     // What the engine asks of the dialog.
     void AddFolder(const std::string& folder) override;
@@ -94,14 +99,18 @@ public:
 
 protected:
     // Escape, the close box and closing the window stop a run first; Enter ends the dialog
-    // (accept) and lets a run go on to its end.
+    // (accept), after the run or undo in progress has ended on its own.
     void reject() override;
+    void accept() override;
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     bool OnInitDialog();
+    int Organize(const std::string& folder);
+    void UndoLatest();
+    void AcceptIfAsked();
     RunOptions Options() const;
     std::vector<std::string> StoredFolders() const;
     bool CanUndo() const;
@@ -116,12 +125,14 @@ private:
     void OnBusyTick();
     void OnAbout();
     void OnFixTags(bool on);
+    void OnStepDone(const Change& change, const Outcome& outcome);
 
     SettingsStore& m_settings;
     RecentFolders m_recent;
     Session m_session;
     DialogBaseUnits m_base;
     DiskExecutor m_executor;
+    TallyingExecutor m_tallying;  // the run's steps through m_executor, failures noted
     OrganizerEngine m_engine;
     CShapedButton m_btnOpen;
     CShapedButton m_btnRecent;
@@ -139,7 +150,11 @@ private:
     int m_nBusyIcon = 132;
     int m_nCollapsedHeight = 70;
     int m_nFullHeight = 235;
-    QTimer m_startTimer;  // the command-line start, once
-    QTimer m_busyTimer;   // the Open button's animation during the walk
+    std::vector<std::string> m_failures;  // of the current run, for the user
+    bool m_bFailed = false;               // the last run was not made, or a step of it failed
+    bool m_bStartFailed = false;          // so did the command-line start
+    bool m_bAcceptAfterRun = false;       // Enter was pressed during the run
+    QTimer m_startTimer;                  // the command-line start, once
+    QTimer m_busyTimer;                   // the Open button's animation during the walk
     EffectScreenFactory m_effectScreen;
 };

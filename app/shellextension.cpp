@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "app/settingsstore.h"
 #include "menuext/menuext.h"
 #include "platform/module.h"
 #include "platform/process.h"
@@ -48,6 +49,12 @@ void UnregisterShellExtension() {
 }
 
 int RunShellExtensionCommand(const std::string& command) {
+    if (command == "i") {
+        // The menu starts the program it finds there: registered without it, the menu would
+        // do nothing until the window had been opened once.
+        SettingsStore settings;
+        settings.SetExePath(sysinfo::ExecutablePath());
+    }
     // Asked for on the command line: the host may say what the user needs to do (restart
     // Thunar) or what it could not write.
     CallAndPublish(command == "i" ? "DllRegisterServer" : "DllUnregisterServer", false);

@@ -12,5 +12,6 @@
 void RegisterShellExtension();
 void UnregisterShellExtension();
 
-// The command-line commands: "i" registers, "u" unregisters. Returns the exit status.
+// The command-line commands: "i" writes the program's path into the settings, where the menu
+// finds it, and registers; "u" unregisters. Returns the exit status.
 int RunShellExtensionCommand(const std::string& command);

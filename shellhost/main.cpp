@@ -1,7 +1,9 @@
+#include <clocale>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "platform/messagelanguage.h"
 #include "shellhost/handlerregistry.h"
 #include "shellhost/invoke.h"
 #include "shellhost/publisher.h"
@@ -13,13 +15,24 @@
 
 namespace {
 
-constexpr const char* kUsage =
+constexpr const char* kUsageEnglish =
     "Usage: sortune-shell publish [--quiet]\n"
     "       sortune-shell invoke CLASSID OFFSET PATH...\n"
     "publish writes the file managers' menu files for the registered context-menu handlers\n"
     "and removes those of handlers no longer registered; --quiet says nothing. invoke runs\n"
     "the command at OFFSET of the handler CLASSID on the files PATH..., as the file\n"
     "managers' menu items do.\n";
+
+constexpr const char* kUsageChinese =
+    "用法：sortune-shell publish [--quiet]\n"
+    "      sortune-shell invoke 类标识 编号 路径...\n"
+    "publish 为已注册的右键菜单处理程序写入各文件管理器的菜单文件，并删除已不再注册的\n"
+    "处理程序的菜单文件；--quiet 不显示任何信息。invoke 像文件管理器的菜单项那样，对文件\n"
+    "“路径...”执行处理程序“类标识”中编号为“编号”的命令。\n";
+
+void Say(const std::string& text) {
+    std::fprintf(stderr, "sortune-shell: %s\n", text.c_str());
+}
 
 int Publish(bool quiet) {
     const PublishReport report =
@@ -28,13 +41,11 @@ int Publish(bool quiet) {
         return report.problems.empty() ? 0 : 1;
     }
     for (const std::string& problem : report.problems) {
-        std::fprintf(stderr, "sortune-shell: %s\n", problem.c_str());
+        Say(problem);
     }
     if (report.thunarChanged) {
-        std::fputs(
-            "sortune-shell: Thunar shows the changed menu after it is restarted "
-            "(thunar -q)\n",
-            stderr);
+        Say(ChineseOr("Thunar 重新启动后才显示更改后的菜单（thunar -q）",
+                      "Thunar shows the changed menu after it is restarted (thunar -q)"));
     }
     return report.problems.empty() ? 0 : 1;
 }
@@ -52,23 +63,24 @@ int Invoke(const std::string& classId, const std::string& offsetText,
            const std::vector<std::string>& paths) {
     UINT offset = 0;
     if (!ParseOffset(offsetText, offset)) {
-        std::fprintf(stderr, "sortune-shell: not a command offset: %s\n", offsetText.c_str());
+        Say(ChineseOr("不是命令编号：", "not a command offset: ") + offsetText);
         return 2;
     }
     const HandlerRegistration handler = FindContextMenuHandler(classId);
     if (handler.classId.empty()) {
-        std::fprintf(stderr, "sortune-shell: no handler %s is registered\n", classId.c_str());
+        Say(ChineseOr("没有注册处理程序 ", "no handler is registered as ") + classId);
         return 1;
     }
     const std::vector<std::string> selection = SelectionFor(handler, paths);
     if (selection.empty()) {
-        std::fputs("sortune-shell: none of the files is of a type the handler is for\n", stderr);
+        Say(ChineseOr("所选文件都不是该处理程序适用的类型",
+                      "none of the files is of a type the handler is for"));
         return 1;
     }
     std::string error;
     const auto extension = ShellExtension::Open(handler, selection, error);
     if (!extension) {
-        std::fprintf(stderr, "sortune-shell: %s\n", error.c_str());
+        Say(error);
         return 1;
     }
     extension->QueryMenu();
@@ -78,6 +90,8 @@ int Invoke(const std::string& classId, const std::string& offsetText,
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The system's own texts (the reasons of errors) in the user's language.
+    std::setlocale(LC_ALL, "");
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (!args.empty() && args[0] == "publish" &&
         (args.size() == 1 || (args.size() == 2 && args[1] == "--quiet"))) {
@@ -86,6 +100,7 @@ int main(int argc, char** argv) {
     if (args.size() >= 3 && args[0] == "invoke") {
         return Invoke(args[1], args[2], std::vector<std::string>(args.begin() + 3, args.end()));
     }
-    std::fputs(kUsage, args.size() == 1 && args[0] == "--help" ? stdout : stderr);
+    std::fputs(ChineseOr(kUsageChinese, kUsageEnglish),
+               args.size() == 1 && args[0] == "--help" ? stdout : stderr);
     return args.size() == 1 && args[0] == "--help" ? 0 : 2;
 }

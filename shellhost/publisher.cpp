@@ -12,6 +12,7 @@
 
 #include "platform/atomicfile.h"
 #include "platform/filedescriptor.h"
+#include "platform/messagelanguage.h"
 #include "platform/systeminfo.h"
 #include "platform/userfolders.h"
 #include "shellhost/pngimage.h"
@@ -201,6 +202,10 @@ namespace {
 
 constexpr const char* kUcaIdPrefix = "sortune-shell-";
 
+const char* CannotBeWritten() {
+    return ChineseOr("：无法写入", ": cannot be written");
+}
+
 // Every file of the handlers' menus, icons included, in the order they are written.
 std::vector<PublishedFile> WantedFiles(const std::vector<PublishedHandler>& handlers,
                                        const PublishTarget& target) {
@@ -223,8 +228,9 @@ void WriteWanted(const std::vector<PublishedFile>& wanted, const Manifest& old, 
     for (const PublishedFile& file : wanted) {
         const auto current = ReadText(file.path);
         if (current && old.files.count(file.path) == 0) {
-            report.problems.push_back(file.path +
-                                      ": a file of that name is there already; left alone");
+            report.problems.push_back(file.path + ChineseOr("：已有同名文件，保持原样",
+                                                            ": a file of that name is there "
+                                                            "already; left alone"));
             continue;
         }
         if (current == file.content && IsExecutable(file.path) == file.executable) {
@@ -233,7 +239,7 @@ void WriteWanted(const std::vector<PublishedFile>& wanted, const Manifest& old, 
         }
         if (!MakeFolders(fs::path(file.path).parent_path(), now.folders) ||
             WriteFileAtomically(file.path, file.content, file.executable ? 0755 : 0644) != 0) {
-            report.problems.push_back(file.path + ": cannot be written");
+            report.problems.push_back(file.path + CannotBeWritten());
             if (current) {
                 now.files.insert(file.path);
             }
@@ -270,8 +276,9 @@ void PublishThunar(const std::string& actions, const PublishPlaces& places, cons
         const auto merged = MergeUcaActions(*current, kUcaIdPrefix, actions);
         if (!merged) {
             report.problems.push_back(path +
-                                      ": Thunar's custom actions cannot be read there; "
-                                      "left alone");
+                                      ChineseOr("：无法读取其中的 Thunar 自定义动作，保持原样",
+                                                ": Thunar's custom actions cannot be "
+                                                "read there; left alone"));
             return;
         }
         next = *merged;
@@ -288,7 +295,7 @@ void PublishThunar(const std::string& actions, const PublishPlaces& places, cons
     }
     if (!MakeFolders(fs::path(path).parent_path(), now.folders) ||
         WriteFileAtomically(path, next, 0600) != 0) {
-        report.problems.push_back(path + ": cannot be written");
+        report.problems.push_back(path + CannotBeWritten());
         return;
     }
     report.written.push_back(path);
@@ -313,7 +320,8 @@ PublishReport PublishMenus(const std::vector<PublishedHandler>& handlers,
                            const PublishPlaces& places) {
     PublishReport report;
     if (places.dataHome.empty() || places.configHome.empty()) {
-        report.problems.push_back("no home folder to publish in");
+        report.problems.push_back(
+            ChineseOr("没有可写入菜单文件的主文件夹", "no home folder to publish in"));
         return report;
     }
     const PublishTarget target{places.dataHome, places.hostPath};
@@ -336,7 +344,7 @@ PublishReport PublishMenus(const std::vector<PublishedHandler>& handlers,
         RemoveEmptyFolders(now);
         if (!MakeFolders(OwnFolder(places), now.folders) ||
             WriteFileAtomically(ManifestPath(places), now.Text(), 0600) != 0) {
-            report.problems.push_back(ManifestPath(places) + ": cannot be written");
+            report.problems.push_back(ManifestPath(places) + CannotBeWritten());
         }
     }
     return report;

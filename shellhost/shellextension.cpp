@@ -1,6 +1,7 @@
 #include "shellhost/shellextension.h"
 
 #include "platform/codepage.h"
+#include "platform/messagelanguage.h"
 #include "platform/process.h"
 #include "shellhost/filedataobject.h"
 
@@ -67,7 +68,7 @@ std::unique_ptr<ShellExtension> ShellExtension::Open(const HandlerRegistration& 
                                                      std::string& error) {
     CLSID clsid{};
     if (FAILED(CLSIDFromString(handler.classId.c_str(), &clsid))) {
-        error = "not a class id: " + handler.classId;
+        error = ChineseOr("不是类标识：", "not a class id: ") + handler.classId;
         return nullptr;
     }
     std::unique_ptr<ShellExtension> extension(new ShellExtension);
@@ -75,20 +76,23 @@ std::unique_ptr<ShellExtension> ShellExtension::Open(const HandlerRegistration& 
     const auto getClassObject =
         extension->module_.GetProcAddress<PFN_DLLGETCLASSOBJECT>("DllGetClassObject");
     if (getClassObject == nullptr) {
-        error = extension->module_.IsLoaded() ? handler.modulePath + ": no DllGetClassObject"
-                                              : extension->module_.Error();
+        error = extension->module_.IsLoaded()
+                    ? handler.modulePath +
+                          ChineseOr("：没有 DllGetClassObject", ": no DllGetClassObject")
+                    : extension->module_.Error();
         return nullptr;
     }
     ComPtr<IShellExtInit> init;
     if (FAILED(getClassObject(clsid, IID_IClassFactory, extension->factory_.Put())) ||
         FAILED(extension->factory_->CreateInstance(nullptr, IID_IShellExtInit, init.Put())) ||
         FAILED(init->QueryInterface(IID_IContextMenu, extension->menu_.Put()))) {
-        error = handler.classId + ": the handler cannot be made";
+        error = handler.classId + ChineseOr("：无法创建处理程序", ": the handler cannot be made");
         return nullptr;
     }
     const ComPtr<IDataObject> data = CreateFileDataObject(paths);
     if (FAILED(init->Initialize(nullptr, data.Get(), nullptr))) {
-        error = handler.classId + ": the handler refused the selection";
+        error = handler.classId +
+                ChineseOr("：处理程序不接受所选文件", ": the handler refused the selection");
         return nullptr;
     }
     return extension;

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 packages=(
   build-essential cmake ninja-build pkg-config
   libtag1-dev zlib1g-dev
-  qt6-base-dev qt6-qpa-plugins fonts-arphic-uming shared-mime-info
+  qt6-base-dev qt6-qpa-plugins qt6-translations-l10n fonts-arphic-uming shared-mime-info
   libgtest-dev libgmock-dev libglib2.0-dev
   opencc libopencc1.1 python3 librsvg2-bin
   time

@@ -14,6 +14,7 @@
 #include "platform/atomicfile.h"
 #include "platform/filedescriptor.h"
 #include "platform/filerename.h"
+#include "platform/messagelanguage.h"
 #include "platform/registry/regtext.h"
 #include "platform/userfolders.h"
 
@@ -106,11 +107,12 @@ std::string HiveFile(const std::string& folder, HiveId hive) {
 std::string RefusalReason(int error) {
     switch (error) {
         case ELOOP:
-            return "it is a symbolic link";
+            return ChineseOr("它是符号链接", "it is a symbolic link");
         case EINVAL:
-            return "it is not a regular file";
+            return ChineseOr("它不是普通文件", "it is not a regular file");
         case EFBIG:
-            return "it is larger than " + std::to_string(kHiveLimit >> 20) + " MiB";
+            return ChineseOr("它大于 ", "it is larger than ") + std::to_string(kHiveLimit >> 20) +
+                   " MiB";
         default:
             return std::strerror(error);
     }
@@ -124,8 +126,10 @@ void ReportUnreadable(const std::string& path, int error) {
     const std::lock_guard lock(mutex);
     if (reported.insert(path).second) {
         std::fprintf(stderr,
-                     "sortune: the settings file '%s' cannot be read (%s): the settings in it "
-                     "are not used, and it is left as it is\n",
+                     ChineseOr("sortune: 无法读取设置文件“%s”（%s）：其中的设置未被使用，"
+                               "文件保持原样\n",
+                               "sortune: the settings file '%s' cannot be read (%s): the "
+                               "settings in it are not used, and it is left as it is\n"),
                      path.c_str(), RefusalReason(error).c_str());
     }
 }
@@ -200,8 +204,10 @@ LONG ChangeHive(HiveId hive, const HiveChange& change) {
         }
         // The user should know that a hand-edited file lost lines, and where they went.
         std::fprintf(stderr,
-                     "sortune: the settings file '%s' was damaged: what could not be read is "
-                     "left out, the file as it was is kept as '%s'\n",
+                     ChineseOr("sortune: 设置文件“%s”已损坏：无法读取的内容已略去，原来的文件"
+                               "保存为“%s”\n",
+                               "sortune: the settings file '%s' was damaged: what could not be "
+                               "read is left out, the file as it was is kept as '%s'\n"),
                      path.c_str(), kept.c_str());
     }
     if (const int error =

@@ -474,27 +474,57 @@ TEST_F(OrganizerDialogTest, TheOpenButtonStopsARunBetweenTwoFiles) {
     EXPECT_EQ(m_dialog.State().m_bRunning, 0);
 }
 
+// The key is pressed at the second file; the window is looked at by the fourth.
 TEST_F(OrganizerDialogTest, EscapeStopsTheRunAndClosesEnterClosesAfterTheRun) {
     struct Case {
         Qt::Key key;
         int result;
         int renamed;
+        bool shownLater;
     };
-    const Case cases[] = {{Qt::Key_Escape, QDialog::Rejected, 2},
-                          {Qt::Key_Return, QDialog::Accepted, 5}};
+    const Case cases[] = {{Qt::Key_Escape, QDialog::Rejected, 2, false},
+                          {Qt::Key_Return, QDialog::Accepted, 5, true}};
     for (const Case& c : cases) {
         const TempDir music;
         Songs(music.path(), 5);
         ActingDialog dialog(m_converter, m_settings);
         dialog.SetEffectScreenFactory(
             [this] { return std::make_unique<RecordingScreen>(m_effects); });
+        bool shownLater = false;
         dialog.m_nActAt = 2;
-        dialog.m_act = [&] { QTimer::singleShot(0, [&] { QTest::keyClick(&dialog, c.key); }); };
+        dialog.m_act = [&] {
+            QTimer::singleShot(0, [&] { QTest::keyClick(&dialog, c.key); });
+            dialog.m_nActAt = 4;
+            dialog.m_act = [&] { shownLater = dialog.isVisible(); };
+        };
         QTimer::singleShot(0, &dialog, [&] { dialog.StartRun(music.path()); });
         EXPECT_EQ(dialog.DoModal(), c.result) << c.key;
         EXPECT_EQ(CountRenamed(music.path()), c.renamed) << c.key;
+        EXPECT_EQ(shownLater, c.shownLater) << c.key;
         EXPECT_FALSE(dialog.isVisible());
     }
+}
+
+// While an undo works its item is not offered; Enter then waits for the undo's end too.
+TEST_F(OrganizerDialogTest, TheUndoIsNotOfferedWhileItWorks) {
+    Songs(m_music.path(), 4);
+    bool offered = true;
+    const int result = RunDialog(
+        [&] {
+            m_dialog.StartRun(m_music.path());
+            m_dialog.m_nActAt = 2;
+            m_dialog.m_act = [&] {
+                WhenUndoOffered(offered);
+                RightClick(m_dialog);
+                QTest::keyClick(&m_dialog, Qt::Key_Return);
+                EXPECT_TRUE(m_dialog.isVisible());
+            };
+            m_dialog.OnUndo();
+        },
+        false);
+    EXPECT_FALSE(offered);
+    EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_EQ(CountRenamed(m_music.path()), 0);
 }
 
 TEST_F(OrganizerDialogTest, TheClosingEffectPlaysAfterTenFilesOnThePlaceOfTheWindow) {
@@ -538,17 +568,47 @@ TEST_F(OrganizerDialogTest, ACommandLinePathIsOrganizedInPlaceAndTheDialogCloses
                   Item(IDC_SUBFOLDERS)->isEnabled();
     });
     EXPECT_EQ(m_dialog.DoModal(), QDialog::Rejected);
+    EXPECT_EQ(m_dialog.ExitStatus(), 0);
     EXPECT_TRUE(waiting);
     EXPECT_THAT(Names(m_music.path()), ElementsAre("小雨.mp3"));
     EXPECT_EQ(m_dialog.State().m_bFromShell, 1);
     EXPECT_EQ(GetProfileString("Set", "path0"), m_music.path());
 }
 
-TEST_F(OrganizerDialogTest, AShortCommandLinePathClosesTheDialogWithoutARun) {
-    m_dialog.m_strStartFolder = "a/b.mp3";  // 7 bytes: names no file
-    EXPECT_EQ(m_dialog.DoModal(), QDialog::Rejected);
-    EXPECT_EQ(Caption(), "Mp3名称整理");
-    EXPECT_THAT(GetProfileString("Set", "path0"), IsEmpty());
+// A path that leads to no folder is said, in a box, and the program ends with status 1; so is
+// a folder of the recent list that went away. Neither is run.
+TEST_F(OrganizerDialogTest, AStartOnAPathThatLeadsToNoFolderIsSaidAndFails) {
+    const std::string gone = m_music / "gone/song.mp3";
+    struct Case {
+        std::string start;  // "" for a run of the recent folder `gone`
+        std::string said;
+    };
+    const Case cases[] = {
+        {"a/b.mp3", "无法整理“a/b.mp3”"},
+        {gone, "无法整理“" + gone + "”"},
+        {"/", "拒绝整理根文件夹（“/”）"},
+        {"", "无法整理“" + m_music / "gone" + "”"},
+    };
+    for (const Case& c : cases) {
+        const RegisteredConfigHome config;
+        StoreRecent({m_music / "gone"});
+        const RecordingMessageBox boxes;
+        ActingDialog dialog(m_converter, m_settings);
+        dialog.m_strStartFolder = c.start;
+        QTimer::singleShot(0, &dialog, [&] {
+            if (c.start.empty()) {
+                EXPECT_EQ(dialog.StartRun(m_music / "gone"), 1);
+                dialog.close();
+            }
+        });
+        EXPECT_EQ(dialog.DoModal(), QDialog::Rejected);
+        ASSERT_EQ(boxes.texts.size(), 1U) << c.start;
+        EXPECT_THAT(boxes.texts[0], HasSubstr(c.said));
+        EXPECT_EQ(boxes.types[0], MB_OK | MB_ICONEXCLAMATION);
+        EXPECT_EQ(dialog.ExitStatus(), c.start.empty() ? 0 : 1) << c.start;
+        EXPECT_EQ(dialog.windowTitle().toStdString(), "Mp3名称整理");
+        EXPECT_EQ(GetProfileString("Set", "path0"), m_music / "gone");
+    }
 }
 
 // The about box closes with its button or with Escape.

@@ -159,9 +159,9 @@ TEST_F(SortuneTest, ADamagedSettingsFileIsKeptAndNamedOnce) {
 
     EXPECT_EQ(outcome.status, 0);
     EXPECT_TRUE(fs::exists(m_music / "sub/小雨.mp3")) << "the stored FindPath was read";
-    EXPECT_EQ(CountOf(outcome.err, "was damaged"), 1) << outcome.err;
-    EXPECT_THAT(outcome.err, HasSubstr("'" + hive + "' was damaged"));
-    EXPECT_THAT(outcome.err, HasSubstr("kept as '" + hive + ".bak'\n"));
+    EXPECT_EQ(CountOf(outcome.err, "已损坏"), 1) << outcome.err;
+    EXPECT_THAT(outcome.err, HasSubstr("sortune: 设置文件“" + hive + "”已损坏"));
+    EXPECT_THAT(outcome.err, HasSubstr("保存为“" + hive + ".bak”\n"));
     EXPECT_EQ(ReadFile(hive + ".bak"), damaged);
     EXPECT_EQ(GetProfileString("Set", "path0"), m_music.path());
 }

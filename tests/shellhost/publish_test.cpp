@@ -16,6 +16,7 @@
 #include "platform/process.h"
 #include "platform/profile.h"
 #include "tests/support/fileio.h"
+#include "tests/support/programrun.h"
 #include "tests/support/recordings.h"
 #include "tests/support/scopedconfighome.h"
 #include "tests/support/tempdir.h"
@@ -209,6 +210,8 @@ protected:
 TEST_F(PublishTest, InstallPublishesEveryFormatAndEachCommandGetsExactlyThePath) {
     const auto before = Snapshot(Data());
     ASSERT_EQ(Sortune("i"), 0);
+    // The menu starts the program that registered it, before its window was ever opened.
+    EXPECT_EQ(GetProfileString("Set", "ExePath"), fs::canonical(SORTUNE_EXECUTABLE).string());
     setenv("SORTUNE_RECORD_DIR", m_records.path().c_str(), 1);
     ASSERT_TRUE(WriteProfileString("Set", "ExePath", SORTUNE_ARGV_RECORDER));
 
@@ -315,7 +318,12 @@ TEST_F(PublishTest, UninstallRemovesAUcaFileItMadeAndNeverAFileItDidNotWrite) {
     WriteFile(dolphin, "mine");
     const auto before = Snapshot(Data());
 
-    ASSERT_EQ(Sortune("i"), 0);
+    const ProgramResult install = ::RunProgram(SORTUNE_EXECUTABLE, {"i"});  // in Chinese
+    ASSERT_EQ(install.status, 0);
+    EXPECT_THAT(
+        install.err,
+        testing::EndsWith("sortune-shell: Thunar 重新启动后才显示更改后的菜单（thunar -q）\n"));
+    EXPECT_THAT(install.err, testing::HasSubstr("：已有同名文件，保持原样\n"));
     EXPECT_EQ(ReadFile(dolphin), "mine");
     EXPECT_EQ(ReadUca(ReadFile(Config() + "/Thunar/uca.xml")).size(), 3u);
     EXPECT_TRUE(fs::exists(Published("nemo/actions/" + std::string(kName) + "-00.nemo_action")));
