@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "platform/absolutepath.h"
+#include "platform/ascii.h"
 
 namespace {
 
@@ -56,13 +57,6 @@ const LineShape* FindWord(std::string_view word) {
     return nullptr;
 }
 
-int HexValue(char digit) {
-    if (digit >= '0' && digit <= '9') {
-        return digit - '0';
-    }
-    return digit >= 'a' && digit <= 'f' ? digit - 'a' + 10 : -1;
-}
-
 // "-", or spans as "OFFSET:HEX" joined by ",".
 std::optional<std::vector<TagSpan>> ParseSpans(std::string_view text) {
     std::vector<TagSpan> spans;
@@ -82,9 +76,11 @@ std::optional<std::vector<TagSpan>> ParseSpans(std::string_view text) {
         }
         TagSpan span{*offset, {}};
         for (std::size_t i = 0; i < hex.size(); i += 2) {
-            const int high = HexValue(hex[i]);
-            const int low = HexValue(hex[i + 1]);
-            if (high < 0 || low < 0) {
+            const int high = HexDigitValue(hex[i]);
+            const int low = HexDigitValue(hex[i + 1]);
+            // Only the lower case the program writes.
+            if (high < 0 || low < 0 || hex[i] != AsciiLower(hex[i]) ||
+                hex[i + 1] != AsciiLower(hex[i + 1])) {
                 return std::nullopt;
             }
             span.bytes += static_cast<char>(high << 4 | low);

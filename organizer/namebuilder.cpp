@@ -6,6 +6,7 @@
 
 #include "organizer/widenedtext.h"
 #include "platform/ansistring.h"
+#include "platform/ascii.h"
 #include "platform/codepage.h"
 
 namespace {
@@ -48,11 +49,6 @@ std::optional<TitleAndArtist> UsableSet(const TrackTags& tags, const ChineseConv
     return TitleAndArtist{std::move(title),
                           ConvertedOrRaw(tags.artist, tags.artistOrigin, converter),
                           tags.titleOrigin, tags.artistOrigin};
-}
-
-bool HasNonAscii(std::string_view text) {
-    return std::any_of(text.begin(), text.end(),
-                       [](char ch) { return static_cast<unsigned char>(ch) >= 0x80; });
 }
 
 std::string WithoutTrailingSpace(std::string text) {

@@ -6,6 +6,7 @@
 #include "organizer/id3v2tag.h"
 #include "organizer/tagreader.h"
 #include "organizer/widenedtext.h"
+#include "platform/ascii.h"
 #include "platform/codepage.h"
 #include "platform/readonlyfile.h"
 
@@ -28,11 +29,6 @@ public:
 private:
     ReadOnlyFile file_;
 };
-
-bool HasNonAscii(std::string_view text) {
-    return std::any_of(text.begin(), text.end(),
-                       [](char ch) { return static_cast<unsigned char>(ch) >= 0x80; });
-}
 
 // Bytes as ISO-8859-1, the way a player shows 8-bit text it takes for Western text.
 std::string Latin1ToUtf8(std::string_view bytes) {

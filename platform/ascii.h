@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 
 // Letter case and hexadecimal digits of the ASCII bytes alone, for text where no other byte can
 // pass for one: UTF-8 paths and extensions, registry names, class ids. Code page 936 text,
@@ -17,6 +19,12 @@ constexpr char AsciiUpper(char c) {
 // The text with every ASCII letter in that case; all other bytes as they are.
 std::string AsciiLower(std::string text);
 std::string AsciiUpper(std::string text);
+
+// True when a byte of the text lies beyond ASCII (0x80 and up).
+inline bool HasNonAscii(std::string_view text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
 
 // The value of a hexadecimal digit of either case; -1 for any other byte.
 constexpr int HexDigitValue(char c) {

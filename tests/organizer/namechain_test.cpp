@@ -304,15 +304,6 @@ std::string Bytes(const char* utf8, const char* charset) {
     return bytes.value_or("");
 }
 
-// 8-bit bytes widened one by one into UTF-16, as taggers that took them for ISO-8859-1 wrote.
-std::u16string Widened(const std::string& bytes) {
-    std::u16string units;
-    for (const char byte : bytes) {
-        units += static_cast<char16_t>(static_cast<unsigned char>(byte));
-    }
-    return units;
-}
-
 // When the two tag sets of a file disagree, the one whose reading can be trusted names it:
 // a Unicode ID3v2 title over 8-bit ID3v1 bytes of another language that pass the GB2312 test
 // by chance; a full title over an ID3v1 title cut at its 30 bytes; and a title of the ID3v2

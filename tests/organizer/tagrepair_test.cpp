@@ -27,14 +27,6 @@ std::string In(const char* utf8, const char* charset) {
     return EncodeAs(utf8, charset).value_or("");
 }
 
-std::u16string Widened(const std::string& bytes) {
-    std::u16string units;
-    for (const char byte : bytes) {
-        units += static_cast<char16_t>(static_cast<unsigned char>(byte));
-    }
-    return units;
-}
-
 // What TagLib reads of a file's ID3v2 text frames: id to text (UTF-8) and whether the frame
 // is Unicode; and the tag's version.
 struct Seen {

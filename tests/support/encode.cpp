@@ -30,3 +30,11 @@ std::u16string Utf16Of(std::string_view utf8) {
     }
     return units;
 }
+
+std::u16string Widened(std::string_view bytes) {
+    std::u16string units;
+    for (const char byte : bytes) {
+        units += static_cast<char16_t>(static_cast<unsigned char>(byte));
+    }
+    return units;
+}
