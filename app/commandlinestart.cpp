@@ -27,7 +27,8 @@ RunOptions RunOptionsOf(const CommandOptions& options, const RunOptions& stored)
             .artistFolders = options.byArtist || stored.artistFolders,
             .fromFileManager = !options.byArtist,
             .fixTags = options.fixTags,
-            .noRename = options.noRename};
+            .noRename = options.noRename,
+            .allFormats = options.allFormats || stored.allFormats};
 }
 
 // Sets the folder of one PATH, or says why there is none and returns false.
@@ -96,6 +97,9 @@ int Organize(const CommandOptions& options, const ConversionTables& tables) {
         std::cout.flush();
         if (!options.dryRun) {
             progress.Print(messages::Line(messages::Summary(report.tally, report.hiddenFolders)));
+        }
+        if (report.otherFormats > 0) {
+            progress.Print(messages::Line(messages::FormatsLeft(report.otherFormats)));
         }
         failed = failed || report.tally.failed > 0;
         if (report.stopSignal != 0) {

@@ -43,6 +43,7 @@ constexpr std::array kOptions{
     OptionSpec{'a', "by-artist", [](CommandOptions& o) { o.byArtist = true; }},
     OptionSpec{'t', "fix-tags", [](CommandOptions& o) { o.fixTags = true; }},
     OptionSpec{'\0', "no-rename", [](CommandOptions& o) { o.noRename = true; }},
+    OptionSpec{'A', "all-formats", [](CommandOptions& o) { o.allFormats = true; }},
     OptionSpec{'v', "verbose", [](CommandOptions& o) { o.verbose = true; }},
     OptionSpec{'q', "quiet", [](CommandOptions& o) { o.quiet = true; }},
     OptionSpec{'\0', "undo", Ask<Request::Undo>},

@@ -24,6 +24,7 @@ struct CommandOptions {
     bool byArtist = false;          // -a, --by-artist: links in artist folders, this run only
     bool fixTags = false;           // -t, --fix-tags: repair the tags' encoding too
     bool noRename = false;          // --no-rename: leave names as they are
+    bool allFormats = false;        // -A, --all-formats: FLAC, Ogg, MP4, APE, WavPack too
     bool verbose = false;           // -v, --verbose: a real run prints each step as done
     bool quiet = false;             // -q, --quiet: no progress
     std::vector<std::string> paths;

@@ -25,6 +25,7 @@ RunReport HeadlessHost::Organize(const std::string& folder) {
     report_.tally = tallying_.Tally();
     report_.stopSignal = StopSignal();
     report_.hiddenFolders = engine_.State().m_nHiddenFolders;
+    report_.otherFormats = engine_.State().m_nOtherFormats;
     return report_;
 }
 

@@ -16,6 +16,7 @@ struct RunReport {
     int filesTotal = 0;     // files the walk found; 0 when the run ended before the pass
     int stopSignal = 0;     // the signal that stopped the run, 0 when it ran to its end
     int hiddenFolders = 0;  // sub-folders the walk did not enter for their leading dot
+    int otherFormats = 0;   // audio files left for want of the all-formats option
 };
 
 // The host of organize runs without a window. The captions and the progress go to a

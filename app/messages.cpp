@@ -25,6 +25,7 @@ constexpr const char* kHelpEnglish =
     "  -a, --by-artist     files stay; links named after titles go to artist folders\n"
     "  -t, --fix-tags      repair the tags too: Chinese text players show garbled\n"
     "      --no-rename     leave the names as they are (with -t: repair only)\n"
+    "  -A, --all-formats   FLAC, Ogg, Opus, M4A, APE and WavPack files too\n"
     "  -v, --verbose       print each step as it is done\n"
     "  -q, --quiet         print no progress; errors and the summary still print\n"
     "      --undo          take back the latest run (with -n: show what it would do)\n"
@@ -59,6 +60,7 @@ constexpr const char* kHelpChinese =
     "  -a, --by-artist     文件不动，在以歌手命名的文件夹中建立以标题命名的链接\n"
     "  -t, --fix-tags      同时修复标签：播放器显示成乱码的中文\n"
     "      --no-rename     不改名（与 -t 同用时只修复标签）\n"
+    "  -A, --all-formats   同时整理 FLAC、Ogg、Opus、M4A、APE 和 WavPack 文件\n"
     "  -v, --verbose       每完成一步就列出一行\n"
     "  -q, --quiet         不显示进度；错误和汇总照常显示\n"
     "      --undo          撤销最近一次整理（与 -n 同用时只列出会做的事）\n"
@@ -184,6 +186,16 @@ std::string Summary(const RunTally& tally, int hiddenFolders) {
                                 hiddenFolders);
     }
     return summary;
+}
+
+std::string FormatsLeft(int count) {
+    return ansi::Format(
+        Pick("留下其他格式的音乐文件 %d 个（FLAC、Ogg、M4A、APE 等）；"
+             "加 --all-formats（-A）或选中窗口右键菜单中的“整理所有音乐格式”可一并整理",
+             "%d audio files of other formats (FLAC, Ogg, M4A, APE, ...) left; "
+             "--all-formats (-A) or the window's \"all audio formats\" item "
+             "takes them too"),
+        count);
 }
 
 std::string Stopped(int signal, int done, int total) {

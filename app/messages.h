@@ -31,6 +31,8 @@ std::string RootRefused(const std::string& path);
 std::string StepFailed(const Change& step, int error);
 // How a run's steps came out; the hidden folders the walk passed over are told where any were.
 std::string Summary(const RunTally& tally, int hiddenFolders);
+// The line after a run that left audio files of the formats only the all-formats option takes.
+std::string FormatsLeft(int count);
 // The run was stopped by `signal` after `done` of the `total` files the walk found; a stop
 // during the walk has a `total` of 0.
 std::string Stopped(int signal, int done, int total);

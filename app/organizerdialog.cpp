@@ -163,6 +163,7 @@ bool OrganizerDialog::OnInitDialog() {
     state.m_bArtistDirs = m_settings.ArtistDir();
     m_chkArtistDirs.SetCheck(state.m_bArtistDirs);
     state.m_bFixTags = m_settings.FixTags();
+    state.m_bAllFormats = m_settings.AllFormats();
 
     LoadCompanionLibraries(m_session);
     m_engine.SetTagModule(m_session.GetAsfmeta());
@@ -260,6 +261,9 @@ int OrganizerDialog::Organize(const std::string& folder) {
     m_bFailed = !m_failures.empty();
     if (m_bFailed) {
         SayProblem(ListOf(m_failures, "……另有%zu项失败"));
+    } else if (State().m_nFilesFound == 0 && State().m_nOtherFormats > 0) {
+        // "0 files" would hide a folder full of music the option would take.
+        AfxMessageBox(messages::FormatsLeft(State().m_nOtherFormats), MB_OK | MB_ICONINFORMATION);
     }
     return result;
 }
@@ -276,7 +280,8 @@ RunOptions OrganizerDialog::Options() const {
     return {.subfolders = state.m_bSubfolders == 1,
             .artistFolders = state.m_bArtistDirs == 1,
             .fromFileManager = state.m_bFromShell == 1,
-            .fixTags = state.m_bFixTags == 1};
+            .fixTags = state.m_bFixTags == 1,
+            .allFormats = state.m_bAllFormats == 1};
 }
 
 bool OrganizerDialog::CanUndo() const {
@@ -505,21 +510,26 @@ void OrganizerDialog::contextMenuEvent(QContextMenuEvent* event) {
     QAction* undo = menu.addAction(QString::fromUtf8("撤销上次整理(&U)"));
     undo->setEnabled(CanUndo());
     connect(undo, &QAction::triggered, this, [this] { OnUndo(); });
-    QAction* fixTags = menu.addAction(QString::fromUtf8("同时修复标签编码(&T)"));
-    fixTags->setCheckable(true);
-    fixTags->setChecked(State().m_bFixTags == 1);
-    fixTags->setEnabled(State().m_bRunning == 0);
-    connect(fixTags, &QAction::toggled, this, [this](bool on) { OnFixTags(on); });
+    AddOptionItem(menu, "同时修复标签编码(&T)", State().m_bFixTags, &SettingsStore::SetFixTags);
+    AddOptionItem(menu, "整理所有音乐格式(&F)", State().m_bAllFormats,
+                  &SettingsStore::SetAllFormats);
     menu.addSeparator();
     connect(menu.addAction(QString::fromUtf8("关于 sortune(&A)...")), &QAction::triggered, this,
             [this] { OnAbout(); });
     menu.exec(event->globalPos());
 }
 
-// Stored at once, as the check boxes are.
-void OrganizerDialog::OnFixTags(bool on) {
-    State().m_bFixTags = on ? 1 : 0;
-    m_settings.SetFixTags(State().m_bFixTags);
+// An option of the context menu, stored at once as the check boxes are; fixed during a run.
+void OrganizerDialog::AddOptionItem(QMenu& menu, const char* text, int& flag,
+                                    bool (SettingsStore::*store)(int)) {
+    QAction* item = menu.addAction(QString::fromUtf8(text));
+    item->setCheckable(true);
+    item->setChecked(flag == 1);
+    item->setEnabled(State().m_bRunning == 0);
+    connect(item, &QAction::toggled, this, [this, &flag, store](bool on) {
+        flag = on ? 1 : 0;
+        (m_settings.*store)(flag);
+    });
 }
 
 void OrganizerDialog::OnAbout() {

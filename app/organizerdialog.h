@@ -124,7 +124,7 @@ private:
     void OnCommandLineStart();
     void OnBusyTick();
     void OnAbout();
-    void OnFixTags(bool on);
+    void AddOptionItem(QMenu& menu, const char* text, int& flag, bool (SettingsStore::*store)(int));
     void OnStepDone(const Change& change, const Outcome& outcome);
 
     SettingsStore& m_settings;

@@ -18,7 +18,8 @@ std::string OptionWords(const RunOptions& options) {
         words += words.empty() ? "by-artist" : " by-artist";
     }
     for (const auto& [on, word] :
-         {std::pair{options.fixTags, "fix-tags"}, std::pair{options.noRename, "no-rename"}}) {
+         {std::pair{options.fixTags, "fix-tags"}, std::pair{options.noRename, "no-rename"},
+          std::pair{options.allFormats, "all-formats"}}) {
         if (on) {
             words += words.empty() ? word : std::string(" ") + word;
         }
@@ -40,6 +41,7 @@ void SetOptions(const RunOptions& options, RunState& state) {
     SetFlag(state.m_bFromShell, options.fromFileManager);
     SetFlag(state.m_bFixTags, options.fixTags);
     SetFlag(state.m_bNoRename, options.noRename);
+    SetFlag(state.m_bAllFormats, options.allFormats);
     state.m_strWindowsDir = sysinfo::SystemFolders();
 }
 
@@ -71,7 +73,8 @@ void Session::BindWmaModule() {
 RunOptions Session::StoredOptions() const {
     return {.subfolders = settings_.FindPath() == 1,
             .artistFolders = settings_.ArtistDir() == 1,
-            .fixTags = settings_.FixTags() == 1};
+            .fixTags = settings_.FixTags() == 1,
+            .allFormats = settings_.AllFormats() == 1};
 }
 
 JournalOutcome Session::Journaled(const JournalHeader& header, DiskExecutor& disk,

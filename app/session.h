@@ -22,6 +22,7 @@ struct RunOptions {
     bool fromFileManager = false;  // started on a file manager's file: never artist folders
     bool fixTags = false;          // repair the tags' encoding too
     bool noRename = false;         // leave the names as they are
+    bool allFormats = false;       // FLAC, Ogg, MP4, APE and WavPack files too
 };
 
 // How the journal of a run or an undo went.

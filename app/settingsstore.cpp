@@ -8,6 +8,7 @@ namespace {
 constexpr const char* kFindPath = "FindPath";
 constexpr const char* kArtistDir = "Artist_dir";
 constexpr const char* kFixTags = "FixTags";
+constexpr const char* kAllFormats = "AllFormats";
 constexpr const char* kExePath = "ExePath";
 
 std::string RecentName(int index) {
@@ -58,6 +59,14 @@ int SettingsStore::FixTags() const {
 
 bool SettingsStore::SetFixTags(int value) {
     return section_->WriteInt(kFixTags, value);
+}
+
+int SettingsStore::AllFormats() const {
+    return static_cast<int>(section_->GetInt(kAllFormats, 0));
+}
+
+bool SettingsStore::SetAllFormats(int value) {
+    return section_->WriteInt(kAllFormats, value);
 }
 
 std::string SettingsStore::ExePath() const {

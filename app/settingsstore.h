@@ -56,6 +56,9 @@ public:
     // "Repair the tags' encoding too" (FixTags), read the same way.
     int FixTags() const;
     bool SetFixTags(int value);
+    // "Organize all audio formats" (AllFormats), read the same way.
+    int AllFormats() const;
+    bool SetAllFormats(int value);
 
     // The full path of the program that ran last, for the file-manager menu to start.
     std::string ExePath() const;

@@ -7,8 +7,9 @@ bool IsPlain(const ParsedCommandLine& parsed) {
     const bool understood =
         parsed.problem == UsageProblem::None || parsed.problem == UsageProblem::MissingPath;
     return understood && options.request == Request::Organize && !options.dryRun &&
-           !options.recursive.has_value() && !options.byArtist && !options.verbose &&
-           !options.quiet && options.paths.size() <= 1;
+           !options.recursive.has_value() && !options.byArtist && !options.fixTags &&
+           !options.noRename && !options.allFormats && !options.verbose && !options.quiet &&
+           options.paths.size() <= 1;
 }
 
 }  // namespace

@@ -28,6 +28,8 @@ const char* ReasonText(Reason reason) {
             return "no title";
         case Reason::NoUsableTitle:
             return "no usable title";
+        case Reason::NotMusic:
+            return "not music";
         case Reason::NameTaken:
             return "name taken";
         case Reason::SameName:

@@ -29,6 +29,7 @@ enum class Reason {
     // A run's
     NoTitle,            // the tags give no title
     NoUsableTitle,      // nothing of the title is left for a name once it is cleaned
+    NotMusic,           // the file's name says music, its contents a film (MP4 with video)
     NameTaken,          // another entry has the new name
     SameName,           // the file already has its new name
     NameTooLong,        // the new name is longer than the file system allows

@@ -87,12 +87,15 @@ int OrganizerEngine::StartRun(const std::string& requested) {
     FileList list;
     m_state.m_nFolderCount = 0;
     m_state.m_nHiddenFolders = 0;
+    m_state.m_nOtherFormats = 0;
+    m_state.m_nFilesFound = 0;
     m_host.StartBusyTimer();
     const std::uint32_t startTick = m_tick();
     if (m_discovery.ScanFolder(folder, list, startTick, 0) != 0) {
         m_state.m_bRunning = 0;
     }
     m_host.KillBusyTimer();
+    m_state.m_nFilesFound = static_cast<int>(list.size());
     if (m_state.m_bRunning == 0) {
         m_host.SetBusy(0, 1);
         m_host.RunEnded();
@@ -144,23 +147,29 @@ int OrganizerEngine::OrganizeFiles(const FileList& list) {
 // Safe on the prefetcher's threads: it reads the file and the bound module, nothing else.
 FileTags OrganizerEngine::ReadFileTags(const std::string& path) const {
     FileTags tags;
-    if (HasSuffixIgnoringCase(path, ".mp3")) {
+    const AudioFormat format = FormatOfPath(path);
+    if (format == AudioFormat::Mp3) {
         ReadMp3Tags(path, tags.firstSet, tags.id3v2);  // from one opening
         if (m_bFixTagsAhead) {
             tags.repair = PlanTagRepair(path, m_converter);
         }
-    } else {
+    } else if (format == AudioFormat::Wma) {
         ReadWmaAttributes(path, tags.firstSet, m_pfnGetAsfmeta);
+    } else {
+        tags.notMusic = !ReadFormatTags(path, format, tags.firstSet, tags.id3v2);
     }
     return tags;
 }
 
 void OrganizerEngine::OrganizeFile(const std::string& path, const FileTags& tags) {
-    const bool isMp3 = HasSuffixIgnoringCase(path, ".mp3");
     if (tags.repair) {
         m_executor.Execute(Change::Retag(path, *tags.repair));
     }
     if (m_state.m_bNoRename == 1) {
+        return;
+    }
+    if (tags.notMusic) {
+        m_executor.Execute(Change::Keep(path, Reason::NotMusic));
         return;
     }
     const std::string folder = GetFolderPart(path);
@@ -170,9 +179,10 @@ void OrganizerEngine::OrganizeFile(const std::string& path, const FileTags& tags
         return;
     }
     const std::string target = GetTargetFolder(folder, CutToFit(name.artist, 0));
+    const std::string extension = NameExtension(path);
     // A name in another folder is a shortcut's, which ends in ".lnk" too.
-    const std::size_t suffix = std::strlen(".mp3") + (target != folder ? std::strlen(".lnk") : 0);
-    const std::string newPath = target + CutToFit(name.title, suffix) + (isMp3 ? ".mp3" : ".wma");
+    const std::size_t suffix = extension.size() + (target != folder ? std::strlen(".lnk") : 0);
+    const std::string newPath = target + CutToFit(name.title, suffix) + extension;
     PlaceFile(folder, target, path, newPath);
     ++m_state.m_nRenamed;
 }

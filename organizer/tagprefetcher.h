@@ -32,11 +32,13 @@
 // files would bound nothing.
 
 // The two tag sets of one file, in the order a title is looked for: the first is ID3v1 of an
-// MP3 file or the attributes of a WMA file, the second ID3v2 (empty for WMA).
+// MP3, APE or WavPack file, the attributes of a WMA file or the own tag of a FLAC, Ogg or MP4
+// file; the second ID3v2 of an MP3 file, the APE tag of an APE or WavPack file (else empty).
 struct FileTags {
     TrackTags firstSet;
     TrackTags id3v2;
     std::optional<TagRewrite> repair;  // of an MP3 file, when its tags are to be repaired
+    bool notMusic = false;             // an MP4 film, which keeps its name
 };
 
 // Reads the tags of the file at a path. Called on reader threads: it must be safe to call on

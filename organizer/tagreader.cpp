@@ -4,8 +4,12 @@
 #include <cstring>
 #include <exception>
 
+#include "organizer/apetags.h"
+#include "organizer/filebytes.h"
+#include "organizer/flactags.h"
 #include "organizer/id3v2tag.h"
-#include "platform/readonlyfile.h"
+#include "organizer/mp4tags.h"
+#include "organizer/oggtags.h"
 
 namespace {
 
@@ -15,48 +19,6 @@ constexpr std::size_t kId3v1FieldSize = 30;
 constexpr std::size_t kHeadSize = 4096;
 // The end: an ID3v1 tag and the footer of an ID3v2 tag before it.
 constexpr std::size_t kTailSize = kId3v1Size + kId3v2HeaderSize;
-
-// A file whose first and last bytes, where most tags stand, are read once, each in one call.
-class FileBytes final : public ByteSource {
-public:
-    explicit FileBytes(const std::string& path) : file_(path) {
-        const std::size_t size = file_.Size();
-        head_ = ReadFromFile(0, kHeadSize);
-        if (size > head_.size()) {
-            tailStart_ = size - std::min(size, kTailSize);
-            tail_ = ReadFromFile(tailStart_, size - tailStart_);
-        }
-    }
-
-    std::size_t Size() const override { return file_.Size(); }
-
-    std::string Read(std::size_t offset, std::size_t count) const override {
-        if (offset >= Size()) {
-            return {};
-        }
-        count = std::min(count, Size() - offset);
-        if (offset + count <= head_.size()) {
-            return head_.substr(offset, count);
-        }
-        if (!tail_.empty() && offset >= tailStart_) {
-            return tail_.substr(offset - tailStart_, count);
-        }
-        std::string out = offset < head_.size() ? head_.substr(offset) : std::string();
-        return out + ReadFromFile(offset + out.size(), count - out.size());
-    }
-
-private:
-    std::string ReadFromFile(std::size_t offset, std::size_t count) const {
-        std::string bytes(std::min(count, Size() - std::min(offset, Size())), '\0');
-        bytes.resize(file_.ReadAt(bytes.data(), bytes.size(), offset));
-        return bytes;
-    }
-
-    ReadOnlyFile file_;
-    std::string head_;  // the bytes from the start on
-    std::string tail_;  // the bytes from tailStart_ to the end
-    std::size_t tailStart_ = 0;
-};
 
 // An ID3v1 field as stored, in whatever code page the tagger used: up to its first NUL and
 // without trailing spaces.
@@ -100,7 +62,7 @@ std::string BufferText(const char* buffer, std::size_t size) {
 
 void ReadMp3Tags(const std::string& path, TrackTags& first, TrackTags& second) {
     try {
-        ReadMp3Tags(FileBytes(path), first, second);
+        ReadMp3Tags(FileBytes(path, kHeadSize, kTailSize), first, second);
     } catch (const std::exception&) {
         // A read that fails leaves the fields empty, as for a file without the tags.
         first = {};
@@ -111,6 +73,29 @@ void ReadMp3Tags(const std::string& path, TrackTags& first, TrackTags& second) {
 void ReadMp3Tags(const ByteSource& file, TrackTags& first, TrackTags& second) {
     first = ReadId3v1(file);
     second = ReadId3v2(file);
+}
+
+bool ReadFormatTags(const std::string& path, AudioFormat format, TrackTags& first,
+                    TrackTags& second) {
+    try {
+        if (format == AudioFormat::Ape || format == AudioFormat::WavPack) {
+            const FileBytes file(path, 0, kApeTailSize);
+            first = ReadId3v1(file);
+            second = ReadApeTag(file);
+            return true;
+        }
+        const FileBytes file(path, kHeadSize, 0);
+        if (format == AudioFormat::Mp4) {
+            Mp4Tags mp4 = ReadMp4Tags(file);
+            first = std::move(mp4.tags);
+            return !mp4.hasVideo;
+        }
+        first = format == AudioFormat::Flac ? ReadFlacTags(file) : ReadOggTags(file);
+    } catch (const std::exception&) {
+        first = {};  // as for a file without tags
+        second = {};
+    }
+    return true;
 }
 
 int ReadWmaAttributes(const std::string& path, TrackTags& tags, PFN_GETASFMETA pfnGetAsfmeta) {

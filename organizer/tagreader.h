@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "asfmeta/asfmeta.h"
+#include "organizer/audioformat.h"
 #include "organizer/bytesource.h"
 #include "organizer/tracktags.h"
 
@@ -36,6 +37,14 @@ void ReadMp3Tags(const std::string& path, TrackTags& first, TrackTags& second);
 
 // The same from the bytes of a whole file, however they are held.
 void ReadMp3Tags(const ByteSource& file, TrackTags& first, TrackTags& second);
+
+// Reads the tags of a file of a format beyond MP3 and WMA (audioformat.h) with one opening of
+// the file: its own tag (flactags.h, oggtags.h, mp4tags.h) into `first`; for APE and WavPack
+// files an ID3v1 tag into `first` and the APE tag (apetags.h) into `second`, as for MP3. A
+// file that cannot be read gives empty fields. Returns false for a file that is no music though
+// its name says so: an MP4 file with a video track.
+bool ReadFormatTags(const std::string& path, AudioFormat format, TrackTags& first,
+                    TrackTags& second);
 
 // Reads the title, artist and album of the WMA file at `path` through the WMA module's
 // export, which the caller has bound (null when the module or its export is missing). Returns

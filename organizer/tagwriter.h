@@ -16,9 +16,9 @@
 //
 // The edit's source must be the file's whole ID3v2 tag (nothing for a file without one), and so
 // must its result once written. Returns 0 when the edit was made; ESTALE when the file does not
-// hold the edit's source (it changed since the edit was planned), EALREADY when it holds the edit's result already;
-// EINVAL for anything but a regular file (a link, a pipe); else the errno of the failure (EACCES,
-// EROFS, ENOSPC...), the file untouched.
+// hold the edit's source (it changed since the edit was planned), EALREADY when it holds the edit's
+// result already; EINVAL for anything but a regular file (a link, a pipe); else the errno of the
+// failure (EACCES, EROFS, ENOSPC...), the file untouched.
 int WriteTagEdit(const std::string& path, const TagEdit& edit);
 
 // The prefix of the names the new file of a rewrite has for a moment in `folder` (ending

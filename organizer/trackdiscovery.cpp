@@ -12,15 +12,6 @@ constexpr std::uint32_t kCaptionDelay = 500;  // ms after the parent folder was 
 
 }  // namespace
 
-bool HasSuffixIgnoringCase(const std::string& path, const std::string& suffix) {
-    if (path.size() <= suffix.size()) {
-        return false;
-    }
-    // Paths are UTF-8, where a plain byte comparison is character-aware.
-    return std::equal(suffix.begin(), suffix.end(), path.end() - suffix.size(),
-                      [](char a, char b) { return a == AsciiLower(b); });
-}
-
 int TrackDiscovery::ScanFolder(const std::string& folder, FileList& list, std::uint32_t startTick,
                                int topLevel) {
     if (IsSystemFolder(folder)) {
@@ -73,14 +64,26 @@ void TrackDiscovery::EnterSubfolder(const FileFind& finder, FileList& list,
 }
 
 int TrackDiscovery::TakeFile(const std::string& path, FileList& list) {
-    if (HasSuffixIgnoringCase(path, ".mp3") || HasSuffixIgnoringCase(path, ".wma")) {
-        list.push_back(path);
-        return 1;
+    const AudioFormat format = FormatOfPath(path);
+    if (format != AudioFormat::None) {
+        if (Takes(format)) {
+            list.push_back(path);
+            return 1;
+        }
+        ++m_state.m_nOtherFormats;
+        return 0;
     }
-    if (HasSuffixIgnoringCase(path, ".mp3.lnk") || HasSuffixIgnoringCase(path, ".wma.lnk")) {
+    // The shortcuts of artist folders are named after a file the walk takes, plus ".lnk".
+    constexpr std::string_view kLink = ".lnk";
+    if (HasSuffixIgnoringCase(path, kLink) &&
+        Takes(FormatOfPath(std::string_view(path).substr(0, path.size() - kLink.size())))) {
         CheckShortcut(path);
     }
     return 0;
+}
+
+bool TrackDiscovery::Takes(AudioFormat format) const {
+    return format != AudioFormat::None && (m_state.m_bAllFormats == 1 || !NeedsAllFormats(format));
 }
 
 ShortcutState TrackDiscovery::CheckShortcut(const std::string& linkPath) {

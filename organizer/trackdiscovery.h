@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "organizer/audioformat.h"
 #include "organizer/changeexecutor.h"
 #include "organizer/runhost.h"
 #include "organizer/runstate.h"
@@ -18,12 +19,13 @@ using FileList = std::vector<std::string>;
 // Milliseconds of a monotonic clock, compared by unsigned subtraction.
 using TickSource = std::function<std::uint32_t()>;
 
-// The folder walk of an organize run: collects the MP3 and WMA files of a folder (and, with
+// The folder walk of an organize run: collects the MP3 and WMA files (with the all-formats
+// option, the audio files of every format of audioformat.h) of a folder (and, with
 // the sub-folder option, of every folder below it, depth first) and deletes the dead
 // shortcuts it meets. It dispatches one message per directory entry and stops after the
 // current entry once the run flag is cleared. Links to folders are not followed, nor are
 // sub-folders whose names start with a dot entered (the folder given is walked whatever its
-// name); RunState counts them.
+// name); RunState counts them, and the audio files of formats the options leave.
 class TrackDiscovery {
 public:
     // The state, the host and the executor must outlive the walk; the clock is kept as a copy.
@@ -46,13 +48,10 @@ private:
     void EnterSubfolder(const FileFind& finder, FileList& list, std::uint32_t entryTick);
     // Files are 1 when appended to the list, 0 when they count among the other entries.
     int TakeFile(const std::string& path, FileList& list);
+    bool Takes(AudioFormat format) const;
 
     RunState& m_state;
     RunHost& m_host;
     ChangeExecutor& m_executor;
     TickSource m_tick;
 };
-
-// True when the path is longer than `suffix` (lower case) and ends with it, ignoring the case
-// of A-Z.
-bool HasSuffixIgnoringCase(const std::string& path, const std::string& suffix);

@@ -29,9 +29,9 @@ std::set<std::string> HelpOptions() {
         RunProgram(SORTUNE_EXECUTABLE, {"--help"}, {.lang = "C", .extra = {}});
     EXPECT_EQ(help.status, 0);
     std::set<std::string> options;
-    const std::regex line(R"(\n {2,}((?:-[a-z], )?-[-a-z]+))");
+    const std::regex line(R"(\n {2,}((?:-[a-zA-Z], )?-[-a-zA-Z]+))");
     for (const std::string& entry : OptionsIn(help.out, line)) {
-        for (const std::string& option : OptionsIn(entry, std::regex(R"((-[-a-z]+))"))) {
+        for (const std::string& option : OptionsIn(entry, std::regex(R"((-[-a-zA-Z]+))"))) {
             options.insert(option);
         }
     }
@@ -45,7 +45,7 @@ std::set<std::string> ManualOptions() {
     const std::regex heading(R"(\.TP\n\.BR? ([^\n]*))");
     for (const std::string& line : OptionsIn(page, heading)) {
         const std::string plain = std::regex_replace(line, std::regex(R"(\\-)"), "-");
-        for (const std::string& option : OptionsIn(plain, std::regex(R"((-[-a-z]+))"))) {
+        for (const std::string& option : OptionsIn(plain, std::regex(R"((-[-a-zA-Z]+))"))) {
             options.insert(option);
         }
     }
@@ -64,7 +64,7 @@ TEST(DocumentationTest, TheCompletionOffersExactlyTheOptionsOfTheHelp) {
     const std::string script = ReadFile(kDesktopDir + "sortune.bash-completion");
     std::smatch words;
     ASSERT_TRUE(std::regex_search(script, words, std::regex("options='([^']*)'")));
-    std::set<std::string> offered = OptionsIn(words[1].str(), std::regex(R"((-[-a-z]+))"));
+    std::set<std::string> offered = OptionsIn(words[1].str(), std::regex(R"((-[-a-zA-Z]+))"));
     offered.erase("--");  // ends the options; the help tells of it in words
     EXPECT_EQ(offered, HelpOptions());
 }

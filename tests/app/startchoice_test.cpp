@@ -23,6 +23,9 @@ TEST(StartChoiceTest, TheWindowOpensWithADisplayForAtMostAPathAndNoOption) {
         {{"--no-recursive", "/music"}, true, StartKind::Terminal},
         {{"-a", "/music"}, true, StartKind::Terminal},
         {{"-v", "/music"}, true, StartKind::Terminal},
+        {{"-t", "/music"}, true, StartKind::Terminal},  // the window would not see them
+        {{"--no-rename", "-t", "/music"}, true, StartKind::Terminal},
+        {{"-A", "/music"}, true, StartKind::Terminal},
         {{"-q", "/music"}, true, StartKind::Terminal},
         {{"--undo"}, true, StartKind::Terminal},
         {{"--redo"}, true, StartKind::Terminal},

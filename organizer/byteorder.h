@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+// Unsigned integers stored in tag bytes. Each reads the bytes from `pos` on; the caller makes
+// sure they are there.
+
+inline std::uint32_t LittleEndian32(std::string_view bytes, std::size_t pos) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 4; i-- > 0;) {
+        value = value << 8 | static_cast<unsigned char>(bytes[pos + i]);
+    }
+    return value;
+}
+
+inline std::uint64_t BigEndian(std::string_view bytes, std::size_t pos, std::size_t count) {
+    std::uint64_t value = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        value = value << 8 | static_cast<unsigned char>(bytes[pos + i]);
+    }
+    return value;
+}

@@ -1,0 +1,59 @@
+#include "organizer/formatfields.h"
+
+#include <cstddef>
+
+#include "platform/codepage.h"
+
+namespace {
+
+std::size_t IndexOf(FieldRole role) {
+    return static_cast<std::size_t>(role);
+}
+
+void SetText(const std::optional<std::string>& value, std::string& text, TextOrigin& origin) {
+    if (!value) {
+        return;
+    }
+    std::string_view bytes = *value;
+    bytes = bytes.substr(0, bytes.find('\0'));
+    if (codepage::IsValidUtf8(bytes)) {
+        text = codepage::Utf8ToCp936(bytes);
+        origin = TextOrigin::Unicode;
+    } else {
+        text = std::string(bytes);
+        origin = TextOrigin::EightBit;
+    }
+}
+
+}  // namespace
+
+void FormatFields::Offer(FieldRole role, std::string_view value) {
+    auto& slot = values_[IndexOf(role)];
+    if (!slot) {
+        slot = std::string(value.substr(0, kMaxFieldSize));
+    }
+}
+
+bool FormatFields::Has(FieldRole role) const {
+    return values_[IndexOf(role)].has_value();
+}
+
+TrackTags FormatFields::ToTrackTags() const {
+    TrackTags tags;
+    SetText(values_[IndexOf(FieldRole::Title)], tags.title, tags.titleOrigin);
+    SetText(values_[IndexOf(FieldRole::Artist)], tags.artist, tags.artistOrigin);
+    if (tags.artist.empty()) {
+        SetText(values_[IndexOf(FieldRole::AlbumArtist)], tags.artist, tags.artistOrigin);
+    }
+    SetText(values_[IndexOf(FieldRole::Album)], tags.album, tags.albumOrigin);
+    return tags;
+}
+
+std::string Utf16BigEndianToUtf8(std::string_view bytes) {
+    std::u16string units;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        units += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) << 8 |
+                                       static_cast<unsigned char>(bytes[i + 1]));
+    }
+    return codepage::Cp936ToUtf8(codepage::Utf16ToCp936(units));
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "organizer/id3v2field.h"
+#include "organizer/tracktags.h"
+
+// The fields a name is made of, as the formats whose tags are Unicode by definition hold them
+// (Vorbis comments, MP4 items, APE items): each format names them its own way, and its
+// reader offers each field it meets under the role the name gives it.
+enum class FieldRole { Title, Artist, AlbumArtist, Album };
+
+class FormatFields {
+public:
+    // The first value offered for a role counts; it is kept up to kMaxFieldSize bytes.
+    void Offer(FieldRole role, std::string_view value);
+    bool Has(FieldRole role) const;
+
+    // The fields as code page 936 text: the artist is the artist, else the album artist.
+    // A value is UTF-8 as its format says, and taken as Unicode text; a value that is no UTF-8
+    // was stored raw in a tool's own code page (GBK or Big5 in Chinese collections) and is
+    // kept as 8-bit text. A value ends at its first NUL (APE lists values NUL-separated).
+    TrackTags ToTrackTags() const;
+
+private:
+    std::array<std::optional<std::string>, 4> values_;
+};
+
+// A UTF-16 big-endian value (an MP4 item may hold one) as UTF-8, unpaired surrogates dropped.
+std::string Utf16BigEndianToUtf8(std::string_view bytes);
