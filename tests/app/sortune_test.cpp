@@ -20,6 +20,7 @@
 #include "platform/profile.h"
 #include "tests/support/contenthash.h"
 #include "tests/support/fileio.h"
+#include "tests/support/formatwriter.h"
 #include "tests/support/mp3writer.h"
 #include "tests/support/programrun.h"
 #include "tests/support/scopedconfighome.h"
@@ -389,6 +390,42 @@ TEST_F(SortuneTest, FixTagsShowsTheRepairAndCountsIt) {
                 EndsWith("sortune: 重命名 2，链接 0，删除失效链接 0，保留 0，失败 0\n"))
         << "nothing left to repair";
     EXPECT_THAT(Names(m_music.path()), ElementsAre("Rain.mp3", "小雨.mp3"));
+}
+
+// A mixed folder: by default only the MP3 and WMA files are renamed, and the run says how many
+// files of the other formats it left; with -A each format gets its title and its own
+// extension in lower case (a film in an MP4 file keeps its name); --undo takes it all back.
+TEST_F(SortuneTest, AllFormatsTakesEveryAudioFormatAndUndoTakesItBack) {
+    Song("a.mp3", "小雨");
+    const std::vector<std::pair<std::string, Sample>> others = {
+        {"b.FLAC", Sample::Flac},   {"c.ogg", Sample::OggVorbis}, {"d.Opus", Sample::Opus},
+        {"e.oga", Sample::OggFlac}, {"f.M4A", Sample::M4a},       {"g.wv", Sample::WavPack},
+        {"h.mp4", Sample::Mp4Video}};
+    const std::vector<std::string> titles = {"童話",       "吻别",       "心雨", "红豆",
+                                             "爱你一万年", "一千年以后", "电影"};
+    for (std::size_t i = 0; i < others.size(); ++i) {
+        ASSERT_TRUE(WriteSample(m_music / others[i].first, others[i].second, titles[i], ""));
+    }
+    WriteFile(m_music / "i.APE", MonkeysAudioBytes(ApeTagBytes({{"Title", "\xBA\xEC\xB6\xB9"}})));
+    const std::vector<std::string> before = Names(m_music.path());
+
+    const ProgramResult plain = Run({m_music.path()}, kEnglish);
+    EXPECT_EQ(plain.status, 0);
+    EXPECT_THAT(plain.err, EndsWith("sortune: 1 renamed, 0 linked, 0 dead links deleted, 0 kept, "
+                                    "0 failed\nsortune: 8 audio files of other formats (FLAC, "
+                                    "Ogg, M4A, APE, ...) left; --all-formats (-A) or the "
+                                    "window's \"all audio formats\" item takes them too\n"));
+    EXPECT_EQ(Run({"--undo"}).status, 0);
+    EXPECT_EQ(Names(m_music.path()), before);
+
+    const ProgramResult all = Run({"-A", m_music.path()}, kEnglish);
+    EXPECT_EQ(all.status, 0);
+    EXPECT_THAT(all.err, EndsWith("8 renamed, 0 linked, 0 dead links deleted, 1 kept, 0 failed\n"));
+    EXPECT_THAT(Names(m_music.path()),
+                ElementsAre("h.mp4", "一千年以后.wv", "吻别.ogg", "小雨.mp3", "心雨.opus",
+                            "爱你一万年.m4a", "童话.flac", "红豆.ape", "红豆.oga"));
+    EXPECT_EQ(Run({"--undo"}).status, 0);
+    EXPECT_EQ(Names(m_music.path()), before);
 }
 
 // `sortune -r ~` leaves other programs' data and the trash alone, and says so.
