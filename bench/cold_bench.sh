@@ -5,10 +5,12 @@
 # else) with 1, 4 and 16 threads, and the run with reading ahead turned off. Then the same
 # programs, and the floor of run_bench.sh, on a warm cache.
 #
-# usage: bench/cold_bench.sh [N] [BUILD_DIR] [REPEAT]
+# usage: bench/cold_bench.sh [N] [BUILD_DIR] [REPEAT] [FORMAT]
 #   N          files in the corpus (default 20000)
 #   BUILD_DIR  build folder holding bin/sortune and bin/readlimit (default build)
 #   REPEAT     runs of each, every one on a fresh copy; medians are reported (default 3)
+#   FORMAT     mp3 (default), or flac or m4a: a corpus of bench/make_formats_corpus.py, run
+#              with the all-formats option (and no floor, which reads MP3 tags)
 #
 # Dropping the page cache needs root (/proc/sys/vm/drop_caches); without it the benchmark
 # says so and does nothing. Needs python3 and a C compiler; the corpus generator and the floor
@@ -18,6 +20,7 @@ set -eu
 count=${1:-20000}
 build=${2:-build}
 repeat=${3:-3}
+format=${4:-mp3}
 repo=$(cd "$(dirname "$0")/.." && pwd)
 kit=${SORTUNE_BENCH_KIT:-$repo/../shared/bench}
 bin=$(cd "$build" && pwd)/bin
@@ -39,7 +42,11 @@ trap 'exit 130' INT TERM
 
 cc -O2 -o "$work/floor" "$kit/floor.c"
 echo "generating $count files..." >&2
-python3 "$kit/make_corpus.py" "$count" "$work/corpus" >/dev/null
+if [ "$format" = mp3 ]; then
+    python3 "$kit/make_corpus.py" "$count" "$work/corpus" >/dev/null
+else
+    python3 "$repo/bench/make_formats_corpus.py" "$count" "$work/corpus" --format "$format" >/dev/null
+fi
 
 mkdir -p "$work/config/sortune/registry"
 cat > "$work/config/sortune/registry/HKEY_CURRENT_USER.reg" <<'REG'
@@ -47,6 +54,7 @@ Windows Registry Editor Version 5.00
 
 [HKEY_CURRENT_USER\Software\Sortune\Set]
 "FindPath"=dword:00000001
+"AllFormats"=dword:00000001
 REG
 chmod 600 "$work/config/sortune/registry/HKEY_CURRENT_USER.reg"
 
@@ -87,6 +95,7 @@ timed() {
 
 cold="limit1 limit4 limit16 inturn ahead"
 warm="floor limit16 inturn ahead"
+[ "$format" = mp3 ] || warm="limit16 inturn ahead"
 i=0
 while [ "$i" -lt "$repeat" ]; do
     for name in $cold; do timed cold "$name"; done
@@ -124,6 +133,14 @@ awk -v a="$(median cold.ahead)" -v l="$(median cold.limit16)" -v o="$(median col
            a / l, o / l, w
 }'
 echo "warm cache:"
+[ "$format" = mp3 ] || {
+    row "read limit, 16 threads" warm.limit16
+    row "sortune, read-ahead on" warm.ahead
+    awk -v a="$(median warm.ahead)" -v l="$(median warm.limit16)" 'BEGIN {
+        printf "  read-ahead on: %.2f x the read limit\n", a / l
+    }'
+    exit 0
+}
 row "floor" warm.floor
 row "read limit, 16 threads" warm.limit16
 row "sortune, read-ahead off" warm.inturn

@@ -4,8 +4,8 @@
 //
 // usage: readlimit DIR [THREADS]      (default 16 threads)
 //
-// The walk lists the .mp3 and .wma files below DIR (links to folders not followed), as the
-// run's walk does. Each file is then opened, its size asked for, its first 4 KB and its last
+// The walk lists the audio files below DIR (links to folders not followed), as the run's walk
+// with --all-formats does. Each file is then opened, its size asked for, its first 4 KB and its last
 // 138 bytes read (the ID3v2 tag of a file whose text frames come first; the ID3v1 tag and
 // the footer of an appended tag) and closed: the calls the run's tag reader makes for such a
 // file. Prints the time of the walk and of the reading, in seconds:
@@ -41,7 +41,13 @@ bool IsAudioFile(const std::filesystem::path& path) {
     std::string extension = path.extension().string();
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".mp3" || extension == ".wma";
+    for (const char* audio : {".mp3", ".wma", ".flac", ".ogg", ".oga", ".opus", ".m4a", ".mp4",
+                              ".ape", ".wv"}) {
+        if (extension == audio) {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::vector<std::string> Walk(const std::string& folder) {

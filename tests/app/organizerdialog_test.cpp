@@ -28,6 +28,7 @@
 #include "resources/appicons.h"
 #include "resources/embeddedresource.h"
 #include "tests/support/fileio.h"
+#include "tests/support/formatwriter.h"
 #include "tests/support/guitest.h"
 #include "tests/support/mp3writer.h"
 #include "tests/support/recordingmessagebox.h"
@@ -694,6 +695,36 @@ TEST_F(OrganizerDialogTest, TheContextMenuTurnsTheTagRepairOnAndOff) {
     EXPECT_THAT(Names(m_music.path()), ElementsAre("歌1.mp3", "歌2.mp3"));
     // The repaired file starts with an ID3v2 tag now; its ID3v1 tag stays.
     EXPECT_TRUE(ReadFile(m_music / "歌1.mp3").starts_with("ID3\x03"));
+}
+
+// The item after it takes every audio format into the window's runs, stored at once; without
+// it a folder of FLAC files is not "0 files" and nothing else.
+TEST_F(OrganizerDialogTest, TheContextMenuTurnsAllFormatsOnAndOff) {
+    ASSERT_TRUE(WriteSample(m_music / "a.flac", Sample::Flac, "吻别", ""));
+    const RecordingMessageBox boxes;
+    std::vector<bool> checked;
+    const auto toggle = [&] {
+        WhenShown<QMenu>([&checked](QMenu* menu) {
+            QAction* item = menu->actions().value(2);
+            ASSERT_EQ(item->text(), "整理所有音乐格式(&F)");
+            checked.push_back(item->isChecked());
+            QTest::keyClick(menu, Qt::Key_F);
+        });
+        RightClick(m_dialog);
+    };
+    RunDialog([&] {
+        m_dialog.StartRun(m_music.path());
+        EXPECT_THAT(Names(m_music.path()), ElementsAre("a.flac"));
+        toggle();
+        EXPECT_EQ(GetProfileInt("Set", "AllFormats", 9), 1u);
+        m_dialog.StartRun(m_music.path());
+        toggle();
+        EXPECT_EQ(GetProfileInt("Set", "AllFormats", 9), 0u);
+    });
+    EXPECT_THAT(checked, ElementsAre(false, true));
+    EXPECT_THAT(Names(m_music.path()), ElementsAre("吻别.flac"));
+    ASSERT_EQ(boxes.texts.size(), 1U);
+    EXPECT_THAT(boxes.texts[0], HasSubstr("留下其他格式的音乐文件 1 个"));
 }
 
 TEST_F(OrganizerDialogTest, WhatCannotBeTakenBackIsToldInAMessageBox) {
