@@ -511,8 +511,9 @@ void OrganizerDialog::contextMenuEvent(QContextMenuEvent* event) {
     undo->setEnabled(CanUndo());
     connect(undo, &QAction::triggered, this, [this] { OnUndo(); });
     AddOptionItem(menu, "同时修复标签编码(&T)", State().m_bFixTags, &SettingsStore::SetFixTags);
+    // The file managers' menus follow: they offer the submenu on the files the runs take.
     AddOptionItem(menu, "整理所有音乐格式(&F)", State().m_bAllFormats,
-                  &SettingsStore::SetAllFormats);
+                  &SettingsStore::SetAllFormats, [this] { m_session.RegisterFileManagerMenus(); });
     menu.addSeparator();
     connect(menu.addAction(QString::fromUtf8("关于 sortune(&A)...")), &QAction::triggered, this,
             [this] { OnAbout(); });
@@ -521,14 +522,18 @@ void OrganizerDialog::contextMenuEvent(QContextMenuEvent* event) {
 
 // An option of the context menu, stored at once as the check boxes are; fixed during a run.
 void OrganizerDialog::AddOptionItem(QMenu& menu, const char* text, int& flag,
-                                    bool (SettingsStore::*store)(int)) {
+                                    bool (SettingsStore::*store)(int),
+                                    const std::function<void()>& stored) {
     QAction* item = menu.addAction(QString::fromUtf8(text));
     item->setCheckable(true);
     item->setChecked(flag == 1);
     item->setEnabled(State().m_bRunning == 0);
-    connect(item, &QAction::toggled, this, [this, &flag, store](bool on) {
+    connect(item, &QAction::toggled, this, [this, &flag, store, stored](bool on) {
         flag = on ? 1 : 0;
         (m_settings.*store)(flag);
+        if (stored) {
+            stored();
+        }
     });
 }
 

@@ -124,7 +124,8 @@ private:
     void OnCommandLineStart();
     void OnBusyTick();
     void OnAbout();
-    void AddOptionItem(QMenu& menu, const char* text, int& flag, bool (SettingsStore::*store)(int));
+    void AddOptionItem(QMenu& menu, const char* text, int& flag, bool (SettingsStore::*store)(int),
+                       const std::function<void()>& stored = {});
     void OnStepDone(const Change& change, const Outcome& outcome);
 
     SettingsStore& m_settings;

@@ -24,6 +24,10 @@ constexpr const char* kApprovedKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved";
 constexpr const char* kMachineClassKey = "software\\classes\\clsid\\Sortmenu";
 constexpr DWORD kProgramIdBuffer = 260;
+// The audio types beyond MP3 and WMA that the window's all-formats option takes; not .mp4,
+// whose type is that of films.
+constexpr const char* kOtherAudioTypes[] = {".flac", ".ogg", ".oga", ".opus",
+                                            ".m4a",  ".ape", ".wv"};
 
 // The braced text of the class id, as the task allocator hands it out.
 std::string ClassIdText() {
@@ -78,6 +82,36 @@ std::string ModulePath() {
     return ModuleFileName(reinterpret_cast<const void*>(&DllRegisterServer));
 }
 
+// The window's "all audio formats" option, as its settings hold it.
+bool AllFormatsChosen() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Sortune\\Set", 0, KEY_READ, &key) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    DWORD type = 0;
+    const LONG result =
+        RegQueryValueExA(key, "AllFormats", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS && type == REG_DWORD && value == 1;
+}
+
+// The handler of a type beyond MP3, written or taken away; nothing about these types stops
+// the registration.
+void SetExtraHandler(const char* fileType, const std::string& clsid, bool on) {
+    std::string handlerKey;
+    if (!HandlerKey(fileType, handlerKey)) {
+        return;
+    }
+    if (on) {
+        WriteRow({HKEY_CLASSES_ROOT, handlerKey, nullptr, clsid});
+    } else {
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, handlerKey.c_str());
+    }
+}
+
 }  // namespace
 
 HRESULT DllRegisterServer() {
@@ -108,15 +142,10 @@ HRESULT DllRegisterServer() {
             return SELFREG_E_CLASS;
         }
     }
-    // WMA files are a welcome extra: nothing about them stops the registration.
-    if (HandlerKey(".wma", handlerKey)) {
-        const Row wma[] = {
-            {HKEY_LOCAL_MACHINE, kMachineClassKey, nullptr, clsid},
-            {HKEY_CLASSES_ROOT, handlerKey, nullptr, clsid},
-        };
-        for (const Row& row : wma) {
-            WriteRow(row);
-        }
+    SetExtraHandler(".wma", clsid, true);
+    const bool allFormats = AllFormatsChosen();
+    for (const char* fileType : kOtherAudioTypes) {
+        SetExtraHandler(fileType, clsid, allFormats);
     }
     if (!WriteRow({HKEY_LOCAL_MACHINE, kApprovedKey, clsid.c_str(), "Sortmenu"})) {
         return SELFREG_E_CLASS;
@@ -141,8 +170,9 @@ HRESULT DllUnregisterServer() {
     }
     // What registration wrote beyond the entries above goes too, so that nothing is left
     // that names a class no longer there; none of it changes the result.
-    if (HandlerKey(".wma", handlerKey)) {
-        RegDeleteKeyA(HKEY_CLASSES_ROOT, handlerKey.c_str());
+    SetExtraHandler(".wma", clsid, false);
+    for (const char* fileType : kOtherAudioTypes) {
+        SetExtraHandler(fileType, clsid, false);
     }
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kMachineClassKey);
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(kApprovedKey) + "\\Sortmenu").c_str());

@@ -1,6 +1,7 @@
-// Feeds arbitrary bytes to the MP3 tag readers as the content of a file, read the way the
-// program reads it: ReadMp3Tags opens the file by its path and reads an ID3v2 tag at its start
-// or appended at its end, an ID3v1 tag in its last 128 bytes. The file lives in memory
+// Feeds arbitrary bytes to the tag readers as the content of a file, read the way the program
+// reads it: ReadMp3Tags opens the file by its path and reads an ID3v2 tag at its start or
+// appended at its end, an ID3v1 tag in its last 128 bytes; ReadFormatTags reads the same bytes
+// as a FLAC, Ogg, MP4 and APE file. The file lives in memory
 // (memfd), so that the fuzzer writes nothing to disk.
 //
 // Build with clang and run on a corpus seeded with MP3 files:
@@ -52,6 +53,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static MemoryFile file;
     TrackTags first;
     TrackTags second;
-    ReadMp3Tags(file.Write(data, size), first, second);
+    const std::string& path = file.Write(data, size);
+    ReadMp3Tags(path, first, second);
+    for (const AudioFormat format :
+         {AudioFormat::Flac, AudioFormat::Ogg, AudioFormat::Mp4, AudioFormat::Ape}) {
+        ReadFormatTags(path, format, first, second);
+    }
     return 0;
 }

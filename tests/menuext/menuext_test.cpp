@@ -662,6 +662,40 @@ TEST_F(MenuextTest, RegistrationFollowsTheFileTypesItFinds) {
     }
 }
 
+// With the window's all-formats option the menu is offered on the other audio types too (not
+// on .mp4, a film's type as much as a song's); without it, no longer.
+TEST_F(MenuextTest, RegistrationFollowsTheAllFormatsOption) {
+    WriteGlobs(
+        "50:audio/mpeg:*.mp3\n50:audio/x-ms-wma:*.wma\n50:audio/flac:*.flac\n"
+        "50:audio/x-opus+ogg:*.opus\n50:audio/mp4:*.m4a\n50:video/mp4:*.mp4\n");
+    const auto choose = [](DWORD value) {
+        HKEY key = nullptr;
+        RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Sortune\\Set", 0, nullptr,
+                        REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+        RegSetValueExA(key, "AllFormats", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                       sizeof value);
+        RegCloseKey(key);
+    };
+    const auto handler = [](const char* type) {
+        return std::string(type) + "\\shellex\\ContextMenuHandlers\\Sortmenu|=" + kClassId;
+    };
+    using ::testing::HasSubstr;
+    using ::testing::Not;
+    choose(1);
+    ASSERT_EQ(m_register(), S_OK);
+    for (const char* type : {"audio/flac", "audio/x-opus+ogg", "audio/mp4", "audio/x-ms-wma"}) {
+        EXPECT_THAT(Registered(), HasSubstr(handler(type))) << type;
+    }
+    EXPECT_THAT(Registered(), Not(HasSubstr("video/mp4")));
+    choose(0);
+    ASSERT_EQ(m_register(), S_OK);
+    EXPECT_EQ(Registered(), Rows({5, 7, 1, 2, 3, 4, 8}));
+    choose(1);
+    ASSERT_EQ(m_register(), S_OK);
+    EXPECT_EQ(m_unregister(), S_OK);
+    EXPECT_EQ(Registered(), "");
+}
+
 TEST_F(MenuextTest, UnregistrationRemovesWhatRegistrationWrote) {
     ASSERT_EQ(m_register(), S_OK);
     // Another class's approval stays.
