@@ -25,6 +25,7 @@
 #include "platform/fileentry.h"
 #include "platform/messagebox.h"
 #include "platform/systeminfo.h"
+#include "platform/userfolders.h"
 #include "resources/appicons.h"
 
 namespace {
@@ -127,6 +128,10 @@ OrganizerDialog::OrganizerDialog(const ChineseConverter& converter, SettingsStor
     connect(&m_btnRecent, &QAbstractButton::clicked, this, [this] { ShowMenu(); });
     connect(&m_picture, &CTransitionStatic::clicked, &m_picture,
             &CTransitionStatic::PlayRandomEffect);
+    // Before the first run the picker starts where the user keeps music, not at the root.
+    if (std::string music = UserMusicFolder(); !music.empty()) {
+        State().m_strLastFolder = std::move(music);
+    }
     m_startTimer.setSingleShot(true);
     connect(&m_startTimer, &QTimer::timeout, this, [this] { OnCommandLineStart(); });
     connect(&m_busyTimer, &QTimer::timeout, this, [this] { OnBusyTick(); });

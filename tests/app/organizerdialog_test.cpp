@@ -440,18 +440,31 @@ TEST_F(OrganizerDialogTest, WithoutRecentFoldersTheRecentButtonPicksAFolderAsOpe
     EXPECT_EQ(GetProfileString("Set", "path0"), m_music / "pop");
 }
 
-// Before the first run the picker starts at the root, the last folder the dialog knows of.
-TEST_F(OrganizerDialogTest, CancellingThePickerRunsNothing) {
-    Songs(m_music.path(), 1);
-    QString opened;
-    WhenShown<QFileDialog>([&](QFileDialog* picker) {
-        opened = picker->directory().absolutePath();
-        picker->reject();
-    });
-    RunDialog([&] { Click(Item(IDC_OPEN)); });
-    EXPECT_EQ(opened, "/");
-    EXPECT_EQ(CountRenamed(m_music.path()), 0);
-    EXPECT_EQ(Caption(), "Mp3名称整理");
+// Before the first run the picker starts at the user's music folder, else at home.
+TEST_F(OrganizerDialogTest, ThePickerFirstSelectsTheMusicFolderAndCancellingItRunsNothing) {
+    const ScopedVariable home("HOME", m_music.path());
+    Songs(m_music / "音乐", 1);
+    const std::pair<const char*, std::string> cases[] = {
+        {"", m_music.path()},
+        {"XDG_MUSIC_DIR=\"$HOME/音乐\"\n", m_music / "音乐"},
+    };
+    for (const auto& [dirs, music] : cases) {
+        WriteFile(m_config.path() + "/user-dirs.dirs", dirs);
+        ActingDialog dialog(m_converter, m_settings);
+        QStringList selected;
+        WhenShown<QFileDialog>([&](QFileDialog* picker) {
+            selected = picker->selectedFiles();
+            picker->reject();
+        });
+        QTimer::singleShot(0, &dialog, [&] {
+            Click(dialog.GetDlgItem(IDC_OPEN));
+            dialog.close();
+        });
+        dialog.DoModal();
+        EXPECT_EQ(selected, QStringList(QString::fromStdString(music))) << dirs;
+        EXPECT_EQ(dialog.windowTitle(), "Mp3名称整理");
+    }
+    EXPECT_EQ(CountRenamed(m_music / "音乐"), 0);
 }
 
 // A stop between two files: the files up to the one being handled are renamed, the rest
