@@ -259,6 +259,17 @@ void RemoveUnwanted(const Manifest& old, Manifest& now, PublishReport& report) {
     }
 }
 
+// The user's file keeps the mode it has: it is theirs, and their other tools may read it. A
+// new one is private, as Thunar makes it.
+mode_t UcaFileMode(const std::string& path) {
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (error || !fs::is_regular_file(status)) {
+        return 0600;
+    }
+    return static_cast<mode_t>(status.permissions() & fs::perms::mask);
+}
+
 // Puts the handlers' actions into uca.xml, beside the user's own, which stay byte for byte.
 void PublishThunar(const std::string& actions, const PublishPlaces& places, const Manifest& old,
                    Manifest& now, PublishReport& report) {
@@ -294,7 +305,7 @@ void PublishThunar(const std::string& actions, const PublishPlaces& places, cons
         }
     }
     if (!MakeFolders(fs::path(path).parent_path(), now.folders) ||
-        WriteFileAtomically(path, next, 0600) != 0) {
+        WriteFileAtomically(path, next, UcaFileMode(path)) != 0) {
         report.problems.push_back(path + CannotBeWritten());
         return;
     }

@@ -326,10 +326,26 @@ TEST_F(PublishTest, UninstallRemovesAUcaFileItMadeAndNeverAFileItDidNotWrite) {
     EXPECT_THAT(install.err, testing::HasSubstr("：已有同名文件，保持原样\n"));
     EXPECT_EQ(ReadFile(dolphin), "mine");
     EXPECT_EQ(ReadUca(ReadFile(Config() + "/Thunar/uca.xml")).size(), 3u);
+    EXPECT_EQ(fs::status(Config() + "/Thunar/uca.xml").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write);  // private, as Thunar makes it
     EXPECT_TRUE(fs::exists(Published("nemo/actions/" + std::string(kName) + "-00.nemo_action")));
     ASSERT_EQ(Sortune("u"), 0);
     EXPECT_EQ(Snapshot(Data()), before);
     EXPECT_FALSE(fs::exists(Config() + "/Thunar"));
+}
+
+// Merging the actions into the user's uca.xml, and taking them out again, keeps its mode.
+TEST_F(PublishTest, TheUsersUcaFileKeepsItsMode) {
+    const std::string uca = Config() + "/Thunar/uca.xml";
+    for (const fs::perms mode : {fs::perms(0644), fs::perms(0600), fs::perms(0640)}) {
+        fs::permissions(uca, mode);
+        ASSERT_EQ(Sortune("i"), 0);
+        EXPECT_EQ(ReadUca(ReadFile(uca)).size(), 4u);
+        EXPECT_EQ(fs::status(uca).permissions(), mode) << "i " << static_cast<int>(mode);
+        ASSERT_EQ(Sortune("u"), 0);
+        EXPECT_EQ(ReadFile(uca), kUserUca);
+        EXPECT_EQ(fs::status(uca).permissions(), mode) << "u " << static_cast<int>(mode);
+    }
 }
 
 }  // namespace
