@@ -159,11 +159,18 @@ std::vector<std::string> SplitArgv(const std::string& line) {
     return words;
 }
 
-// An Exec line as Dolphin and Nemo run it: split into words, %F one argument per path.
+// An Exec line as Dolphin and Nemo run it: split into words, %F one argument per path, %U
+// one per URI.
 std::vector<std::string> ExpandExec(const std::string& exec, const std::string& path) {
     std::vector<std::string> argv;
     for (const std::string& word : SplitArgv(exec)) {
-        argv.push_back(word == "%F" ? path : word);
+        if (word == "%U") {
+            gchar* uri = g_filename_to_uri(path.c_str(), nullptr, nullptr);
+            argv.emplace_back(uri);
+            g_free(uri);
+        } else {
+            argv.push_back(word == "%F" ? path : word);
+        }
     }
     return argv;
 }
@@ -236,6 +243,7 @@ TEST_F(PublishTest, InstallPublishesEveryFormatAndEachCommandGetsExactlyThePath)
     for (std::size_t i = 0; i < kItems.size(); ++i) {
         const KeyFile action(nemo + "-0" + std::to_string(i) + ".nemo_action");
         EXPECT_EQ(action.Get("Nemo Action", "Selection"), "notnone");
+        EXPECT_TRUE(action.Get("Nemo Action", "Exec").ends_with(" %U"));  // paths may hold a LF
         EXPECT_THAT(action.List("Nemo Action", "Mimetypes"),
                     testing::ElementsAre("audio/mpeg", "audio/x-ms-wma"));
     }
