@@ -23,6 +23,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Where python3-nautilus puts the module that makes Nautilus load Python extensions.
+bool NautilusLoadsPython() {
+    std::error_code error;
+    for (const char* folder :
+         {"/usr/lib/x86_64-linux-gnu", "/usr/lib/aarch64-linux-gnu", "/usr/lib64", "/usr/lib"}) {
+        if (fs::exists(std::string(folder) + "/nautilus/extensions-4/libnautilus-python.so",
+                       error)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 constexpr int kIconSize = 16;
 constexpr std::uint32_t kWhite = 0xFFFFFF;
 
@@ -152,7 +165,7 @@ void CollectItems(const std::vector<MenuEntry>& entries, PublishedGroup& group,
 }  // namespace
 
 PublishPlaces PublishPlaces::OfThisUser() {
-    return {XdgDataHome(), XdgConfigHome(), sysinfo::ExecutablePath()};
+    return {XdgDataHome(), XdgConfigHome(), sysinfo::ExecutablePath(), NautilusLoadsPython()};
 }
 
 PublishedHandler ReadPublishedHandler(const HandlerRegistration& handler,
@@ -214,9 +227,11 @@ std::vector<PublishedFile> WantedFiles(const std::vector<PublishedHandler>& hand
         if (handler.groups.empty()) {
             continue;
         }
-        for (auto&& part :
-             {handler.icons, DolphinServiceMenus(handler, target), NautilusScripts(handler, target),
-              NemoActions(handler, target), FileManagerActions(handler, target)}) {
+        // The scripts are Nautilus's fall-back: a fixed submenu, on every file.
+        for (auto&& part : {handler.icons, DolphinServiceMenus(handler, target),
+                            target.nautilusExtensions ? NautilusExtension(handler, target)
+                                                      : NautilusScripts(handler, target),
+                            NemoActions(handler, target), FileManagerActions(handler, target)}) {
             files.insert(files.end(), part.begin(), part.end());
         }
     }
@@ -335,7 +350,7 @@ PublishReport PublishMenus(const std::vector<PublishedHandler>& handlers,
             ChineseOr("没有可写入菜单文件的主文件夹", "no home folder to publish in"));
         return report;
     }
-    const PublishTarget target{places.dataHome, places.hostPath};
+    const PublishTarget target{places.dataHome, places.hostPath, places.nautilusExtensions};
     const Manifest old = Manifest::Read(ManifestPath(places));
     Manifest now;
     now.folders = old.folders;
