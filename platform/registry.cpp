@@ -139,11 +139,13 @@ public:
 
     // The root of HKEY_CLASSES_ROOT as listed, made again only when its stored keys or the
     // globs changed: an enumeration asks for the whole list at every index.
-    std::vector<std::string> ClassesRootNames(std::vector<std::string> stored) {
+    std::shared_ptr<const std::vector<std::string>> ClassesRootNames(
+        std::vector<std::string> stored) {
         std::shared_ptr<const MimeGlobs> globs = Globs();
         const std::lock_guard lock(mutex_);
-        if (globs != rootGlobs_ || stored != rootStored_) {
-            rootNames_ = MergedRootNames(stored, *globs);
+        if (globs != rootGlobs_ || stored != rootStored_ || !rootNames_) {
+            rootNames_ =
+                std::make_shared<const std::vector<std::string>>(MergedRootNames(stored, *globs));
             rootStored_ = std::move(stored);
             rootGlobs_ = std::move(globs);
         }
@@ -170,7 +172,7 @@ private:
     std::vector<FileStamp> globsStamps_;
     std::vector<std::string> rootStored_;
     std::shared_ptr<const MimeGlobs> rootGlobs_;
-    std::vector<std::string> rootNames_;
+    std::shared_ptr<const std::vector<std::string>> rootNames_;
 };
 
 RegistryState& State() {
@@ -248,13 +250,15 @@ bool KeyExists(HiveId id, const Hive& hive, std::string_view path) {
 
 // The names of the sub-keys of `path` as callers see them: the stored ones and, below the root
 // of HKEY_CLASSES_ROOT, the extension keys the MIME database answers for.
-std::vector<std::string> SubKeyNames(HiveId id, const Hive& hive, std::string_view path) {
+// Shared, since an enumeration asks for the whole list at each index.
+std::shared_ptr<const std::vector<std::string>> SubKeyNames(HiveId id, const Hive& hive,
+                                                            std::string_view path) {
     std::vector<std::string> names = hive.SubKeyNames(path);
     if (id == HiveId::kClassesRoot && path.empty()) {
         return State().ClassesRootNames(std::move(names));
     }
     std::sort(names.begin(), names.end(), UpperCaseLess);
-    return names;
+    return std::make_shared<const std::vector<std::string>>(std::move(names));
 }
 
 // The stored keys at `path` and below it, as a hive of their own.
@@ -515,7 +519,8 @@ LONG RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* re
     if (!KeyExists(open->hive, hive, open->path)) {
         return ERROR_KEY_DELETED;
     }
-    const std::vector<std::string> names = SubKeyNames(open->hive, hive, open->path);
+    const auto listed = SubKeyNames(open->hive, hive, open->path);
+    const std::vector<std::string>& names = *listed;
     if (index >= names.size()) {
         return ERROR_NO_MORE_ITEMS;
     }
