@@ -2,8 +2,10 @@
 
 #include <cstdio>
 #include <iostream>
+#include <string_view>
 
 #include <QApplication>
+#include <QMessageBox>
 
 #include "app/commandlinestart.h"
 #include "app/commandoptions.h"
@@ -17,9 +19,12 @@
 #include "app/undocommand.h"
 #include "platform/messagebox.h"
 #include "platform/systeminfo.h"
+#include "resources/appicons.h"
 #include "resources/embeddedresource.h"
 
 namespace {
+
+constexpr int kAppIcon = 128;
 
 int RunInTerminal(const ParsedCommandLine& parsed, OrganizerApp& app) {
     if (parsed.problem != UsageProblem::None) {
@@ -49,6 +54,11 @@ int RunInTerminal(const ParsedCommandLine& parsed, OrganizerApp& app) {
 }  // namespace
 
 bool OrganizerApp::InitInstance() {
+    // Asked for by the context-menu extension, never typed: not one of the user's options.
+    if (m_argc == 4 && std::string_view(m_argv[1]) == "--message-box") {
+        m_nExitCode = ShowMessageBox(m_argv[2], m_argv[3]);
+        return false;
+    }
     const ParsedCommandLine parsed = ParseCommandOptions(m_argc, m_argv);
     const std::vector<std::string>& paths = parsed.options.paths;
     switch (ChooseStart(parsed, sysinfo::HasDisplay())) {
@@ -73,6 +83,19 @@ void OrganizerApp::LoadTables(ConversionTables::ResourceFinder find) {
     if (m_tables.GetBigToGbTable() == nullptr) {
         AfxMessageBox("fail to load Big2GB Resource", MB_OK);
     }
+}
+
+int OrganizerApp::ShowMessageBox(const std::string& caption, const std::string& text) {
+    if (!sysinfo::HasDisplay()) {
+        return 1;
+    }
+    QApplication application(m_argc, m_argv);
+    const QtTranslations translations;
+    QMessageBox box(QMessageBox::Information, QString::fromUtf8(caption), QString::fromUtf8(text),
+                    QMessageBox::Ok);
+    box.setWindowIcon(resources::LoadAppIcon(kAppIcon));
+    box.exec();
+    return 0;
 }
 
 int OrganizerApp::RunDialog(const std::string& startFolder) {

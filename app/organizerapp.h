@@ -25,6 +25,8 @@ public:
 
 private:
     int RunDialog(const std::string& startFolder);
+    // The box the file managers' about item asks for: 0 once shown, 1 without a display.
+    int ShowMessageBox(const std::string& caption, const std::string& text);
 
     int m_argc;
     char** m_argv;

@@ -1,5 +1,6 @@
 #include "app/organizerdialog.h"
 
+#include <cstring>
 #include <utility>
 
 #include <QContextMenuEvent>
@@ -7,6 +8,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPolygon>
+#include <QShortcut>
 
 #include "app/aboutdialog.h"
 #include "app/commandlinestart.h"
@@ -25,6 +27,7 @@
 #include "platform/fileentry.h"
 #include "platform/messagebox.h"
 #include "platform/systeminfo.h"
+#include "platform/userfolders.h"
 #include "resources/appicons.h"
 
 namespace {
@@ -57,6 +60,20 @@ void FillRect(QPainter& painter, const Rect& rect, const QColor& color) {
     if (!rect.IsEmpty()) {
         painter.fillRect(rect.left, rect.top, rect.Width(), rect.Height(), color);
     }
+}
+
+// The state of the run written over the bar, as large as the bar lets it be: window managers
+// cut the caption that says it to fit the narrow title bar. A text too wide for the bar (a
+// long folder) loses its middle.
+void DrawState(QPainter& painter, const Rect& outline, const QString& state) {
+    QFont font = DialogFont();
+    font.setPixelSize(outline.Height() - 1);
+    font.setStyleStrategy(QFont::PreferAntialias);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    const QRect box(outline.left + 2, outline.top, outline.Width() - 4, outline.Height());
+    const QString shown = painter.fontMetrics().elidedText(state, Qt::ElideMiddle, box.width());
+    painter.drawText(box, Qt::AlignCenter, shown);
 }
 
 // One problem a line; past kListedProblems only their number, told with `more`.
@@ -125,8 +142,19 @@ OrganizerDialog::OrganizerDialog(const ChineseConverter& converter, SettingsStor
     connect(&m_btnOptions, &QAbstractButton::clicked, this, [this] { OnOptions(); });
     connect(&m_btnOpen, &QAbstractButton::clicked, this, [this] { OnOpen(); });
     connect(&m_btnRecent, &QAbstractButton::clicked, this, [this] { ShowMenu(); });
+    // The shaped buttons are no tab stops: the keyboard reaches the Open button this way.
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this), &QShortcut::activated, this,
+            [this] {
+                if (m_btnOpen.isEnabled()) {
+                    OnOpen();
+                }
+            });
     connect(&m_picture, &CTransitionStatic::clicked, &m_picture,
             &CTransitionStatic::PlayRandomEffect);
+    // Before the first run the picker starts where the user keeps music, not at the root.
+    if (std::string music = UserMusicFolder(); !music.empty()) {
+        State().m_strLastFolder = std::move(music);
+    }
     m_startTimer.setSingleShot(true);
     connect(&m_startTimer, &QTimer::timeout, this, [this] { OnCommandLineStart(); });
     connect(&m_busyTimer, &QTimer::timeout, this, [this] { OnBusyTick(); });
@@ -297,7 +325,7 @@ void OrganizerDialog::OnUndo() {
 }
 
 void OrganizerDialog::UndoLatest() {
-    const QString caption = windowTitle();
+    const std::string caption = windowTitle().toStdString();
     std::vector<std::string> problems;
     const auto listener = [&problems](const Change& original, const Outcome& outcome) {
         if (!outcome.Made() && outcome.change.reason != Reason::AlreadyBack) {
@@ -316,7 +344,7 @@ void OrganizerDialog::UndoLatest() {
         return;
     }
     if (result.journal.beginError != 0) {
-        setWindowTitle(caption);
+        SetWindowText(caption);
         SayProblem(messages::JournalError(m_session.JournalFolder(), result.journal.beginError));
         return;
     }
@@ -359,6 +387,9 @@ void OrganizerDialog::paintEvent(QPaintEvent* event) {
     FrameRect(painter, bar.outline, ToQColor(kProgressOutline));
     FillRect(painter, bar.inside, ToQColor(kProgressInside));
     FillRect(painter, bar.bar, ToQColor(kProgressBar));
+    if (!m_strState.isEmpty()) {
+        DrawState(painter, bar.outline, m_strState);
+    }
 }
 
 // The stored folders as the menu lists them: a folder stored twice is listed once.
@@ -466,6 +497,11 @@ void OrganizerDialog::AddFolder(const std::string& folder) {
 
 void OrganizerDialog::SetWindowText(const std::string& caption) {
     setWindowTitle(QString::fromUtf8(caption));
+    // The dialog's own caption says no state.
+    m_strState = caption.starts_with(kCaptionPrefix)
+                     ? QString::fromUtf8(caption.substr(std::strlen(kCaptionPrefix)))
+                     : QString();
+    update(m_rcProgress.left, m_rcProgress.top, m_rcProgress.Width(), m_rcProgress.Height());
 }
 
 bool OrganizerDialog::AskYesNo(const std::string& question) {

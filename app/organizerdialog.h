@@ -148,6 +148,7 @@ private:
     Rect m_rcProgress;
     int m_nDrawnPos = 0;  // what the progress bar shows
     int m_nDrawnTotal = 0;
+    QString m_strState;  // the caption's state of the run, written over the bar
     int m_nBusyIcon = 132;
     int m_nCollapsedHeight = 70;
     int m_nFullHeight = 235;

@@ -8,6 +8,7 @@
 constexpr unsigned ODS_SELECTED = 0x0001;  // held down
 constexpr unsigned ODS_DISABLED = 0x0004;
 constexpr unsigned ODS_FOCUS = 0x0010;
+constexpr unsigned ODS_NOFOCUSRECT = 0x0200;  // focused, but not by the keyboard: no frame
 
 struct DrawItemStruct {
     Canvas* dc = nullptr;

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QThread>
@@ -53,6 +54,10 @@ void CExpandButton::DrawItem(const DrawItemStruct& item) {
         RebuildColors();
     } else {
         DrawArrow(dc, b, d);
+    }
+    // The button is a tab stop: a keyboard user has to see where the focus is.
+    if ((item.itemState & (ODS_FOCUS | ODS_NOFOCUSRECT)) == ODS_FOCUS) {
+        dc.DrawFocusRect(item.rcItem);
     }
     dc.SelectPen(oldPen);
     dc.SelectBrush(oldBrush);
@@ -118,6 +123,20 @@ void CExpandButton::keyReleaseEvent(QKeyEvent* event) {
     if (click) {
         Turn();
     }
+}
+
+void CExpandButton::focusInEvent(QFocusEvent* event) {
+    const Qt::FocusReason reason = event->reason();
+    m_bFocusByKeyboard = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+                                 reason == Qt::ShortcutFocusReason
+                             ? 1
+                             : 0;
+    CShadeButton::focusInEvent(event);
+}
+
+unsigned CExpandButton::ItemState() const {
+    const unsigned state = CShadeButton::ItemState();
+    return m_bFocusByKeyboard ? state : state | ODS_NOFOCUSRECT;
 }
 
 void CExpandButton::Turn() {

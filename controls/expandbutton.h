@@ -7,7 +7,8 @@
 // face colour (darker while the button is held down). The mouse and the keyboard work as on
 // any push button; a completed click is reported first and turns the state over afterwards,
 // so the dialog's handler still reads the state from before the click. The turn shows the
-// arrow at 45 degrees for 50 ms, the dialog's thread waiting.
+// arrow at 45 degrees for 50 ms, the dialog's thread waiting. A dotted frame marks the focus
+// when the keyboard brought it.
 class CExpandButton : public CShadeButton {
 public:
     explicit CExpandButton(QWidget* parent = nullptr);
@@ -25,6 +26,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    unsigned ItemState() const override;
 
 private:
     void Turn();
@@ -34,4 +37,5 @@ private:
     int m_bAnimate = 0;
     int m_bExpanded = 0;
     int m_bDownInside = 0;
+    int m_bFocusByKeyboard = 0;  // the focus frame shows only then, as a click needs none
 };

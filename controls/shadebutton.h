@@ -41,7 +41,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
     // The state flags of a draw request as the control stands.
-    unsigned ItemState() const;
+    virtual unsigned ItemState() const;
     void RepaintIndicator();
 
     int m_nKind = 0;  // 1 check box, 3 colour button

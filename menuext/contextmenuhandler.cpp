@@ -260,5 +260,7 @@ void ContextMenuHandler::RunProgram(bool withPath) {
 
 void ContextMenuHandler::ShowAbout(HWND owner) {
     const std::string text = LoadString(IDS_ABOUT_TEXT, kAboutBuffer);
+    // The program draws its own box, in Chinese, where no dialog program is installed.
+    SetMessageBoxProgram(ReadExePath());
     MessageBoxA(owner, text.c_str(), "Sortmenu", MB_ICONINFORMATION | MB_OK);
 }

@@ -12,6 +12,7 @@
 namespace {
 
 MessageBoxHost* g_host = nullptr;
+std::string g_program;  // shows its own box with --message-box
 
 int ShowOnStandardError(const std::string& text, unsigned type) {
     std::fprintf(stderr, "%s\n", text.c_str());
@@ -26,16 +27,21 @@ bool OnKde() {
 // The command lines that show an OK box, in the order they are tried.
 std::vector<std::vector<std::string>> DialogCommands(const std::string& caption,
                                                      const std::string& text) {
+    std::vector<std::vector<std::string>> commands;
+    if (!g_program.empty()) {
+        commands.push_back({g_program, "--message-box", caption, text});
+    }
     const std::vector<std::string> kdialog = {"kdialog", "--title", caption, "--msgbox", text};
     const std::vector<std::string> zenity = {"zenity", "--info", "--no-markup",
                                              "--title=" + caption, "--text=" + text};
     // Not modal, but seen: a desktop notification, where a notification service runs.
     const std::vector<std::string> notification = {"notify-send", "--app-name=" + caption, caption,
                                                    text};
-    if (OnKde()) {
-        return {kdialog, zenity, notification};
+    for (const auto& command : OnKde() ? std::vector{kdialog, zenity, notification}
+                                       : std::vector{zenity, kdialog, notification}) {
+        commands.push_back(command);
     }
-    return {zenity, kdialog, notification};
+    return commands;
 }
 
 std::string WithoutCarriageReturns(std::string text) {
@@ -44,6 +50,10 @@ std::string WithoutCarriageReturns(std::string text) {
 }
 
 }  // namespace
+
+void SetMessageBoxProgram(const std::string& program) {
+    g_program = program;
+}
 
 void SetMessageBoxHost(MessageBoxHost* host) {
     g_host = host;
@@ -59,7 +69,9 @@ int MessageBoxA(HWND /*owner*/, const char* text, const char* caption, unsigned 
     const std::string title = codepage::Cp936ToUtf8Uncached(caption != nullptr ? caption : "");
     if (sysinfo::HasDisplay()) {
         for (const std::vector<std::string>& command : DialogCommands(title, body)) {
-            if (!process::FindProgram(command[0]).empty() && process::RunAndWait(command) == 0) {
+            const bool found =
+                command[0].starts_with('/') || !process::FindProgram(command[0]).empty();
+            if (found && process::RunAndWait(command) == 0) {
                 return IDOK;
             }
         }

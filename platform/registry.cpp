@@ -52,6 +52,34 @@ struct OpenKey {
     REGSAM access = 0;
 };
 
+// Orders names as Windows lists sub-keys: by their upper-case form, so that "A" comes before
+// "_x" (lower-casing would put '_' first).
+bool UpperCaseLess(std::string_view a, std::string_view b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return static_cast<unsigned char>(AsciiUpper(x)) <
+               static_cast<unsigned char>(AsciiUpper(y));
+    });
+}
+
+// The stored top-level keys of HKEY_CLASSES_ROOT and the extensions of the MIME database, a
+// name stored taking the place of the extension that compares alike, in listing order.
+std::vector<std::string> MergedRootNames(std::vector<std::string> stored, const MimeGlobs& globs) {
+    std::map<std::string, std::string> byName;
+    for (std::string& name : stored) {
+        byName.emplace(FoldCase(name), std::move(name));
+    }
+    for (std::string& extension : globs.Extensions()) {
+        byName.try_emplace(FoldCase(extension), std::move(extension));
+    }
+    std::vector<std::string> names;
+    names.reserve(byName.size());
+    for (auto& [folded, name] : byName) {
+        names.push_back(std::move(name));
+    }
+    std::sort(names.begin(), names.end(), UpperCaseLess);
+    return names;
+}
+
 // The open key handles of the process, and the MIME glob file.
 class RegistryState {
 public:
@@ -109,6 +137,21 @@ public:
         return globs_;
     }
 
+    // The root of HKEY_CLASSES_ROOT as listed, made again only when its stored keys or the
+    // globs changed: an enumeration asks for the whole list at every index.
+    std::shared_ptr<const std::vector<std::string>> ClassesRootNames(
+        std::vector<std::string> stored) {
+        std::shared_ptr<const MimeGlobs> globs = Globs();
+        const std::lock_guard lock(mutex_);
+        if (globs != rootGlobs_ || stored != rootStored_ || !rootNames_) {
+            rootNames_ =
+                std::make_shared<const std::vector<std::string>>(MergedRootNames(stored, *globs));
+            rootStored_ = std::move(stored);
+            rootGlobs_ = std::move(globs);
+        }
+        return rootNames_;
+    }
+
 private:
     struct FileStamp {
         std::string path;
@@ -127,6 +170,9 @@ private:
     std::string mimeGlobs_;  // "" for the XDG data folders
     std::shared_ptr<const MimeGlobs> globs_;
     std::vector<FileStamp> globsStamps_;
+    std::vector<std::string> rootStored_;
+    std::shared_ptr<const MimeGlobs> rootGlobs_;
+    std::shared_ptr<const std::vector<std::string>> rootNames_;
 };
 
 RegistryState& State() {
@@ -202,34 +248,17 @@ bool KeyExists(HiveId id, const Hive& hive, std::string_view path) {
     return LookupKey(id, hive, path).has_value();
 }
 
-// Orders names as Windows lists sub-keys: by their upper-case form, so that "A" comes before
-// "_x" (lower-casing would put '_' first).
-bool UpperCaseLess(std::string_view a, std::string_view b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return static_cast<unsigned char>(AsciiUpper(x)) <
-               static_cast<unsigned char>(AsciiUpper(y));
-    });
-}
-
 // The names of the sub-keys of `path` as callers see them: the stored ones and, below the root
 // of HKEY_CLASSES_ROOT, the extension keys the MIME database answers for.
-std::vector<std::string> SubKeyNames(HiveId id, const Hive& hive, std::string_view path) {
+// Shared, since an enumeration asks for the whole list at each index.
+std::shared_ptr<const std::vector<std::string>> SubKeyNames(HiveId id, const Hive& hive,
+                                                            std::string_view path) {
     std::vector<std::string> names = hive.SubKeyNames(path);
     if (id == HiveId::kClassesRoot && path.empty()) {
-        std::map<std::string, std::string> byName;
-        for (std::string& name : names) {
-            byName.emplace(FoldCase(name), std::move(name));
-        }
-        for (std::string& extension : State().Globs()->Extensions()) {
-            byName.try_emplace(FoldCase(extension), std::move(extension));
-        }
-        names.clear();
-        for (auto& [folded, name] : byName) {
-            names.push_back(std::move(name));
-        }
+        return State().ClassesRootNames(std::move(names));
     }
     std::sort(names.begin(), names.end(), UpperCaseLess);
-    return names;
+    return std::make_shared<const std::vector<std::string>>(std::move(names));
 }
 
 // The stored keys at `path` and below it, as a hive of their own.
@@ -490,7 +519,8 @@ LONG RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* re
     if (!KeyExists(open->hive, hive, open->path)) {
         return ERROR_KEY_DELETED;
     }
-    const std::vector<std::string> names = SubKeyNames(open->hive, hive, open->path);
+    const auto listed = SubKeyNames(open->hive, hive, open->path);
+    const std::vector<std::string>& names = *listed;
     if (index >= names.size()) {
         return ERROR_NO_MORE_ITEMS;
     }

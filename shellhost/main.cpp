@@ -7,6 +7,7 @@
 #include "shellhost/handlerregistry.h"
 #include "shellhost/invoke.h"
 #include "shellhost/publisher.h"
+#include "shellhost/quoting.h"
 #include "shellhost/shellextension.h"
 
 // sortune-shell: the shell for the context-menu handlers registered in the settings registry.
@@ -98,7 +99,12 @@ int main(int argc, char** argv) {
         return Publish(args.size() == 2);
     }
     if (args.size() >= 3 && args[0] == "invoke") {
-        return Invoke(args[1], args[2], std::vector<std::string>(args.begin() + 3, args.end()));
+        // Nemo hands URIs: its paths cannot hold a line break.
+        std::vector<std::string> paths;
+        for (auto it = args.begin() + 3; it != args.end(); ++it) {
+            paths.push_back(PathOfFileUri(*it));
+        }
+        return Invoke(args[1], args[2], paths);
     }
     std::fputs(ChineseOr(kUsageChinese, kUsageEnglish),
                args.size() == 1 && args[0] == "--help" ? stdout : stderr);

@@ -39,8 +39,9 @@ struct PublishedHandler {
 
 // Where the files go and what they call.
 struct PublishTarget {
-    std::string dataHome;  // $XDG_DATA_HOME, default ~/.local/share
-    std::string hostPath;  // the host program, absolute
+    std::string dataHome;             // $XDG_DATA_HOME, default ~/.local/share
+    std::string hostPath;             // the host program, absolute
+    bool nautilusExtensions = false;  // Nautilus loads Python extensions (python3-nautilus)
 };
 
 // The name every file and action of a handler begins with: "sortune-shell-5e1a7c20-...".
@@ -57,6 +58,11 @@ std::vector<PublishedFile> DolphinServiceMenus(const PublishedHandler& handler,
 // Nautilus scripts, one executable per item; a group's scripts in a folder named after it.
 std::vector<PublishedFile> NautilusScripts(const PublishedHandler& handler,
                                            const PublishTarget& target);
+
+// A Nautilus Python extension: a menu provider that offers the handler's menu, in order and
+// with its submenu, on files of its types only. Read where python3-nautilus is installed.
+std::vector<PublishedFile> NautilusExtension(const PublishedHandler& handler,
+                                             const PublishTarget& target);
 
 // Nemo actions, one per item, named so that they sort in menu order.
 std::vector<PublishedFile> NemoActions(const PublishedHandler& handler,

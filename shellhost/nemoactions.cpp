@@ -31,8 +31,9 @@ std::vector<PublishedFile> NemoActions(const PublishedHandler& handler,
             if (!item.iconPath.empty()) {
                 content += "Icon-Name=" + KeyFileValue(item.iconPath) + "\n";
             }
+            // URIs: Nemo passes a path with a line break in it cut in two.
             content +=
-                "Exec=" + KeyFileValue(ExecLine(HostCommand(target, handler, item.offset), "%F")) +
+                "Exec=" + KeyFileValue(ExecLine(HostCommand(target, handler, item.offset), "%U")) +
                 "\nSelection=notnone\nMimetypes=" + types + "\n";
             const std::string index = (number < 10 ? "0" : "") + std::to_string(number);
             ++number;

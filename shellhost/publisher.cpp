@@ -23,6 +23,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Where python3-nautilus puts the module that makes Nautilus load Python extensions.
+bool NautilusLoadsPython() {
+    std::error_code error;
+    for (const char* folder :
+         {"/usr/lib/x86_64-linux-gnu", "/usr/lib/aarch64-linux-gnu", "/usr/lib64", "/usr/lib"}) {
+        if (fs::exists(std::string(folder) + "/nautilus/extensions-4/libnautilus-python.so",
+                       error)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 constexpr int kIconSize = 16;
 constexpr std::uint32_t kWhite = 0xFFFFFF;
 
@@ -152,7 +165,7 @@ void CollectItems(const std::vector<MenuEntry>& entries, PublishedGroup& group,
 }  // namespace
 
 PublishPlaces PublishPlaces::OfThisUser() {
-    return {XdgDataHome(), XdgConfigHome(), sysinfo::ExecutablePath()};
+    return {XdgDataHome(), XdgConfigHome(), sysinfo::ExecutablePath(), NautilusLoadsPython()};
 }
 
 PublishedHandler ReadPublishedHandler(const HandlerRegistration& handler,
@@ -214,9 +227,11 @@ std::vector<PublishedFile> WantedFiles(const std::vector<PublishedHandler>& hand
         if (handler.groups.empty()) {
             continue;
         }
-        for (auto&& part :
-             {handler.icons, DolphinServiceMenus(handler, target), NautilusScripts(handler, target),
-              NemoActions(handler, target), FileManagerActions(handler, target)}) {
+        // The scripts are Nautilus's fall-back: a fixed submenu, on every file.
+        for (auto&& part : {handler.icons, DolphinServiceMenus(handler, target),
+                            target.nautilusExtensions ? NautilusExtension(handler, target)
+                                                      : NautilusScripts(handler, target),
+                            NemoActions(handler, target), FileManagerActions(handler, target)}) {
             files.insert(files.end(), part.begin(), part.end());
         }
     }
@@ -259,6 +274,17 @@ void RemoveUnwanted(const Manifest& old, Manifest& now, PublishReport& report) {
     }
 }
 
+// The user's file keeps the mode it has: it is theirs, and their other tools may read it. A
+// new one is private, as Thunar makes it.
+mode_t UcaFileMode(const std::string& path) {
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (error || !fs::is_regular_file(status)) {
+        return 0600;
+    }
+    return static_cast<mode_t>(status.permissions() & fs::perms::mask);
+}
+
 // Puts the handlers' actions into uca.xml, beside the user's own, which stay byte for byte.
 void PublishThunar(const std::string& actions, const PublishPlaces& places, const Manifest& old,
                    Manifest& now, PublishReport& report) {
@@ -294,7 +320,7 @@ void PublishThunar(const std::string& actions, const PublishPlaces& places, cons
         }
     }
     if (!MakeFolders(fs::path(path).parent_path(), now.folders) ||
-        WriteFileAtomically(path, next, 0600) != 0) {
+        WriteFileAtomically(path, next, UcaFileMode(path)) != 0) {
         report.problems.push_back(path + CannotBeWritten());
         return;
     }
@@ -324,7 +350,7 @@ PublishReport PublishMenus(const std::vector<PublishedHandler>& handlers,
             ChineseOr("没有可写入菜单文件的主文件夹", "no home folder to publish in"));
         return report;
     }
-    const PublishTarget target{places.dataHome, places.hostPath};
+    const PublishTarget target{places.dataHome, places.hostPath, places.nautilusExtensions};
     const Manifest old = Manifest::Read(ManifestPath(places));
     Manifest now;
     now.folders = old.folders;

@@ -12,9 +12,10 @@
 // removes those it wrote before that are no longer wanted, never a file it did not write.
 
 struct PublishPlaces {
-    std::string dataHome;    // $XDG_DATA_HOME, default ~/.local/share
-    std::string configHome;  // $XDG_CONFIG_HOME, default ~/.config
-    std::string hostPath;    // the host program, absolute
+    std::string dataHome;             // $XDG_DATA_HOME, default ~/.local/share
+    std::string configHome;           // $XDG_CONFIG_HOME, default ~/.config
+    std::string hostPath;             // the host program, absolute
+    bool nautilusExtensions = false;  // python3-nautilus is installed: no scripts needed
 
     // The places of the running user and program; empty folders when no home is known.
     static PublishPlaces OfThisUser();

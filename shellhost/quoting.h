@@ -21,3 +21,7 @@ std::string ShellWord(std::string_view word);
 
 // Text for XML content: '&', '<', '>' as entities.
 std::string XmlText(std::string_view text);
+
+// The path a local file URI names ("file:///a%20b" gives "/a b", a host of "localhost" or
+// none), every %XX decoded; `argument` as it is when it is no such URI.
+std::string PathOfFileUri(const std::string& argument);

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <mutex>
 #include <set>
 
@@ -167,10 +168,25 @@ std::string RegistryFolder() {
 Hive ReadHive(HiveId hive) {
     const std::string folder = RegistryFolder();
     std::string text;
-    if (folder.empty() || ReadHiveFile(HiveFile(folder, hive), text) != 0) {
+    const std::string path = HiveFile(folder, hive);
+    if (folder.empty() || ReadHiveFile(path, text) != 0) {
         return {};
     }
-    return ParseRegText(text, HiveName(hive)).hive;
+    // Every call of the registry reads its hive again; the text read last is parsed once.
+    struct Parsed {
+        std::string path;
+        std::string text;
+        Hive hive;
+    };
+    static std::mutex mutex;
+    static std::map<HiveId, Parsed> parsed;
+    const std::lock_guard lock(mutex);
+    Parsed& last = parsed[hive];
+    if (last.path != path || last.text != text) {
+        Hive read = ParseRegText(text, HiveName(hive)).hive;
+        last = {path, std::move(text), std::move(read)};
+    }
+    return last.hive;
 }
 
 LONG ChangeHive(HiveId hive, const HiveChange& change) {

@@ -1,5 +1,6 @@
 #include "platform/registry/mimeglobs.h"
 
+#include <algorithm>
 #include <charconv>
 #include <map>
 
@@ -75,14 +76,31 @@ MimeGlobs MimeGlobs::Parse(std::string_view text) {
         table.globs_.push_back(Glob{weight, std::string(fields[1]),
                                     std::string(fields[2].substr(1)), HasFlag(flags, "cs")});
     }
+    table.Index();
     return table;
 }
 
+void MimeGlobs::Index() {
+    for (std::size_t i = 0; i < globs_.size(); ++i) {
+        auto& same = byExtension_[FoldCase(globs_[i].extension)];
+        if (same.empty()) {
+            extensions_.push_back(globs_[i].extension);
+        }
+        same.push_back(i);
+    }
+    std::sort(extensions_.begin(), extensions_.end(),
+              [](const std::string& a, const std::string& b) { return FoldCase(a) < FoldCase(b); });
+}
+
 std::string MimeGlobs::TypeForExtension(std::string_view extension) const {
+    const auto same = byExtension_.find(FoldCase(extension));
+    if (same == byExtension_.end()) {
+        return {};
+    }
     const Glob* best = nullptr;
-    for (const Glob& glob : globs_) {
-        const bool matches = glob.caseSensitive ? glob.extension == extension
-                                                : FoldCase(glob.extension) == FoldCase(extension);
+    for (const std::size_t index : same->second) {
+        const Glob& glob = globs_[index];
+        const bool matches = !glob.caseSensitive || glob.extension == extension;
         if (matches && (best == nullptr || glob.weight > best->weight)) {
             best = &glob;
         }
@@ -91,16 +109,7 @@ std::string MimeGlobs::TypeForExtension(std::string_view extension) const {
 }
 
 std::vector<std::string> MimeGlobs::Extensions() const {
-    std::map<std::string, std::string> byName;
-    for (const Glob& glob : globs_) {
-        byName.try_emplace(FoldCase(glob.extension), glob.extension);
-    }
-    std::vector<std::string> extensions;
-    extensions.reserve(byName.size());
-    for (auto& [name, extension] : byName) {
-        extensions.push_back(std::move(extension));
-    }
-    return extensions;
+    return extensions_;
 }
 
 }  // namespace registry_detail

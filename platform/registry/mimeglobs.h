@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +27,8 @@ public:
     std::vector<std::string> Extensions() const;
 
 private:
+    void Index();
+
     struct Glob {
         int weight = 0;
         std::string type;
@@ -33,6 +36,11 @@ private:
         bool caseSensitive = false;
     };
     std::vector<Glob> globs_;
+    // Indexes made once at parsing, since a walk over the extension keys asks for each of
+    // them: the globs of each extension as compared (FoldCase), in file order, and the list
+    // Extensions gives.
+    std::map<std::string, std::vector<std::size_t>> byExtension_;
+    std::vector<std::string> extensions_;
 };
 
 }  // namespace registry_detail

@@ -372,6 +372,72 @@ TEST_F(OrganizerDialogTest, TheProgressBarIsPaintedWhereItsItemLies) {
     });
 }
 
+// The pixels of the bar's inside that are neither its background nor the bar: the text.
+QImage StateText(const QImage& dialog) {
+    QImage text = dialog.copy(9, 9, 181, 9);
+    for (int y = 0; y < text.height(); ++y) {
+        for (int x = 0; x < text.width(); ++x) {
+            const COLORREF color = guitest::ColorAt(text, x, y);
+            const bool plain = color == kProgressInside || color == kProgressBar;
+            text.setPixel(x, y, plain ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+        }
+    }
+    return text;
+}
+
+bool HasText(const QImage& text) {
+    QImage blank(text.size(), text.format());
+    blank.fill(qRgb(255, 255, 255));
+    return text != blank;
+}
+
+// The caption is cut short by the window managers' title bars: the state it says of the run
+// is written over the progress bar too, during the run and after it, on the outline's inside.
+TEST_F(OrganizerDialogTest, TheRunStateIsWrittenOverTheBarDuringAndAfterTheRun) {
+    Songs(m_music / "five", 5);
+    Songs(m_music / "two", 2);
+    QImage before;
+    QImage during;
+    QImage afterFive;
+    QImage afterTwo;
+    m_dialog.m_nActAt = 3;
+    m_dialog.m_act = [&] { during = m_dialog.grab().toImage(); };
+    RunDialog([&] {
+        before = m_dialog.grab().toImage();
+        m_dialog.StartRun(m_music / "five");
+        afterFive = m_dialog.grab().toImage();
+        m_dialog.StartRun(m_music / "two");
+        afterTwo = m_dialog.grab().toImage();
+    });
+    EXPECT_FALSE(HasText(StateText(before)));
+    EXPECT_TRUE(HasText(StateText(during)));
+    EXPECT_TRUE(HasText(StateText(afterFive)));
+    EXPECT_NE(StateText(afterFive), StateText(afterTwo)) << "the count is what is written";
+    EXPECT_EQ(Caption(), "mp3名称整理 - 2个文件整理完毕");
+    for (const int x : {8, 50, 120, 190}) {  // the outline stays whole
+        EXPECT_EQ(guitest::ColorAt(afterFive, x, 8), kProgressOutline) << x;
+        EXPECT_EQ(guitest::ColorAt(afterFive, x, 18), kProgressOutline) << x;
+    }
+}
+
+// The shaped buttons are no tab stops; Ctrl+O does what the Open button does.
+TEST_F(OrganizerDialogTest, CtrlOPicksAFolderAndRunsItAsTheOpenButtonDoes) {
+    Songs(m_music / "pop", 2);
+    m_dialog.State().m_strLastFolder = m_music / "pop";
+    bool picked = false;
+    WhenShown<QFileDialog>([&](QFileDialog* picker) {
+        picked = true;
+        static_cast<QDialog*>(picker)->accept();
+    });
+    RunDialog([&] {
+        m_dialog.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&m_dialog));
+        QTest::keyClick(&m_dialog, Qt::Key_O, Qt::ControlModifier);
+    });
+    EXPECT_TRUE(picked);
+    EXPECT_EQ(CountRenamed(m_music / "pop"), 2);
+}
+
 TEST_F(OrganizerDialogTest, TheRecentMenuListsTheStoredFoldersAndRunsTheOneChosen) {
     const std::string first = m_music / "first";
     const std::string second = m_music / "second";
@@ -441,18 +507,31 @@ TEST_F(OrganizerDialogTest, WithoutRecentFoldersTheRecentButtonPicksAFolderAsOpe
     EXPECT_EQ(GetProfileString("Set", "path0"), m_music / "pop");
 }
 
-// Before the first run the picker starts at the root, the last folder the dialog knows of.
-TEST_F(OrganizerDialogTest, CancellingThePickerRunsNothing) {
-    Songs(m_music.path(), 1);
-    QString opened;
-    WhenShown<QFileDialog>([&](QFileDialog* picker) {
-        opened = picker->directory().absolutePath();
-        picker->reject();
-    });
-    RunDialog([&] { Click(Item(IDC_OPEN)); });
-    EXPECT_EQ(opened, "/");
-    EXPECT_EQ(CountRenamed(m_music.path()), 0);
-    EXPECT_EQ(Caption(), "Mp3名称整理");
+// Before the first run the picker starts at the user's music folder, else at home.
+TEST_F(OrganizerDialogTest, ThePickerFirstSelectsTheMusicFolderAndCancellingItRunsNothing) {
+    const ScopedVariable home("HOME", m_music.path());
+    Songs(m_music / "音乐", 1);
+    const std::pair<const char*, std::string> cases[] = {
+        {"", m_music.path()},
+        {"XDG_MUSIC_DIR=\"$HOME/音乐\"\n", m_music / "音乐"},
+    };
+    for (const auto& [dirs, music] : cases) {
+        WriteFile(m_config.path() + "/user-dirs.dirs", dirs);
+        ActingDialog dialog(m_converter, m_settings);
+        QStringList selected;
+        WhenShown<QFileDialog>([&](QFileDialog* picker) {
+            selected = picker->selectedFiles();
+            picker->reject();
+        });
+        QTimer::singleShot(0, &dialog, [&] {
+            Click(dialog.GetDlgItem(IDC_OPEN));
+            dialog.close();
+        });
+        dialog.DoModal();
+        EXPECT_EQ(selected, QStringList(QString::fromStdString(music))) << dirs;
+        EXPECT_EQ(dialog.windowTitle(), "Mp3名称整理");
+    }
+    EXPECT_EQ(CountRenamed(m_music / "音乐"), 0);
 }
 
 // A stop between two files: the files up to the one being handled are renamed, the rest

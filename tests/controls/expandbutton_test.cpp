@@ -132,6 +132,27 @@ TEST_F(ExpandButtonTest, DrawsTheThreeArrowsPixelForPixel) {
     }
 }
 
+// The focus shows as a dotted frame on the button's edge, every other pixel inverted, when
+// the keyboard brought it; the arrow inside stays as it is.
+TEST_F(ExpandButtonTest, TheFocusShowsAsADottedFrame) {
+    const COLORREF inverted = RGB(255 - 212, 255 - 208, 255 - 200);  // of the test's face
+    const QImage focused = Drawn(button, ODS_FOCUS);
+    const QImage plain = Drawn(button, 0);
+    struct Dot {
+        QPoint at;
+        QPoint gap;  // its neighbour on the frame
+    };
+    const Dot dots[] = {{{12, 0}, {13, 0}}, {{21, 1}, {21, 2}}, {{16, 14}, {17, 14}}};
+    for (const Dot& dot : dots) {
+        EXPECT_EQ(guitest::ColorAt(focused, dot.at.x(), dot.at.y()), inverted) << dot.at.x();
+        EXPECT_EQ(guitest::ColorAt(plain, dot.at.x(), dot.at.y()), guitest::kFace);
+        EXPECT_EQ(guitest::ColorAt(focused, dot.gap.x(), dot.gap.y()), guitest::kFace);
+    }
+    EXPECT_EQ(guitest::Letters(focused, 3, 2, 7, 11, LegendFor(kYellow)),
+              guitest::Letters(plain, 3, 2, 7, 11, LegendFor(kYellow)));
+    EXPECT_EQ(Drawn(button, ODS_FOCUS | ODS_NOFOCUSRECT), plain) << "focused by a click";
+}
+
 TEST_F(ExpandButtonTest, TheClickIsReportedBeforeTheStateTurns) {
     QTest::mouseClick(Window(), Qt::LeftButton, {}, Inside());
     QTest::mouseClick(Window(), Qt::LeftButton, {}, Inside());

@@ -498,7 +498,8 @@ TEST_F(MenuextTest, GetCommandStringGivesTheHelpTextCutToTheBuffer) {
     handler->Release();
 }
 
-// The about box appears through a dialog program found at run time, or on standard error.
+// The about box is the program's own; where that cannot show it, a dialog program found at run
+// time shows it, or it goes to standard error.
 TEST_F(MenuextTest, AboutBoxShowsTheAboutTextWithItsCaption) {
     const std::string text = "Mp3\\Wma文件名整理工具.\n作者: sortune 开发组";
     struct Case {
@@ -507,8 +508,21 @@ TEST_F(MenuextTest, AboutBoxShowsTheAboutTextWithItsCaption) {
         std::optional<std::string> display;
         std::optional<std::string> desktop;
         std::vector<std::string> expected;  // empty: standard error
+        const char* exePath = "";           // "recorder": it shows the box; "false": it cannot
     };
     const std::vector<Case> cases = {
+        {"the program's own box",
+         {"zenity"},
+         ":0",
+         std::nullopt,
+         {"--message-box", "Sortmenu", text},
+         "recorder"},
+        {"zenity where the program cannot show it",
+         {"zenity"},
+         ":0",
+         std::nullopt,
+         {"--info", "--no-markup", "--title=Sortmenu", "--text=" + text},
+         "false"},
         {"zenity",
          {"zenity", "kdialog", "xmessage"},
          ":0",
@@ -538,6 +552,10 @@ TEST_F(MenuextTest, AboutBoxShowsTheAboutTextWithItsCaption) {
         const ScopedVariable display("DISPLAY", c.display);
         const ScopedVariable wayland("WAYLAND_DISPLAY", std::nullopt);
         const ScopedVariable desktop("XDG_CURRENT_DESKTOP", c.desktop);
+        const std::string exe = c.exePath;
+        SetExePath(exe == "recorder" ? Recorder("own/sortune")
+                   : exe == "false"  ? std::string("/bin/false")
+                                     : std::string());
         testing::internal::CaptureStderr();
         EXPECT_EQ(Invoke(std::nullopt, 2), S_OK) << c.what;
         const std::string err = testing::internal::GetCapturedStderr();

@@ -5,9 +5,11 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 #include "platform/userfolders.h"
 #include "tests/support/fileio.h"
+#include "tests/support/scopedvariable.h"
 #include "tests/support/tempdir.h"
 
 namespace {
@@ -83,6 +85,36 @@ TEST(XdgStateHomeTest, ComesFromTheVariableWhenAbsoluteElseFromHome) {
     oldState != nullptr ? setenv("XDG_STATE_HOME", savedState.c_str(), 1)
                         : unsetenv("XDG_STATE_HOME");
     oldHome != nullptr ? setenv("HOME", savedHome.c_str(), 1) : unsetenv("HOME");
+}
+
+TEST(UserMusicFolderTest, ReadsTheUserDirsFileAndFallsBackToHome) {
+    const TempDir home;
+    std::filesystem::create_directories(home / "音乐");
+    std::filesystem::create_directories(home / "my \"songs\"");
+    const ScopedVariable homeVariable("HOME", home.path());
+    const ScopedVariable config("XDG_CONFIG_HOME", home / "config");
+    std::filesystem::create_directories(home / "config");
+    struct Case {
+        std::optional<std::string> dirs;  // the file's text; none for no file
+        std::string music;
+    };
+    const Case cases[] = {
+        {std::nullopt, home.path()},
+        {"# XDG_MUSIC_DIR=\"$HOME/音乐\"\n", home.path()},
+        {"XDG_MUSIC_DIR=\"" + (home / "音乐") + "\"\n", home / "音乐"},
+        {"XDG_MUSIC_DIR=\"$HOME/my \\\"songs\\\"\"\n", home / "my \"songs\""},
+        {"XDG_MUSIC_DIR=\"$HOME/Music\"\n", home.path()},  // not made
+        {"XDG_MUSIC_DIR=$HOME/音乐\n", home.path()},       // not quoted: not the file's form
+        {"XDG_MUSIC_DIR=\"音乐\"\n", home.path()},         // relative
+        {"XDG_MUSIC_DIR=\"$HOME/Music\"\nXDG_MUSIC_DIR=\"$HOME/音乐\"\n", home / "音乐"},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove(home / "config/user-dirs.dirs");
+        if (c.dirs) {
+            WriteFile(home / "config/user-dirs.dirs", *c.dirs);
+        }
+        EXPECT_EQ(UserMusicFolder(), c.music) << c.dirs.value_or("no file");
+    }
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 
 #include "platform/process.h"
 #include "platform/profile.h"
+#include "shellhost/menuformats.h"
 #include "tests/support/fileio.h"
 #include "tests/support/programrun.h"
 #include "tests/support/recordings.h"
@@ -159,13 +160,105 @@ std::vector<std::string> SplitArgv(const std::string& line) {
     return words;
 }
 
-// An Exec line as Dolphin and Nemo run it: split into words, %F one argument per path.
+// An Exec line as Dolphin and Nemo run it: split into words, %F one argument per path, %U
+// one per URI.
 std::vector<std::string> ExpandExec(const std::string& exec, const std::string& path) {
     std::vector<std::string> argv;
     for (const std::string& word : SplitArgv(exec)) {
-        argv.push_back(word == "%F" ? path : word);
+        if (word == "%U") {
+            gchar* uri = g_filename_to_uri(path.c_str(), nullptr, nullptr);
+            argv.emplace_back(uri);
+            g_free(uri);
+        } else {
+            argv.push_back(word == "%F" ? path : word);
+        }
     }
     return argv;
+}
+
+// Nautilus's Python module as far as a menu provider uses it, and a driver that loads an
+// extension, asks it for the menu of the files given (path, MIME type, 1 for a folder) and
+// prints the menu, one item a line, a submenu's items indented; with ACTIVATE=1 it then
+// activates the first item that runs a command.
+constexpr const char* kFakeNautilus = R"(
+class GObject:
+    class GObject:
+        pass
+
+class Nautilus:
+    class MenuProvider:
+        pass
+
+    class MenuItem:
+        def __init__(self, name, label, tip=''):
+            self.name, self.label, self.submenu, self.handlers = name, label, None, []
+
+        def set_submenu(self, menu):
+            self.submenu = menu
+
+        def connect(self, signal, handler, *args):
+            self.handlers.append((signal, handler, args))
+
+        def activate(self):
+            for signal, handler, args in self.handlers:
+                if signal == 'activate':
+                    handler(self, *args)
+
+    class Menu:
+        def __init__(self):
+            self.items = []
+
+        def append_item(self, item):
+            self.items.append(item)
+)";
+
+constexpr const char* kNautilusDriver = R"(
+import importlib.util, os, sys
+spec = importlib.util.spec_from_file_location('extension', sys.argv[1])
+extension = importlib.util.module_from_spec(spec)
+spec.loader.exec_module(extension)
+
+class File:
+    def __init__(self, path, mime, folder):
+        self.path, self.mime, self.folder = path, mime, folder == '1'
+    def get_mime_type(self): return self.mime
+    def is_directory(self): return self.folder
+    def get_location(self):
+        path = self.path
+        class Location:
+            def get_path(self): return path
+        return Location()
+
+args = sys.argv[2:]
+files = [File(*args[i:i + 3]) for i in range(0, len(args), 3)]
+commands = []
+def show(items, depth):
+    for item in items:
+        print('  ' * depth + item.label)
+        if item.submenu is not None:
+            show(item.submenu.items, depth + 1)
+        else:
+            commands.append(item)
+show(extension.Menu().get_file_items(None, files), 0)
+if os.environ.get('ACTIVATE') == '1' and commands:
+    commands[0].activate()
+)";
+
+// The menu the Nautilus extension at `path` offers on `files`, as the driver prints it.
+ProgramResult AskNautilusExtension(const std::string& path,
+                                   const std::vector<std::vector<std::string>>& files,
+                                   bool activate) {
+    static const TempDir modules;
+    fs::create_directories(modules / "gi/repository");
+    WriteFile(modules / "gi/__init__.py", "");
+    WriteFile(modules / "gi/repository/__init__.py", kFakeNautilus);
+    std::vector<std::string> args = {"-c", kNautilusDriver, path};
+    for (const auto& file : files) {
+        args.insert(args.end(), file.begin(), file.end());
+    }
+    ProgramEnvironment environment;
+    environment.extra = {{"PYTHONPATH", modules.path()}, {"ACTIVATE", activate ? "1" : "0"}};
+    return ::RunProgram(process::FindProgram("python3"), args, environment);
 }
 
 class PublishTest : public ::testing::Test {
@@ -236,6 +329,7 @@ TEST_F(PublishTest, InstallPublishesEveryFormatAndEachCommandGetsExactlyThePath)
     for (std::size_t i = 0; i < kItems.size(); ++i) {
         const KeyFile action(nemo + "-0" + std::to_string(i) + ".nemo_action");
         EXPECT_EQ(action.Get("Nemo Action", "Selection"), "notnone");
+        EXPECT_TRUE(action.Get("Nemo Action", "Exec").ends_with(" %U"));  // paths may hold a LF
         EXPECT_THAT(action.List("Nemo Action", "Mimetypes"),
                     testing::ElementsAre("audio/mpeg", "audio/x-ms-wma"));
     }
@@ -282,17 +376,30 @@ TEST_F(PublishTest, InstallPublishesEveryFormatAndEachCommandGetsExactlyThePath)
     thunar.replace(thunar.find("%F"), 2, quoted);
     g_free(quoted);
     EXPECT_EQ(RunsOf([&] { return RunProgram({"/bin/sh", "-c", thunar}); }), exactly) << "Thunar";
-    const std::string script = Published("nautilus/scripts/" + kFolder + "/" + kItems[0]);
-    const std::string folder = fs::path(m_song).parent_path().string();
-    EXPECT_EQ(RunsOf([&] {
-                  return RunProgram({script, fs::path(m_song).filename().string()}, folder);
-              }),
-              exactly)
-        << "Nautilus";
-    // Nautilus shows the scripts on every file: the host starts nothing for other types.
-    WriteFile(folder + "/notes.txt", "");
-    EXPECT_EQ(RunProgram({script, "notes.txt"}, folder), 1);
-    EXPECT_EQ(WaitForRuns(m_records.path(), 2, 0.5).size(), 1u);
+    const std::string extension =
+        Published("nautilus-python/extensions/" + std::string(kName) + ".py");
+    if (fs::exists(extension)) {
+        // Nautilus loads Python extensions on this system: the extension instead of scripts.
+        EXPECT_FALSE(fs::exists(Published("nautilus/scripts")));
+        EXPECT_EQ(
+            RunsOf([&] {
+                return AskNautilusExtension(extension, {{m_song, "audio/mpeg", "0"}}, true).status;
+            }),
+            exactly)
+            << "Nautilus";
+    } else {
+        const std::string script = Published("nautilus/scripts/" + kFolder + "/" + kItems[0]);
+        const std::string folder = fs::path(m_song).parent_path().string();
+        EXPECT_EQ(RunsOf([&] {
+                      return RunProgram({script, fs::path(m_song).filename().string()}, folder);
+                  }),
+                  exactly)
+            << "Nautilus";
+        // Nautilus shows the scripts on every file: the host starts nothing for other types.
+        WriteFile(folder + "/notes.txt", "");
+        EXPECT_EQ(RunProgram({script, "notes.txt"}, folder), 1);
+        EXPECT_EQ(WaitForRuns(m_records.path(), 2, 0.5).size(), 1u);
+    }
 
     // Registering again changes nothing, so no file is rewritten.
     const auto published = Snapshot(Data());
@@ -326,10 +433,69 @@ TEST_F(PublishTest, UninstallRemovesAUcaFileItMadeAndNeverAFileItDidNotWrite) {
     EXPECT_THAT(install.err, testing::HasSubstr("：已有同名文件，保持原样\n"));
     EXPECT_EQ(ReadFile(dolphin), "mine");
     EXPECT_EQ(ReadUca(ReadFile(Config() + "/Thunar/uca.xml")).size(), 3u);
+    EXPECT_EQ(fs::status(Config() + "/Thunar/uca.xml").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write);  // private, as Thunar makes it
     EXPECT_TRUE(fs::exists(Published("nemo/actions/" + std::string(kName) + "-00.nemo_action")));
     ASSERT_EQ(Sortune("u"), 0);
     EXPECT_EQ(Snapshot(Data()), before);
     EXPECT_FALSE(fs::exists(Config() + "/Thunar"));
+}
+
+// Merging the actions into the user's uca.xml, and taking them out again, keeps its mode.
+TEST_F(PublishTest, TheUsersUcaFileKeepsItsMode) {
+    const std::string uca = Config() + "/Thunar/uca.xml";
+    for (const fs::perms mode : {fs::perms(0644), fs::perms(0600), fs::perms(0640)}) {
+        fs::permissions(uca, mode);
+        ASSERT_EQ(Sortune("i"), 0);
+        EXPECT_EQ(ReadUca(ReadFile(uca)).size(), 4u);
+        EXPECT_EQ(fs::status(uca).permissions(), mode) << "i " << static_cast<int>(mode);
+        ASSERT_EQ(Sortune("u"), 0);
+        EXPECT_EQ(ReadFile(uca), kUserUca);
+        EXPECT_EQ(fs::status(uca).permissions(), mode) << "u " << static_cast<int>(mode);
+    }
+}
+
+// The extension offers the submenu, its items in the menu's order, on MP3 and WMA files only,
+// and its first item gives the host exactly the path chosen.
+TEST_F(PublishTest, TheNautilusExtensionOffersTheMenuOnMusicFilesOnly) {
+    PublishedHandler handler{"{5E1A7C20-3B94-4D2F-8C61-0A9B7D3E4F12}",
+                             {"audio/mpeg", "audio/x-ms-wma"},
+                             {".mp3", ".wma"},
+                             {{"整理mp3\\wma文件(&M)", {}}},
+                             {}};
+    for (std::size_t i = 0; i < kItems.size(); ++i) {
+        handler.groups[0].items.push_back({kItems[i], static_cast<UINT>(i), "it's \"help\"", ""});
+    }
+    const std::string host = m_records / "odd 'host' \\ \xFF";
+    fs::copy_file(SORTUNE_ARGV_RECORDER, host);
+    const std::vector<PublishedFile> files = NautilusExtension(handler, {Data(), host, true});
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].path, Data() + "/nautilus-python/extensions/" + kName + ".py");
+    fs::create_directories(fs::path(files[0].path).parent_path());
+    WriteFile(files[0].path, files[0].content);
+
+    const std::string menu =
+        kFolder + "\n  " + kItems[0] + "\n  " + kItems[1] + "\n  " + kItems[2] + "\n";
+    const std::vector<std::string> mp3 = {m_song, "audio/mpeg", "0"};
+    const std::vector<std::string> wma = {"/m/b.WMA", "audio/x-ms-wma", "0"};
+    const std::vector<std::string> text = {"/m/c.txt", "text/plain", "0"};
+    const std::vector<std::string> folder = {"/m/d.mp3", "audio/mpeg", "1"};
+    const std::pair<std::vector<std::vector<std::string>>, std::string> cases[] = {
+        {{mp3}, menu}, {{mp3, wma}, menu}, {{text}, ""}, {{mp3, text}, ""}, {{folder}, ""},
+    };
+    for (const auto& [selection, expected] : cases) {
+        const ProgramResult asked = AskNautilusExtension(files[0].path, selection, false);
+        EXPECT_EQ(asked.status, 0) << asked.err;
+        EXPECT_EQ(asked.out, expected) << selection.back()[0];
+    }
+    fs::remove_all(m_records / "runs");
+    fs::create_directories(m_records / "runs");
+    setenv("SORTUNE_RECORD_DIR", (m_records / "runs").c_str(), 1);
+    EXPECT_EQ(AskNautilusExtension(files[0].path, {mp3, wma}, true).status, 0);
+    unsetenv("SORTUNE_RECORD_DIR");
+    EXPECT_EQ(WaitForRuns(m_records / "runs", 1),
+              (std::vector<RecordedRun>{
+                  {"invoke", "{5E1A7C20-3B94-4D2F-8C61-0A9B7D3E4F12}", "0", m_song, "/m/b.WMA"}}));
 }
 
 }  // namespace

@@ -119,6 +119,25 @@ TEST(QuotingTest, KeyFileValuesReadBackUnchanged) {
     }
 }
 
+// Every byte glib writes into a file URI comes back; what is no local file URI stays as it is.
+TEST(QuotingTest, FileUrisGiveThePathTheyName) {
+    const std::string odd = "/m/a\nb 'c' \"d\" %41 $e \xFF\xE6\xAD\x8C.mp3";
+    gchar* uri = g_filename_to_uri(odd.c_str(), nullptr, nullptr);
+    EXPECT_EQ(PathOfFileUri(uri), odd);
+    g_free(uri);
+    const std::pair<std::string, std::string> cases[] = {
+        {"file://localhost/a%20b", "/a b"},
+        {"file:///a%2", "/a%2"},  // cut short: left as written
+        {"file:///a%zz", "/a%zz"},
+        {"file://host/a", "file://host/a"},  // another machine's file
+        {"/plain%20path", "/plain%20path"},
+        {"file:/a", "file:/a"},
+    };
+    for (const auto& [argument, path] : cases) {
+        EXPECT_EQ(PathOfFileUri(argument), path) << argument;
+    }
+}
+
 TEST(UcaFileTest, OwnActionsAreReplacedAndEverythingElseKeptByteForByte) {
     const std::string header = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<actions>\r\n";
     const std::string mine =
