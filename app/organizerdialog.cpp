@@ -546,31 +546,37 @@ void OrganizerDialog::contextMenuEvent(QContextMenuEvent* event) {
     QAction* undo = menu.addAction(QString::fromUtf8("撤销上次整理(&U)"));
     undo->setEnabled(CanUndo());
     connect(undo, &QAction::triggered, this, [this] { OnUndo(); });
-    AddOptionItem(menu, "同时修复标签编码(&T)", State().m_bFixTags, &SettingsStore::SetFixTags);
-    // The file managers' menus follow: they offer the submenu on the files the runs take.
-    AddOptionItem(menu, "整理所有音乐格式(&F)", State().m_bAllFormats,
-                  &SettingsStore::SetAllFormats, [this] { m_session.RegisterFileManagerMenus(); });
+    connect(AddOptionItem(menu, "同时修复标签编码(&T)", State().m_bFixTags), &QAction::toggled,
+            this, [this](bool on) { OnFixTags(on); });
+    connect(AddOptionItem(menu, "整理所有音乐格式(&F)", State().m_bAllFormats), &QAction::toggled,
+            this, [this](bool on) { OnAllFormats(on); });
     menu.addSeparator();
     connect(menu.addAction(QString::fromUtf8("关于 sortune(&A)...")), &QAction::triggered, this,
             [this] { OnAbout(); });
     menu.exec(event->globalPos());
 }
 
-// An option of the context menu, stored at once as the check boxes are; fixed during a run.
-void OrganizerDialog::AddOptionItem(QMenu& menu, const char* text, int& flag,
-                                    bool (SettingsStore::*store)(int),
-                                    const std::function<void()>& stored) {
+// A check item of the context menu for an option; fixed during a run.
+QAction* OrganizerDialog::AddOptionItem(QMenu& menu, const char* text, int flag) {
     QAction* item = menu.addAction(QString::fromUtf8(text));
     item->setCheckable(true);
     item->setChecked(flag == 1);
     item->setEnabled(State().m_bRunning == 0);
-    connect(item, &QAction::toggled, this, [this, &flag, store, stored](bool on) {
-        flag = on ? 1 : 0;
-        (m_settings.*store)(flag);
-        if (stored) {
-            stored();
-        }
-    });
+    return item;
+}
+
+// Stored at once, as the check boxes are.
+void OrganizerDialog::OnFixTags(bool on) {
+    State().m_bFixTags = on ? 1 : 0;
+    m_settings.SetFixTags(State().m_bFixTags);
+}
+
+// Stored at once; the file managers' menus follow, offering the submenu on the files the runs
+// take.
+void OrganizerDialog::OnAllFormats(bool on) {
+    State().m_bAllFormats = on ? 1 : 0;
+    m_settings.SetAllFormats(State().m_bAllFormats);
+    m_session.RegisterFileManagerMenus();
 }
 
 void OrganizerDialog::OnAbout() {

@@ -124,8 +124,9 @@ private:
     void OnCommandLineStart();
     void OnBusyTick();
     void OnAbout();
-    void AddOptionItem(QMenu& menu, const char* text, int& flag, bool (SettingsStore::*store)(int),
-                       const std::function<void()>& stored = {});
+    QAction* AddOptionItem(QMenu& menu, const char* text, int flag);
+    void OnFixTags(bool on);
+    void OnAllFormats(bool on);
     void OnStepDone(const Change& change, const Outcome& outcome);
 
     SettingsStore& m_settings;
