@@ -1,14 +1,11 @@
 #include "organizer/apetags.h"
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <utility>
 
 #include "organizer/byteorder.h"
 #include "organizer/formatfields.h"
-#include "platform/ascii.h"
 
 namespace {
 
@@ -21,22 +18,12 @@ constexpr std::uint32_t kItemKindMask = 0x06;  // 0: UTF-8 text, else binary or 
 // A tag holds a dozen items; a damaged one could claim any number.
 constexpr std::uint32_t kMaxItemsWalked = 1024;
 
-constexpr std::array<std::pair<std::string_view, FieldRole>, 4> kKeys{{
+constexpr FieldName kKeys[] = {
     {"title", FieldRole::Title},
     {"artist", FieldRole::Artist},
     {"album artist", FieldRole::AlbumArtist},
     {"album", FieldRole::Album},
-}};
-
-std::optional<FieldRole> RoleOf(const std::string& key) {
-    const std::string lower = AsciiLower(key);
-    for (const auto& [known, role] : kKeys) {
-        if (lower == known) {
-            return role;
-        }
-    }
-    return std::nullopt;
-}
+};
 
 // Where the tag's footer ends: the end of the file, or the start of its ID3v1 tag.
 std::size_t FooterEnd(const ByteSource& file) {
@@ -79,8 +66,8 @@ TrackTags ReadApeTag(const ByteSource& file) {
         if (valueStart > itemsEnd || valueSize > itemsEnd - valueStart) {
             break;
         }
-        const std::optional<FieldRole> role =
-            RoleOf(header.substr(kItemHeaderSize, keyEnd - kItemHeaderSize));
+        const std::optional<FieldRole> role = RoleNamed(
+            std::string_view(header).substr(kItemHeaderSize, keyEnd - kItemHeaderSize), kKeys);
         if (role && !fields.Has(*role) && (version == kApeV1 || (flags & kItemKindMask) == 0)) {
             fields.Offer(*role,
                          file.Read(valueStart, std::min<std::size_t>(valueSize, kMaxFieldSize)));

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "platform/ascii.h"
 #include "platform/codepage.h"
 
 namespace {
@@ -47,6 +48,16 @@ TrackTags FormatFields::ToTrackTags() const {
     }
     SetText(values_[IndexOf(FieldRole::Album)], tags.album, tags.albumOrigin);
     return tags;
+}
+
+std::optional<FieldRole> RoleNamed(std::string_view name, std::span<const FieldName> known) {
+    const std::string lower = AsciiLower(std::string(name));
+    for (const FieldName& field : known) {
+        if (lower == field.name) {
+            return field.role;
+        }
+    }
+    return std::nullopt;
 }
 
 std::string Utf16BigEndianToUtf8(std::string_view bytes) {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -28,6 +29,15 @@ public:
 private:
     std::array<std::optional<std::string>, 4> values_;
 };
+
+// A field's name and the role it gives.
+struct FieldName {
+    std::string_view name;  // lower case
+    FieldRole role;
+};
+
+// The role of the field called `name` (ASCII, compared ignoring case) among `known`.
+std::optional<FieldRole> RoleNamed(std::string_view name, std::span<const FieldName> known);
 
 // A UTF-16 big-endian value (an MP4 item may hold one) as UTF-8, unpaired surrogates dropped.
 std::string Utf16BigEndianToUtf8(std::string_view bytes);

@@ -1,32 +1,19 @@
 #include "organizer/vorbiscomment.h"
 
-#include <array>
 #include <optional>
-#include <utility>
 
 #include "organizer/byteorder.h"
 #include "organizer/formatfields.h"
-#include "platform/ascii.h"
 
 namespace {
 
-constexpr std::array<std::pair<std::string_view, FieldRole>, 5> kNames{{
+constexpr FieldName kNames[] = {
     {"title", FieldRole::Title},
     {"artist", FieldRole::Artist},
     {"albumartist", FieldRole::AlbumArtist},
     {"album artist", FieldRole::AlbumArtist},
     {"album", FieldRole::Album},
-}};
-
-std::optional<FieldRole> RoleOf(std::string_view name) {
-    const std::string lower = AsciiLower(std::string(name));
-    for (const auto& [known, role] : kNames) {
-        if (lower == known) {
-            return role;
-        }
-    }
-    return std::nullopt;
-}
+};
 
 // The length-prefixed string at `pos`, which moves past it; nothing when it runs past the end.
 std::optional<std::string_view> NextString(std::string_view comment, std::size_t& pos) {
@@ -62,7 +49,7 @@ TrackTags ReadVorbisComment(std::string_view comment) {
         if (equals == std::string_view::npos) {
             continue;
         }
-        if (const std::optional<FieldRole> role = RoleOf(field->substr(0, equals))) {
+        if (const std::optional<FieldRole> role = RoleNamed(field->substr(0, equals), kNames)) {
             fields.Offer(*role, field->substr(equals + 1));
         }
     }

@@ -1,5 +1,7 @@
 #include "shellhost/quoting.h"
 
+#include "platform/ascii.h"
+
 std::string KeyFileValue(std::string_view value) {
     std::string escaped;
     for (std::size_t i = 0; i < value.size(); ++i) {
@@ -71,23 +73,6 @@ std::string XmlText(std::string_view text) {
     return escaped;
 }
 
-namespace {
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
-}  // namespace
-
 std::string PathOfFileUri(const std::string& argument) {
     std::string_view rest = argument;
     for (const std::string_view prefix : {"file:///", "file://localhost/"}) {
@@ -95,8 +80,9 @@ std::string PathOfFileUri(const std::string& argument) {
             rest.remove_prefix(prefix.size() - 1);  // keeps the path's slash
             std::string path;
             for (std::size_t i = 0; i < rest.size(); ++i) {
-                const int high = rest[i] == '%' && i + 2 < rest.size() ? HexValue(rest[i + 1]) : -1;
-                const int low = high >= 0 ? HexValue(rest[i + 2]) : -1;
+                const int high =
+                    rest[i] == '%' && i + 2 < rest.size() ? HexDigitValue(rest[i + 1]) : -1;
+                const int low = high >= 0 ? HexDigitValue(rest[i + 2]) : -1;
                 if (low < 0) {
                     path += rest[i];
                     continue;

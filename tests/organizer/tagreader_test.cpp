@@ -272,22 +272,6 @@ TEST_F(TagReaderTest, LargeTagsAreReadAsFarAsTheNamesNeed) {
     }
 }
 
-// Counts the bytes a reader takes from a file held in memory.
-class CountingBytes final : public ByteSource {
-public:
-    explicit CountingBytes(std::string_view bytes) : bytes_(bytes) {}
-    std::size_t Size() const override { return bytes_.Size(); }
-    std::string Read(std::size_t offset, std::size_t count) const override {
-        std::string read = bytes_.Read(offset, count);
-        bytesRead += read.size();
-        return read;
-    }
-    mutable std::size_t bytesRead = 0;
-
-private:
-    MemoryBytes bytes_;
-};
-
 TEST_F(TagReaderTest, ATitleAfterAHugePictureIsReachedWithoutReadingThePicture) {
     const Id3v2Frame picture = PictureFrame(17 * 1024 * 1024);
     const std::vector<Id3v2Frame> frames = {
