@@ -15,18 +15,20 @@ void SetText(const std::optional<std::string>& value, std::string& text, TextOri
     if (!value) {
         return;
     }
-    std::string_view bytes = *value;
-    bytes = bytes.substr(0, bytes.find('\0'));
-    if (codepage::IsValidUtf8(bytes)) {
-        text = codepage::Utf8ToCp936(bytes);
-        origin = TextOrigin::Unicode;
-    } else {
-        text = std::string(bytes);
-        origin = TextOrigin::EightBit;
-    }
+    FieldText field = FormatFieldText(*value);
+    text = std::move(field.text);
+    origin = field.origin;
 }
 
 }  // namespace
+
+FieldText FormatFieldText(std::string_view value) {
+    value = value.substr(0, value.find('\0'));
+    if (codepage::IsValidUtf8(value)) {
+        return {codepage::Utf8ToCp936(value), TextOrigin::Unicode};
+    }
+    return {std::string(value), TextOrigin::EightBit};
+}
 
 void FormatFields::Offer(FieldRole role, std::string_view value) {
     auto& slot = values_[IndexOf(role)];

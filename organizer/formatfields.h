@@ -30,6 +30,10 @@ private:
     std::array<std::optional<std::string>, 4> values_;
 };
 
+// A value of such a format as the naming chain takes it: UTF-8 as Unicode text, anything else
+// as 8-bit text (raw GBK or Big5), up to its first NUL.
+FieldText FormatFieldText(std::string_view value);
+
 // A field's name and the role it gives.
 struct FieldName {
     std::string_view name;  // lower case

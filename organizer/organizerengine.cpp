@@ -150,13 +150,13 @@ FileTags OrganizerEngine::ReadFileTags(const std::string& path) const {
     const AudioFormat format = FormatOfPath(path);
     if (format == AudioFormat::Mp3) {
         ReadMp3Tags(path, tags.firstSet, tags.id3v2);  // from one opening
-        if (m_bFixTagsAhead) {
-            tags.repair = PlanTagRepair(path, m_converter);
-        }
     } else if (format == AudioFormat::Wma) {
         ReadWmaAttributes(path, tags.firstSet, m_pfnGetAsfmeta);
     } else {
         tags.notMusic = !ReadFormatTags(path, format, tags.firstSet, tags.id3v2);
+    }
+    if (m_bFixTagsAhead && !tags.notMusic) {
+        tags.repair = PlanTagRepair(path, format, m_converter);
     }
     return tags;
 }

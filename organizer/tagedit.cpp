@@ -68,6 +68,21 @@ std::optional<TagEdit> MakeTagEdit(std::string_view source, std::vector<TagSpan>
     return edit;
 }
 
+std::optional<TagEdit> MakeReplacingEdit(std::string_view source,
+                                         const std::vector<TagReplacement>& replacements,
+                                         std::size_t resultLength) {
+    std::vector<TagSpan> removed;
+    std::vector<TagSpan> inserted;
+    std::ptrdiff_t shift = 0;
+    for (const TagReplacement& replacement : replacements) {
+        removed.push_back({replacement.offset, replacement.replaced});
+        inserted.push_back({replacement.offset + shift, replacement.replacement});
+        shift += static_cast<std::ptrdiff_t>(replacement.replacement.size()) -
+                 static_cast<std::ptrdiff_t>(replacement.replaced.size());
+    }
+    return MakeTagEdit(source, std::move(removed), std::move(inserted), resultLength);
+}
+
 std::optional<std::string> ApplyTagEdit(const TagEdit& edit, std::string_view source) {
     if (source.size() != edit.sourceLength || RegionCrc(source) != edit.sourceCrc) {
         return std::nullopt;

@@ -40,6 +40,19 @@ std::uint32_t RegionCrc(std::string_view bytes);
 std::optional<TagEdit> MakeTagEdit(std::string_view source, std::vector<TagSpan> removed,
                                    std::vector<TagSpan> inserted, std::size_t resultLength);
 
+// Bytes of a source and the bytes that take their place in the result.
+struct TagReplacement {
+    std::size_t offset = 0;  // in the source
+    std::string replaced;
+    std::string replacement;
+};
+
+// The edit that makes each replacement (ascending, not overlapping) and fits the result to
+// `resultLength`, as MakeTagEdit does.
+std::optional<TagEdit> MakeReplacingEdit(std::string_view source,
+                                         const std::vector<TagReplacement>& replacements,
+                                         std::size_t resultLength);
+
 // The result of the edit on `source`; nothing unless `source` is the very source of the edit
 // and the result is the very one it was made with.
 std::optional<std::string> ApplyTagEdit(const TagEdit& edit, std::string_view source);

@@ -3,72 +3,18 @@
 #include <algorithm>
 #include <exception>
 
+#include "organizer/filebytes.h"
+#include "organizer/flacrepair.h"
 #include "organizer/id3v2tag.h"
+#include "organizer/repairreading.h"
 #include "organizer/tagreader.h"
-#include "organizer/widenedtext.h"
-#include "platform/ascii.h"
 #include "platform/codepage.h"
-#include "platform/readonlyfile.h"
 
 namespace {
 
 constexpr unsigned kUnsynchronisedFlag = 0x80;
 constexpr unsigned kExtendedHeaderFlag = 0x40;
 constexpr unsigned kFooterFlag = 0x10;
-
-class FileSource final : public ByteSource {
-public:
-    explicit FileSource(const std::string& path) : file_(path) {}
-    std::size_t Size() const override { return file_.Size(); }
-    std::string Read(std::size_t offset, std::size_t count) const override {
-        std::string bytes(std::min(count, Size() - std::min(offset, Size())), '\0');
-        bytes.resize(file_.ReadAt(bytes.data(), bytes.size(), offset));
-        return bytes;
-    }
-
-private:
-    ReadOnlyFile file_;
-};
-
-// Bytes as ISO-8859-1, the way a player shows 8-bit text it takes for Western text.
-std::string Latin1ToUtf8(std::string_view bytes) {
-    std::string out;
-    for (const char ch : bytes) {
-        const auto byte = static_cast<unsigned char>(ch);
-        if (byte < 0x80) {
-            out += ch;
-        } else {
-            out += static_cast<char>(0xC0 | byte >> 6);
-            out += static_cast<char>(0x80 | (byte & 0x3F));
-        }
-    }
-    return out;
-}
-
-// The text a field gets and the text a player shows of it today; nothing for a field that is
-// right already or whose reading is uncertain.
-struct Reading {
-    std::string shown;     // UTF-8
-    std::string repaired;  // code page 936
-};
-
-std::optional<Reading> ReadingOf(const FieldText& field, const ChineseConverter& converter) {
-    std::string bytes = field.text;
-    if (field.origin == TextOrigin::Unicode) {
-        std::optional<std::string> widened = WidenedChineseBytes(field.text, converter);
-        if (!widened) {
-            return std::nullopt;
-        }
-        bytes = std::move(*widened);
-    } else if (!HasNonAscii(bytes)) {
-        return std::nullopt;
-    }
-    std::string read = converter.ConvertIfBig5(bytes);
-    if (ChineseConverter::IsPureGb2312(read) != 1) {
-        return std::nullopt;
-    }
-    return Reading{Latin1ToUtf8(bytes), std::move(read)};
-}
 
 std::string BigEndian(std::size_t value, int bytes, int bitsPerByte) {
     std::string out;
@@ -142,11 +88,11 @@ std::optional<TagRewrite> PlanTagRepair(const ByteSource& file, const ChineseCon
     std::string newFrames;
     for (const Field& field : fields) {
         const std::optional<Id3v2TextFrame>& frame = *field.frame;
-        std::optional<Reading> reading;
+        std::optional<RepairReading> reading;
         if (frame && frame->text) {
-            reading = ReadingOf(*frame->text, converter);
+            reading = RepairReadingOf(*frame->text, converter);
         } else if (!frame && field.id3v1 != nullptr) {
-            reading = ReadingOf(FieldText{*field.id3v1, TextOrigin::EightBit}, converter);
+            reading = RepairReadingOf(FieldText{*field.id3v1, TextOrigin::EightBit}, converter);
         }
         if (!reading) {
             continue;
@@ -189,10 +135,16 @@ std::optional<TagRewrite> PlanTagRepair(const ByteSource& file, const ChineseCon
     return rewrite;
 }
 
-std::optional<TagRewrite> PlanTagRepair(const std::string& path,
+std::optional<TagRewrite> PlanTagRepair(const std::string& path, AudioFormat format,
                                         const ChineseConverter& converter) {
     try {
-        return PlanTagRepair(FileSource(path), converter);
+        if (format == AudioFormat::Mp3) {
+            return PlanTagRepair(FileBytes(path, 0, 0), converter);
+        }
+        if (format == AudioFormat::Flac) {
+            return PlanFlacTagRepair(FileBytes(path, 0, 0), converter);
+        }
+        return std::nullopt;
     } catch (const std::exception&) {
         return std::nullopt;  // a file that cannot be read gets no repair
     }

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "organizer/audioformat.h"
 #include "organizer/bytesource.h"
 #include "organizer/chineseconverter.h"
 #include "organizer/tagrewrite.h"
@@ -30,5 +31,7 @@ inline constexpr std::size_t kMaxRepairedTag = 64 * 1024 * 1024;
 // The rewrite of the tag `file` starts with; nothing when it needs none or cannot have one.
 std::optional<TagRewrite> PlanTagRepair(const ByteSource& file, const ChineseConverter& converter);
 
-// The same for the file at `path`; nothing too when it cannot be read.
-std::optional<TagRewrite> PlanTagRepair(const std::string& path, const ChineseConverter& converter);
+// The rewrite of the tag of the file at `path`, of the format its name gives: MP3 as above,
+// FLAC as flacrepair.h says; nothing for other formats and files that cannot be read.
+std::optional<TagRewrite> PlanTagRepair(const std::string& path, AudioFormat format,
+                                        const ChineseConverter& converter);

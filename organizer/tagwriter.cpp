@@ -4,9 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
-#include "organizer/id3v2tag.h"
+#include "organizer/headregion.h"
 #include "platform/absolutepath.h"
 #include "platform/filedescriptor.h"
 
@@ -55,10 +56,25 @@ int CopyRest(int from, off_t offset, int to, off_t at) {
     }
 }
 
-// True when the first `size` bytes of the file are its whole ID3v2 tag (none for 0): an edit
+class DescriptorBytes final : public ByteSource {
+public:
+    explicit DescriptorBytes(int fd, std::size_t size) : fd_(fd), size_(size) {}
+    std::size_t Size() const override { return size_; }
+    std::string Read(std::size_t offset, std::size_t count) const override {
+        std::string bytes(offset < size_ ? std::min(count, size_ - offset) : 0, '\0');
+        bytes.resize(ReadAt(fd_, bytes.data(), bytes.size(), static_cast<off_t>(offset)));
+        return bytes;
+    }
+
+private:
+    int fd_;
+    std::size_t size_;
+};
+
+// True when the first `size` bytes of the file are its whole head region (none for 0): an edit
 // replaces a tag as a whole, and an empty source must not match a file that has one since.
-bool IsWholeTag(int fd, std::size_t size) {
-    return Id3v2TagSize(ReadStart(fd, kId3v2HeaderSize)) == size;
+bool IsWholeTag(int fd, const struct stat& file, std::size_t size) {
+    return HeadRegionSize(DescriptorBytes(fd, static_cast<std::size_t>(file.st_size))) == size;
 }
 
 bool SameFile(const struct stat& a, const struct stat& b) {
@@ -166,10 +182,10 @@ int WriteTagEdit(const std::string& path, const TagEdit& edit) {
     }
     const std::string source = ReadStart(file.get(), edit.sourceLength);
     const std::optional<std::string> result =
-        IsWholeTag(file.get(), edit.sourceLength) ? ApplyTagEdit(edit, source) : std::nullopt;
+        IsWholeTag(file.get(), before, edit.sourceLength) ? ApplyTagEdit(edit, source) : std::nullopt;
     if (!result) {
         const std::string start = ReadStart(file.get(), edit.resultLength);
-        return IsWholeTag(file.get(), edit.resultLength) && start.size() == edit.resultLength &&
+        return IsWholeTag(file.get(), before, edit.resultLength) && start.size() == edit.resultLength &&
                        RegionCrc(start) == edit.resultCrc
                    ? EALREADY
                    : ESTALE;

@@ -14,8 +14,8 @@
 //   of the original, is synced, and is then renamed over the original, but only while the
 //   original is still the file read, unchanged.
 //
-// The edit's source must be the file's whole ID3v2 tag (nothing for a file without one), and so
-// must its result once written. Returns 0 when the edit was made; ESTALE when the file does not
+// The edit's source must be the file's whole head region (headregion.h: its ID3v2 tag, nothing
+// for a file without one, or a FLAC file's metadata), and so must its result once written. Returns 0 when the edit was made; ESTALE when the file does not
 // hold the edit's source (it changed since the edit was planned), EALREADY when it holds the edit's
 // result already; EINVAL for anything but a regular file (a link, a pipe); else the errno of the
 // failure (EACCES, EROFS, ENOSPC...), the file untouched.

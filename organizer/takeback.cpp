@@ -4,14 +4,14 @@
 #include <cerrno>
 #include <string_view>
 
-#include "organizer/id3v2tag.h"
+#include "organizer/filebytes.h"
+#include "organizer/headregion.h"
 #include "organizer/tagwriter.h"
 #include "platform/absolutepath.h"
 #include "platform/fileentry.h"
 #include "platform/filefind.h"
 #include "platform/filerename.h"
 #include "platform/folders.h"
-#include "platform/readonlyfile.h"
 #include "platform/shelllink.h"
 #include "platform/systeminfo.h"
 
@@ -101,16 +101,14 @@ Change DecideFolder(const Change& change, const PlannedEntries& view) {
     return kind == EntryKind::Folder ? Back(change) : Skipping(undo, Reason::NameTakenSince);
 }
 
-// The edit taken back, where the file still is. Whether it holds what the edit made, or is as
-// it was already, only its bytes tell: the executor looks at them as it writes, under the
-// same open file.
-// True when the file at `path` starts with a tag that one of `edits` took or gave.
+// True when the file at `path` starts with a head region that one of `edits` took or gave.
 bool HoldsTagOf(const std::string& path, const std::vector<TagEdit>& edits) {
-    const ReadOnlyFile file(path);
-    std::string header(kId3v2HeaderSize, '\0');
-    header.resize(file.ReadAt(header.data(), header.size(), 0));
-    std::string tag(Id3v2TagSize(header), '\0');
-    tag.resize(file.ReadAt(tag.data(), tag.size(), 0));
+    const FileBytes file(path, 0, 0);
+    const std::optional<std::size_t> size = HeadRegionSize(file);
+    if (!size) {
+        return false;
+    }
+    const std::string tag = file.Read(0, *size);
     const std::uint32_t crc = RegionCrc(tag);
     return std::any_of(edits.begin(), edits.end(), [&](const TagEdit& edit) {
         return (tag.size() == edit.sourceLength && crc == edit.sourceCrc) ||

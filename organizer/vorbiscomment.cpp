@@ -1,9 +1,6 @@
 #include "organizer/vorbiscomment.h"
 
-#include <optional>
-
 #include "organizer/byteorder.h"
-#include "organizer/formatfields.h"
 
 namespace {
 
@@ -32,26 +29,40 @@ std::optional<std::string_view> NextString(std::string_view comment, std::size_t
 
 }  // namespace
 
-TrackTags ReadVorbisComment(std::string_view comment) {
+VorbisFields ReadVorbisFields(std::string_view comment) {
+    VorbisFields out;
     std::size_t pos = 0;
     if (!NextString(comment, pos) || comment.size() - pos < 4) {
-        return {};
+        return out;
     }
     std::uint32_t count = LittleEndian32(comment, pos);
     pos += 4;
-    FormatFields fields;
     for (; count > 0; --count) {
+        const std::size_t offset = pos;
         const std::optional<std::string_view> field = NextString(comment, pos);
         if (!field) {
-            break;
+            return out;
         }
         const std::size_t equals = field->find('=');
-        if (equals == std::string_view::npos) {
-            continue;
+        if (equals != std::string_view::npos) {
+            out.fields.push_back(
+                {offset, pos - offset, field->substr(0, equals), field->substr(equals + 1)});
         }
-        if (const std::optional<FieldRole> role = RoleNamed(field->substr(0, equals), kNames)) {
-            fields.Offer(*role, field->substr(equals + 1));
+    }
+    out.whole = true;
+    return out;
+}
+
+TrackTags ReadVorbisComment(std::string_view comment) {
+    FormatFields fields;
+    for (const VorbisField& field : ReadVorbisFields(comment).fields) {
+        if (const std::optional<FieldRole> role = VorbisRole(field.name)) {
+            fields.Offer(*role, field.value);
         }
     }
     return fields.ToTrackTags();
+}
+
+std::optional<FieldRole> VorbisRole(std::string_view name) {
+    return RoleNamed(name, kNames);
 }

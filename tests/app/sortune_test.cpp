@@ -428,6 +428,27 @@ TEST_F(SortuneTest, AllFormatsTakesEveryAudioFormatAndUndoTakesItBack) {
     EXPECT_EQ(Names(m_music.path()), before);
 }
 
+// With -A, -t repairs the raw GBK of a FLAC file's comment too; the preview shows it, and
+// --undo gives the file's bytes back under its old name.
+TEST_F(SortuneTest, FixTagsRepairsFlacCommentsAndUndoGivesTheBytesBack) {
+    const std::string bytes = FlacBytes({"TITLE=\xCD\xAF\xBB\xB0", "ARTIST=Guang"}, 4096);  // 童话
+    WriteFile(m_music / "a.flac", bytes);
+
+    const ProgramResult preview = Run({"-n", "-t", "-A", m_music.path()});
+    EXPECT_THAT(preview.out,
+                HasSubstr("retag\t" + (m_music / "a.flac") + "\ttitle\tÍ¯»°\t童话\n"));
+    const ProgramResult run = Run({"-t", "-A", m_music.path()});
+    EXPECT_THAT(run.err, EndsWith("失败 0，修复标签 1\n"));
+    ASSERT_THAT(Names(m_music.path()), ElementsAre("童话.flac"));
+    const std::string repaired = ReadFile(m_music / "童话.flac");
+    EXPECT_EQ(repaired.size(), bytes.size()) << "the padding took the change";
+    EXPECT_NE(repaired.find("TITLE=童话"), std::string::npos);
+
+    EXPECT_EQ(Run({"--undo"}).status, 0);
+    EXPECT_THAT(Names(m_music.path()), ElementsAre("a.flac"));
+    EXPECT_TRUE(ReadFile(m_music / "a.flac") == bytes);
+}
+
 // `sortune -r ~` leaves other programs' data and the trash alone, and says so.
 TEST_F(SortuneTest, ARecursiveRunPassesOverHiddenFoldersAndCountsThem) {
     Song("歌/a.mp3", "小雨");

@@ -133,7 +133,7 @@ TEST_F(TagRepairTest, ChineseTextBecomesUnicodeAndEverythingElseStays) {
         ASSERT_TRUE(WriteMp3(path, c.fixture));
         const std::string before = ReadFile(path);
 
-        const std::optional<TagRewrite> rewrite = PlanTagRepair(path, m_converter);
+        const std::optional<TagRewrite> rewrite = PlanTagRepair(path, AudioFormat::Mp3, m_converter);
         ASSERT_TRUE(rewrite);
         ASSERT_EQ(WriteTagEdit(path, rewrite->edit), 0);
 
@@ -189,7 +189,7 @@ TEST_F(TagRepairTest, TextThatIsRightOrUncertainIsLeftAlone) {
         SCOPED_TRACE(c.what);
         const std::string path = m_dir / "song.mp3";
         ASSERT_TRUE(WriteMp3(path, c.fixture));
-        EXPECT_FALSE(PlanTagRepair(path, m_converter));
+        EXPECT_FALSE(PlanTagRepair(path, AudioFormat::Mp3, m_converter));
     }
 }
 
@@ -199,7 +199,7 @@ TEST_F(TagRepairTest, AnEditIsWrittenOnlyOverItsSource) {
     const Mp3Fixture fixture{
         .id3v2 = Id3v2Tag{.frames = {{"TIT2", Latin1Text(In("小雨", "GBK"))}}, .padding = 64}};
     ASSERT_TRUE(WriteMp3(path, fixture));
-    const std::optional<TagRewrite> rewrite = PlanTagRepair(path, m_converter);
+    const std::optional<TagRewrite> rewrite = PlanTagRepair(path, AudioFormat::Mp3, m_converter);
     ASSERT_TRUE(rewrite);
 
     // Changed since the plan: one byte of the tag.
@@ -221,7 +221,7 @@ TEST_F(TagRepairTest, AFileWrittenAnewKeepsItsMode) {
     const std::string path = m_dir / "song.mp3";
     ASSERT_TRUE(WriteMp3(path, {.id3v1 = Id3v1Tag{.title = In("小雨", "GBK")}}));
     ASSERT_EQ(chmod(path.c_str(), 0640), 0);
-    const std::optional<TagRewrite> rewrite = PlanTagRepair(path, m_converter);
+    const std::optional<TagRewrite> rewrite = PlanTagRepair(path, AudioFormat::Mp3, m_converter);
     ASSERT_TRUE(rewrite);
     ASSERT_EQ(WriteTagEdit(path, rewrite->edit), 0);
 

@@ -1,5 +1,6 @@
 #include "formatwriter.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 
@@ -11,6 +12,8 @@
 #include <taglib/tag.h>
 #include <taglib/vorbisfile.h>
 #include <taglib/wavpackfile.h>
+
+#include "tests/support/fileio.h"
 
 namespace {
 
@@ -65,6 +68,13 @@ void AppendLittleEndian32(std::string& out, std::uint32_t value) {
     }
 }
 
+std::string FlacBlock(unsigned type, const std::string& body) {
+    const auto length = static_cast<std::uint32_t>(body.size());
+    return std::string{static_cast<char>(type), static_cast<char>(length >> 16 & 0xFF),
+                       static_cast<char>(length >> 8 & 0xFF), static_cast<char>(length & 0xFF)} +
+           body;
+}
+
 }  // namespace
 
 bool WriteSample(const std::string& path, Sample sample, const std::string& title,
@@ -103,6 +113,47 @@ std::string ApeTagBytes(const std::vector<std::pair<std::string, std::string>>& 
     AppendLittleEndian32(footer, 0);  // a footer, no header
     footer += std::string(8, '\0');
     return body + footer;
+}
+
+std::string FlacBytes(const std::vector<std::string>& fields, std::size_t padding,
+                      std::size_t pictureSize) {
+    const std::string sample =
+        ReadFile(std::filesystem::path(SORTUNE_TESTDATA) / "formats" / "silence.flac");
+    // The sample's stream info comes first; its audio follows its last block.
+    std::size_t pos = 4;
+    std::string streamInfo;
+    for (bool last = false; !last && pos + 4 <= sample.size();) {
+        const auto flags = static_cast<unsigned char>(sample[pos]);
+        const std::size_t length = static_cast<unsigned char>(sample[pos + 1]) << 16 |
+                                   static_cast<unsigned char>(sample[pos + 2]) << 8 |
+                                   static_cast<unsigned char>(sample[pos + 3]);
+        if ((flags & 0x7F) == 0) {
+            streamInfo = sample.substr(pos + 4, length);
+        }
+        last = (flags & 0x80) != 0;
+        pos += 4 + length;
+    }
+    std::string comment;
+    const std::string vendor = "tests";
+    AppendLittleEndian32(comment, static_cast<std::uint32_t>(vendor.size()));
+    comment += vendor;
+    AppendLittleEndian32(comment, static_cast<std::uint32_t>(fields.size()));
+    for (const std::string& field : fields) {
+        AppendLittleEndian32(comment, static_cast<std::uint32_t>(field.size()));
+        comment += field;
+    }
+    std::vector<std::pair<unsigned, std::string>> blocks = {{0, streamInfo}, {4, comment}};
+    if (pictureSize > 0) {
+        blocks.emplace_back(6, std::string(pictureSize, '\x5A'));
+    }
+    if (padding > 0) {
+        blocks.emplace_back(1, std::string(padding, '\0'));
+    }
+    std::string out = "fLaC";
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        out += FlacBlock(blocks[i].first | (i + 1 == blocks.size() ? 0x80u : 0u), blocks[i].second);
+    }
+    return out + sample.substr(std::min(pos, sample.size()));
 }
 
 std::string MonkeysAudioBytes(const std::string& tail) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,6 +23,12 @@ bool WriteSample(const std::string& path, Sample sample, const std::string& titl
 
 // The bytes of an APEv2 tag (items, then the footer) holding text items of any bytes.
 std::string ApeTagBytes(const std::vector<std::pair<std::string, std::string>>& items);
+
+// A FLAC file of the FLAC sample's stream info and audio, with a Vorbis comment of fields of
+// any bytes ("NAME=value"), then a picture block of `pictureSize` bytes where that is not 0,
+// and padding of `padding` bytes last where that is not 0.
+std::string FlacBytes(const std::vector<std::string>& fields, std::size_t padding,
+                      std::size_t pictureSize = 0);
 
 // A Monkey's Audio file: a "MAC " header and a few bytes standing for the audio, then `tail`
 // (an APE tag, an ID3v1 tag: RenderMp3 of mp3writer.h writes one alone without audio frames).
