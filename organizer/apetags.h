@@ -1,6 +1,10 @@
 #pragma once
 
+#include <optional>
+#include <string_view>
+
 #include "organizer/bytesource.h"
+#include "organizer/formatfields.h"
 #include "organizer/tracktags.h"
 
 // Reads the items Title, Artist (else "Album Artist") and Album of the APE tag at the end of a
@@ -9,6 +13,9 @@
 // their headers, so a cover stored before the title is skipped, not read. A file without the
 // footer, or a tag damaged before an item, gives the fields before the damage.
 TrackTags ReadApeTag(const ByteSource& file);
+
+// The role an item's key gives it, as ReadApeTag reads it.
+std::optional<FieldRole> ApeRole(std::string_view key);
 
 // The last bytes of a file that hold most APE tags whole, with an ID3v1 tag after them.
 inline constexpr std::size_t kApeTailSize = 8192;

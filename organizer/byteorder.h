@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 // Unsigned integers stored in tag bytes. Each reads the bytes from `pos` on; the caller makes
@@ -21,4 +22,13 @@ inline std::uint64_t BigEndian(std::string_view bytes, std::size_t pos, std::siz
         value = value << 8 | static_cast<unsigned char>(bytes[pos + i]);
     }
     return value;
+}
+
+// The four bytes of `value`, least significant first, as tags store lengths.
+inline std::string LittleEndian32Bytes(std::uint32_t value) {
+    std::string out;
+    for (int i = 0; i < 4; ++i) {
+        out += static_cast<char>(value >> (8 * i) & 0xFF);
+    }
+    return out;
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "organizer/byteorder.h"
 #include "organizer/flacmetadata.h"
 #include "organizer/repairreading.h"
 #include "organizer/tagrepair.h"
@@ -15,14 +16,6 @@ namespace {
 
 // The step lines' names of the fields, by role, as for MP3 files.
 constexpr std::array<const char*, 4> kRoleNames = {"title", "artist", "band", "album"};
-
-std::string LittleEndianLength(std::size_t value) {
-    std::string out;
-    for (int i = 0; i < 4; ++i) {
-        out += static_cast<char>((value >> (8 * i)) & 0xFF);
-    }
-    return out;
-}
 
 std::string BlockHeader(char flags, std::size_t length) {
     return std::string(1, flags) + static_cast<char>(length >> 16 & 0xFF) +
@@ -79,8 +72,9 @@ void RepairFields(const std::string& region, std::size_t body, std::size_t lengt
         }
         const std::string repaired = codepage::Cp936ToUtf8(reading->repaired);
         const std::string text = std::string(field.name) + "=" + repaired;
-        replacements.push_back({body + field.offset, region.substr(body + field.offset, field.size),
-                                LittleEndianLength(text.size()) + text});
+        replacements.push_back(
+            {body + field.offset, region.substr(body + field.offset, field.size),
+             LittleEndian32Bytes(static_cast<std::uint32_t>(text.size())) + text});
         rewrite.fields.push_back(
             {kRoleNames[static_cast<std::size_t>(*role)], std::move(reading->shown), repaired});
     }
@@ -98,8 +92,8 @@ std::optional<TagRewrite> PlanFlacTagRepair(const ByteSource& file,
     const FlacBlock& comment = metadata->comment;
     TagRewrite rewrite;
     std::vector<TagReplacement> replacements;
-    RepairFields(region, comment.offset + kFlacBlockHeaderSize, comment.length, converter,
-                 rewrite, replacements);
+    RepairFields(region, comment.offset + kFlacBlockHeaderSize, comment.length, converter, rewrite,
+                 replacements);
     if (rewrite.fields.empty()) {
         return std::nullopt;
     }
@@ -129,7 +123,8 @@ std::optional<TagRewrite> PlanFlacTagRepair(const ByteSource& file,
         }
     }
     std::optional<TagEdit> edit = MakeReplacingEdit(
-        region, replacements, static_cast<std::size_t>(static_cast<std::ptrdiff_t>(region.size()) + growth));
+        region, replacements,
+        static_cast<std::size_t>(static_cast<std::ptrdiff_t>(region.size()) + growth));
     if (!edit) {
         return std::nullopt;
     }

@@ -25,6 +25,7 @@ constexpr LineShape kJournalKinds[] = {
 };
 
 constexpr std::size_t kTagEditFields = 6;
+constexpr std::string_view kTailWord = "end";
 
 std::vector<std::string_view> SplitFields(std::string_view line) {
     std::vector<std::string_view> fields;
@@ -143,8 +144,13 @@ std::optional<Change> ParseIntent(const std::vector<std::string_view>& fields) {
         if (!edit) {
             return std::nullopt;
         }
-        change.rewrite = std::make_shared<const TagRewrite>(TagRewrite{std::move(*edit), {}});
         at += kTagEditFields;
+        // Edits of a file's last bytes say so; a path, absolute, cannot be the word.
+        if (fields.size() > at && fields[at] == kTailWord) {
+            edit->region = TagRegion::Tail;
+            ++at;
+        }
+        change.rewrite = std::make_shared<const TagRewrite>(TagRewrite{std::move(*edit), {}});
     }
     if (fields.size() < at + word->paths) {
         return std::nullopt;
@@ -297,6 +303,10 @@ void AppendTagEdit(std::string& out, const TagEdit& edit) {
     }
     AppendSpans(out, edit.removed);
     AppendSpans(out, edit.inserted);
+    if (edit.region == TagRegion::Tail) {
+        out += '\t';
+        out += kTailWord;
+    }
 }
 
 }  // namespace

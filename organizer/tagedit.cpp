@@ -96,6 +96,6 @@ std::optional<std::string> ApplyTagEdit(const TagEdit& edit, std::string_view so
 }
 
 TagEdit InverseOf(const TagEdit& edit) {
-    return {edit.resultLength, edit.resultCrc, edit.sourceLength,
-            edit.sourceCrc,    edit.inserted,  edit.removed};
+    return {edit.resultLength, edit.resultCrc, edit.sourceLength, edit.sourceCrc,
+            edit.inserted,     edit.removed,   edit.region};
 }

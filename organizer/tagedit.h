@@ -7,7 +7,8 @@
 #include <string_view>
 #include <vector>
 
-// A rewrite of the bytes a file starts with (its ID3v2 tag), told as an edit that can be run
+// A rewrite of the bytes a file starts with (its ID3v2 tag, a FLAC file's metadata) or ends
+// with (an APE tag and what follows it), told as an edit that can be run
 // both ways: spans removed from the source, spans inserted into the result, and the result's
 // length, which zero bytes (padding) fill up or are cut from. Every byte of the source that no
 // span removes is kept, in order, so the edit holds only the frames it replaces, however large
@@ -21,6 +22,9 @@ struct TagSpan {
     friend bool operator==(const TagSpan&, const TagSpan&) = default;
 };
 
+// Where in the file the edited bytes stand.
+enum class TagRegion { Head, Tail };
+
 struct TagEdit {
     std::size_t sourceLength = 0;
     std::uint32_t sourceCrc = 0;
@@ -28,6 +32,7 @@ struct TagEdit {
     std::uint32_t resultCrc = 0;
     std::vector<TagSpan> removed;   // ascending, not overlapping
     std::vector<TagSpan> inserted;  // ascending, not overlapping
+    TagRegion region = TagRegion::Head;
 
     friend bool operator==(const TagEdit&, const TagEdit&) = default;
 };

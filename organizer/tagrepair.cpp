@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "organizer/aperepair.h"
 #include "organizer/filebytes.h"
 #include "organizer/flacrepair.h"
 #include "organizer/id3v2tag.h"
@@ -143,6 +144,9 @@ std::optional<TagRewrite> PlanTagRepair(const std::string& path, AudioFormat for
         }
         if (format == AudioFormat::Flac) {
             return PlanFlacTagRepair(FileBytes(path, 0, 0), converter);
+        }
+        if (format == AudioFormat::Ape || format == AudioFormat::WavPack) {
+            return PlanApeTagRepair(FileBytes(path, 0, 0), converter);
         }
         return std::nullopt;
     } catch (const std::exception&) {

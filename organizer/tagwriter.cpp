@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "organizer/headregion.h"
+#include "organizer/tagregion.h"
 #include "platform/absolutepath.h"
 #include "platform/filedescriptor.h"
 
@@ -15,12 +15,6 @@ namespace {
 
 constexpr std::size_t kPageSize = 4096;
 constexpr std::size_t kCopyPiece = 1 << 20;
-
-std::string ReadStart(int fd, std::size_t count) {
-    std::string bytes(count, '\0');
-    bytes.resize(ReadAt(fd, bytes.data(), count, 0));
-    return bytes;
-}
 
 int WriteAll(int fd, std::string_view bytes, off_t offset) {
     while (!bytes.empty()) {
@@ -37,16 +31,17 @@ int WriteAll(int fd, std::string_view bytes, off_t offset) {
     return 0;
 }
 
-// The bytes of `from` from `offset` to its end, appended to `to` at `at`.
-int CopyRest(int from, off_t offset, int to, off_t at) {
+// The bytes of `from` from `offset` up to `end`, appended to `to` at `at`.
+int CopyRange(int from, off_t offset, off_t end, int to, off_t at) {
     std::string buffer(kCopyPiece, '\0');
-    for (;;) {
-        const ssize_t got = pread(from, buffer.data(), buffer.size(), offset);
+    while (offset < end) {
+        const auto piece = static_cast<std::size_t>(std::min<off_t>(end - offset, kCopyPiece));
+        const ssize_t got = pread(from, buffer.data(), piece, offset);
         if (got < 0 && errno == EINTR) {
             continue;
         }
         if (got <= 0) {
-            return got < 0 ? errno : 0;
+            return got < 0 ? errno : ESTALE;  // the file was cut short meanwhile
         }
         if (const int error = WriteAll(to, std::string_view(buffer.data(), got), at)) {
             return error;
@@ -54,6 +49,7 @@ int CopyRest(int from, off_t offset, int to, off_t at) {
         offset += got;
         at += got;
     }
+    return 0;
 }
 
 class DescriptorBytes final : public ByteSource {
@@ -71,10 +67,19 @@ private:
     std::size_t size_;
 };
 
-// True when the first `size` bytes of the file are its whole head region (none for 0): an edit
-// replaces a tag as a whole, and an empty source must not match a file that has one since.
-bool IsWholeTag(int fd, const struct stat& file, std::size_t size) {
-    return HeadRegionSize(DescriptorBytes(fd, static_cast<std::size_t>(file.st_size))) == size;
+// The bytes of the file where `edit` stands that make its whole tag region, if they are
+// `length` bytes long: an edit replaces a region as a whole, and an empty source must not
+// match a file that has a tag since.
+std::optional<std::string> WholeRegion(const ByteSource& file, TagRegion region,
+                                       std::size_t length) {
+    if (TagRegionSize(file, region) != length) {
+        return std::nullopt;
+    }
+    std::string bytes = TagRegionBytes(file, region, length);
+    if (bytes.size() != length) {
+        return std::nullopt;
+    }
+    return bytes;
 }
 
 bool SameFile(const struct stat& a, const struct stat& b) {
@@ -82,28 +87,35 @@ bool SameFile(const struct stat& a, const struct stat& b) {
            a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
 }
 
-// Writes the changed bytes in place when they lie in one page; false when they do not.
-bool WriteInPlace(int fd, const std::string& source, const std::string& result, int& error) {
-    if (source.size() != result.size()) {
+// Writes the changed bytes of the region at `base` in place when they lie in one page, with
+// one call; false when they do not. A region at the end may grow so, a region at the start
+// only keep its size.
+bool WriteInPlace(int fd, const std::string& source, const std::string& result, off_t base,
+                  TagRegion region, int& error) {
+    const bool grows = region == TagRegion::Tail && result.size() > source.size();
+    if (source.size() != result.size() && !grows) {
         return false;
     }
     std::size_t first = 0;
     while (first < source.size() && source[first] == result[first]) {
         ++first;
     }
-    if (first == source.size()) {
+    if (first == result.size()) {
         error = 0;
         return true;
     }
-    std::size_t last = source.size() - 1;
-    while (source[last] == result[last]) {
+    std::size_t last = result.size() - 1;
+    while (!grows && source[last] == result[last]) {
         --last;
     }
-    if (first / kPageSize != last / kPageSize) {
+    const auto page = [base](std::size_t at) {
+        return (static_cast<std::size_t>(base) + at) / kPageSize;
+    };
+    if (page(first) != page(last)) {
         return false;
     }
     error = WriteAll(fd, std::string_view(result).substr(first, last - first + 1),
-                     static_cast<off_t>(first));
+                     base + static_cast<off_t>(first));
     return true;
 }
 
@@ -140,18 +152,29 @@ int ReplaceWith(int fd, const std::string& path, const std::string& folder,
     return EEXIST;
 }
 
-int WriteAnew(int original, const std::string& path, const std::string& result,
-              std::size_t sourceLength, const struct stat& before) {
+// The file with the region replaced, written to an unnamed file in its folder and put in place.
+int WriteAnew(int original, const std::string& path, const std::string& result, const TagEdit& edit,
+              const struct stat& before) {
     const std::string folder = FolderPartWithSlash(path);
     const FileDescriptor file(
         open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
     if (!file) {
         return errno;
     }
-    int error = WriteAll(file.get(), result, 0);
-    if (error == 0) {
-        error = CopyRest(original, static_cast<off_t>(sourceLength), file.get(),
-                         static_cast<off_t>(result.size()));
+    const auto source = static_cast<off_t>(edit.sourceLength);
+    const off_t size = before.st_size;
+    int error = 0;
+    if (edit.region == TagRegion::Head) {
+        error = WriteAll(file.get(), result, 0);
+        if (error == 0) {
+            error =
+                CopyRange(original, source, size, file.get(), static_cast<off_t>(result.size()));
+        }
+    } else {
+        error = CopyRange(original, 0, size - source, file.get(), 0);
+        if (error == 0) {
+            error = WriteAll(file.get(), result, size - source);
+        }
     }
     // The owner first: changing it clears the set-id bits the mode then gives back.
     if (error == 0 && fchown(file.get(), before.st_uid, before.st_gid) != 0 && errno != EPERM) {
@@ -180,21 +203,20 @@ int WriteTagEdit(const std::string& path, const TagEdit& edit) {
     if (!S_ISREG(before.st_mode)) {
         return EINVAL;
     }
-    const std::string source = ReadStart(file.get(), edit.sourceLength);
-    const std::optional<std::string> result =
-        IsWholeTag(file.get(), before, edit.sourceLength) ? ApplyTagEdit(edit, source) : std::nullopt;
+    const DescriptorBytes bytes(file.get(), static_cast<std::size_t>(before.st_size));
+    const std::optional<std::string> source = WholeRegion(bytes, edit.region, edit.sourceLength);
+    const std::optional<std::string> result = source ? ApplyTagEdit(edit, *source) : std::nullopt;
     if (!result) {
-        const std::string start = ReadStart(file.get(), edit.resultLength);
-        return IsWholeTag(file.get(), before, edit.resultLength) && start.size() == edit.resultLength &&
-                       RegionCrc(start) == edit.resultCrc
-                   ? EALREADY
-                   : ESTALE;
+        const std::optional<std::string> now = WholeRegion(bytes, edit.region, edit.resultLength);
+        return now && RegionCrc(*now) == edit.resultCrc ? EALREADY : ESTALE;
     }
+    const off_t base =
+        edit.region == TagRegion::Head ? 0 : before.st_size - static_cast<off_t>(edit.sourceLength);
     int error = 0;
-    if (WriteInPlace(file.get(), source, *result, error)) {
+    if (WriteInPlace(file.get(), *source, *result, base, edit.region, error)) {
         return error;
     }
-    return WriteAnew(file.get(), path, *result, edit.sourceLength, before);
+    return WriteAnew(file.get(), path, *result, edit, before);
 }
 
 std::string TemporaryRetagPrefix(const std::string& folder, long pid) {

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "organizer/filebytes.h"
-#include "organizer/headregion.h"
+#include "organizer/tagregion.h"
 #include "organizer/tagwriter.h"
 #include "platform/absolutepath.h"
 #include "platform/fileentry.h"
@@ -101,16 +101,16 @@ Change DecideFolder(const Change& change, const PlannedEntries& view) {
     return kind == EntryKind::Folder ? Back(change) : Skipping(undo, Reason::NameTakenSince);
 }
 
-// True when the file at `path` starts with a head region that one of `edits` took or gave.
+// True when the file at `path` holds, where an edit of `edits` stands, what it took or gave.
 bool HoldsTagOf(const std::string& path, const std::vector<TagEdit>& edits) {
     const FileBytes file(path, 0, 0);
-    const std::optional<std::size_t> size = HeadRegionSize(file);
-    if (!size) {
-        return false;
-    }
-    const std::string tag = file.Read(0, *size);
-    const std::uint32_t crc = RegionCrc(tag);
     return std::any_of(edits.begin(), edits.end(), [&](const TagEdit& edit) {
+        const std::optional<std::size_t> size = TagRegionSize(file, edit.region);
+        if (!size) {
+            return false;
+        }
+        const std::string tag = TagRegionBytes(file, edit.region, *size);
+        const std::uint32_t crc = RegionCrc(tag);
         return (tag.size() == edit.sourceLength && crc == edit.sourceCrc) ||
                (tag.size() == edit.resultLength && crc == edit.resultCrc);
     });
@@ -128,7 +128,7 @@ Change DecideRetag(const Change& change, const PlannedEntries& view, const std::
         return undo;
     }
     const TagEdit before{
-        edit.sourceLength, edit.sourceCrc, edit.sourceLength, edit.sourceCrc, {}, {}};
+        edit.sourceLength, edit.sourceCrc, edit.sourceLength, edit.sourceCrc, {}, {}, edit.region};
     return !movedTo.empty() && HoldsTagOf(movedTo, {before}) ? Back(change)
                                                              : Skipping(undo, Reason::MovedSince);
 }

@@ -38,6 +38,9 @@ const Change kChanges[] = {
                                          {{0, std::string("\x00\x01", 2)}, {27, "TIT2"}}},
                                  {}}),
     Change::Retag("/m/d.mp3", {TagEdit{0, 0, 1034, 12345, {}, {{0, "ID3"}}}, {}}),
+    // An edit of the file's last bytes.
+    Change::Retag("/m/end",
+                  {TagEdit{40, 1, 42, 2, {{8, "ab"}}, {{8, "abcd"}}, TagRegion::Tail}, {}}),
 };
 
 std::string Text(const JournalHeader& header, std::size_t count, bool complete) {

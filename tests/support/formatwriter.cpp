@@ -99,20 +99,25 @@ bool WriteSample(const std::string& path, Sample sample, const std::string& titl
     return file->save();
 }
 
-std::string ApeTagBytes(const std::vector<std::pair<std::string, std::string>>& items) {
+std::string ApeTagBytes(const std::vector<std::pair<std::string, std::string>>& items,
+                        bool withHeader) {
     std::string body;
     for (const auto& [key, value] : items) {
         AppendLittleEndian32(body, static_cast<std::uint32_t>(value.size()));
         AppendLittleEndian32(body, 0);  // a text item
         body += key + '\0' + value;
     }
-    std::string footer = "APETAGEX";
-    AppendLittleEndian32(footer, 2000);
-    AppendLittleEndian32(footer, static_cast<std::uint32_t>(body.size() + 32));
-    AppendLittleEndian32(footer, static_cast<std::uint32_t>(items.size()));
-    AppendLittleEndian32(footer, 0);  // a footer, no header
-    footer += std::string(8, '\0');
-    return body + footer;
+    const auto frame = [&](std::uint32_t flags) {
+        std::string out = "APETAGEX";
+        AppendLittleEndian32(out, 2000);
+        AppendLittleEndian32(out, static_cast<std::uint32_t>(body.size() + 32));
+        AppendLittleEndian32(out, static_cast<std::uint32_t>(items.size()));
+        AppendLittleEndian32(out, flags);
+        return out + std::string(8, '\0');
+    };
+    constexpr std::uint32_t kHasHeader = 0x80000000u;
+    constexpr std::uint32_t kIsHeader = 0x20000000u;
+    return withHeader ? frame(kHasHeader | kIsHeader) + body + frame(kHasHeader) : body + frame(0);
 }
 
 std::string FlacBytes(const std::vector<std::string>& fields, std::size_t padding,

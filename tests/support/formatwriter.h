@@ -21,8 +21,10 @@ enum class Stored { Utf8, Widened };
 bool WriteSample(const std::string& path, Sample sample, const std::string& title,
                  const std::string& artist, Stored stored = Stored::Utf8);
 
-// The bytes of an APEv2 tag (items, then the footer) holding text items of any bytes.
-std::string ApeTagBytes(const std::vector<std::pair<std::string, std::string>>& items);
+// The bytes of an APEv2 tag (a header where asked for, the items, then the footer) holding
+// text items of any bytes.
+std::string ApeTagBytes(const std::vector<std::pair<std::string, std::string>>& items,
+                        bool withHeader = false);
 
 // A FLAC file of the FLAC sample's stream info and audio, with a Vorbis comment of fields of
 // any bytes ("NAME=value"), then a picture block of `pictureSize` bytes where that is not 0,

@@ -1,0 +1,111 @@
+#include "organizer/aperepair.h"
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "organizer/apetaglayout.h"
+#include "organizer/apetags.h"
+#include "organizer/byteorder.h"
+#include "organizer/repairreading.h"
+#include "organizer/tagrepair.h"
+#include "platform/codepage.h"
+
+namespace {
+
+// The step lines' names of the fields, by role, as for MP3 files.
+constexpr std::array<const char*, 4> kRoleNames = {"title", "artist", "band", "album"};
+
+// The tag's items; nothing when they are not whole.
+std::optional<std::vector<ApeItem>> WholeItems(const ByteSource& file, const ApeTagLayout& tag) {
+    std::vector<ApeItem> items;
+    ApeItemWalk walk(file, tag);
+    while (std::optional<ApeItem> item = walk.Next()) {
+        items.push_back(std::move(*item));
+    }
+    if (!walk.ReachedFooter()) {
+        return std::nullopt;
+    }
+    return items;
+}
+
+// The new items, as replacements in `region`, which starts at the tag's start.
+void RepairItems(const std::string& region, const ApeTagLayout& tag,
+                 const std::vector<ApeItem>& items, const ChineseConverter& converter,
+                 TagRewrite& rewrite, std::vector<TagReplacement>& replacements) {
+    std::array<bool, kRoleNames.size()> seen{};
+    for (const ApeItem& item : items) {
+        const std::optional<FieldRole> role = ApeRole(item.key);
+        if (!role || seen[static_cast<std::size_t>(*role)] || !IsApeTextItem(tag, item)) {
+            continue;
+        }
+        seen[static_cast<std::size_t>(*role)] = true;
+        const std::string_view value =
+            std::string_view(region).substr(item.valueOffset - tag.start, item.valueSize);
+        if (value.find('\0') != std::string_view::npos) {
+            continue;  // more than one value: not a name's text
+        }
+        std::optional<RepairReading> reading = RepairReadingOf(FormatFieldText(value), converter);
+        if (!reading) {
+            continue;
+        }
+        const std::string repaired = codepage::Cp936ToUtf8(reading->repaired);
+        const std::size_t offset = item.offset - tag.start;
+        replacements.push_back({offset, region.substr(offset, item.End() - item.offset),
+                                LittleEndian32Bytes(static_cast<std::uint32_t>(repaired.size())) +
+                                    LittleEndian32Bytes(item.flags) + item.key + '\0' + repaired});
+        rewrite.fields.push_back(
+            {kRoleNames[static_cast<std::size_t>(*role)], std::move(reading->shown), repaired});
+    }
+}
+
+// The size field at `offset` in `region` made to give `size`.
+TagReplacement SizeField(const std::string& region, std::size_t offset, std::size_t size) {
+    return {offset, region.substr(offset, 4),
+            LittleEndian32Bytes(static_cast<std::uint32_t>(size))};
+}
+
+}  // namespace
+
+std::optional<TagRewrite> PlanApeTagRepair(const ByteSource& file,
+                                           const ChineseConverter& converter) {
+    const std::optional<ApeTagLayout> tag = FindApeTag(file);
+    if (!tag || file.Size() - tag->start > kMaxRepairedTag) {
+        return std::nullopt;
+    }
+    const std::optional<std::vector<ApeItem>> items = WholeItems(file, *tag);
+    if (!items) {
+        return std::nullopt;
+    }
+    const std::string region = file.Read(tag->start, file.Size() - tag->start);
+    TagRewrite rewrite;
+    std::vector<TagReplacement> replacements;
+    RepairItems(region, *tag, *items, converter, rewrite, replacements);
+    if (rewrite.fields.empty()) {
+        return std::nullopt;
+    }
+    std::ptrdiff_t growth = 0;
+    for (const TagReplacement& replacement : replacements) {
+        growth += static_cast<std::ptrdiff_t>(replacement.replacement.size()) -
+                  static_cast<std::ptrdiff_t>(replacement.replaced.size());
+    }
+    const std::size_t tagSize = static_cast<std::size_t>(
+        static_cast<std::ptrdiff_t>(tag->footer + kApeFooterSize - tag->itemsStart) + growth);
+    if (tagSize > UINT32_MAX) {
+        return std::nullopt;
+    }
+    if (tag->hasHeader) {
+        replacements.insert(replacements.begin(), SizeField(region, kApeSizeField, tagSize));
+    }
+    replacements.push_back(SizeField(region, tag->footer - tag->start + kApeSizeField, tagSize));
+    std::optional<TagEdit> edit = MakeReplacingEdit(
+        region, replacements,
+        static_cast<std::size_t>(static_cast<std::ptrdiff_t>(region.size()) + growth));
+    if (!edit) {
+        return std::nullopt;
+    }
+    edit->region = TagRegion::Tail;
+    rewrite.edit = std::move(*edit);
+    return rewrite;
+}
