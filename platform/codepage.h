@@ -23,7 +23,8 @@ constexpr std::size_t CharLength(std::string_view text, std::size_t pos) {
     return IsDBCSLeadByte(text[pos]) && pos + 1 < text.size() ? 2 : 1;
 }
 
-// True when `text` is well-formed UTF-8 (overlong forms are not looked for).
+// True when `text` is well-formed UTF-8: no overlong forms, surrogates or code points past
+// U+10FFFF.
 bool IsValidUtf8(std::string_view text);
 
 // Decodes code page 936 text (read as GB18030, its superset) into UTF-8. Bytes that do not

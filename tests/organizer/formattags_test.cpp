@@ -138,6 +138,9 @@ TEST_F(FormatTagsTest, ApeTagsTakeRawChineseBytesAndAnId3v1TagFirst) {
          "爱你一万年", "刘德华"},
         {"Big5 bytes", ApeTagBytes({{"TITLE", Big5("張學友")}, {"artist", Big5("張學友")}}),
          "张学友", "张学友"},
+        // The bytes of 山 form a UTF-8 character, those of 良 an overlong form.
+        {"GBK bytes that begin like UTF-8", ApeTagBytes({{"Title", Gbk("山良111")}}), "山良111",
+         ""},
         {"UTF-8", ApeTagBytes({{"Title", "吻别"}}), "吻别", ""},
         {"album artist", ApeTagBytes({{"Title", "吻别"}, {"Album Artist", "张学友"}}), "吻别",
          "张学友"},

@@ -31,6 +31,16 @@ TEST(CodePage, TellsValidUtf8) {
     EXPECT_FALSE(codepage::IsValidUtf8("\xE5\xB0"));  // cut short
     EXPECT_FALSE(codepage::IsValidUtf8("a\x80"));     // stray continuation byte
     EXPECT_FALSE(codepage::IsValidUtf8("\xF8\x88\x80\x80\x80"));
+    // GBK bytes that look like UTF-8 but for a lead byte no UTF-8 has: 山良 (C1 makes an
+    // overlong form), and the forms no encoder writes.
+    for (const char* invalid : {"\xC9\xBD\xC1\xBC", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80",
+                                "\xF0\x80\x80\xAF", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80"}) {
+        EXPECT_FALSE(codepage::IsValidUtf8(invalid)) << testing::PrintToString(invalid);
+    }
+    for (const char* valid : {"\xC2\x80", "\xE0\xA0\x80", "\xED\x9F\xBF", "\xEE\x80\x80",
+                              "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF"}) {
+        EXPECT_TRUE(codepage::IsValidUtf8(valid)) << testing::PrintToString(valid);
+    }
 }
 
 TEST(CodePage, NeverProducesInvalidUtf8) {
