@@ -1,6 +1,5 @@
 #include "organizer/aperepair.h"
 
-#include <array>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -10,12 +9,8 @@
 #include "organizer/byteorder.h"
 #include "organizer/repairreading.h"
 #include "organizer/tagrepair.h"
-#include "platform/codepage.h"
 
 namespace {
-
-// The step lines' names of the fields, by role, as for MP3 files.
-constexpr std::array<const char*, 4> kRoleNames = {"title", "artist", "band", "album"};
 
 // The tag's items; nothing when they are not whole.
 std::optional<std::vector<ApeItem>> WholeItems(const ByteSource& file, const ApeTagLayout& tag) {
@@ -34,29 +29,25 @@ std::optional<std::vector<ApeItem>> WholeItems(const ByteSource& file, const Ape
 void RepairItems(const std::string& region, const ApeTagLayout& tag,
                  const std::vector<ApeItem>& items, const ChineseConverter& converter,
                  TagRewrite& rewrite, std::vector<TagReplacement>& replacements) {
-    std::array<bool, kRoleNames.size()> seen{};
-    for (const ApeItem& item : items) {
-        const std::optional<FieldRole> role = ApeRole(item.key);
-        if (!role || seen[static_cast<std::size_t>(*role)] || !IsApeTextItem(tag, item)) {
-            continue;
+    const auto valueOf = [&](const ApeItem& item) {
+        return std::string_view(region).substr(item.valueOffset - tag.start, item.valueSize);
+    };
+    std::vector<RepairCandidate> candidates;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const std::optional<FieldRole> role = ApeRole(items[i].key);
+        if (role && IsApeTextItem(tag, items[i])) {
+            candidates.push_back({*role, valueOf(items[i]), i});
         }
-        seen[static_cast<std::size_t>(*role)] = true;
-        const std::string_view value =
-            std::string_view(region).substr(item.valueOffset - tag.start, item.valueSize);
-        if (value.find('\0') != std::string_view::npos) {
-            continue;  // more than one value: not a name's text
-        }
-        std::optional<RepairReading> reading = RepairReadingOf(FormatFieldText(value), converter);
-        if (!reading) {
-            continue;
-        }
-        const std::string repaired = codepage::Cp936ToUtf8(reading->repaired);
+    }
+    for (RepairedField& repaired : RepairTagFields(candidates, converter)) {
+        const ApeItem& item = items[repaired.index];
         const std::size_t offset = item.offset - tag.start;
-        replacements.push_back({offset, region.substr(offset, item.End() - item.offset),
-                                LittleEndian32Bytes(static_cast<std::uint32_t>(repaired.size())) +
-                                    LittleEndian32Bytes(item.flags) + item.key + '\0' + repaired});
+        replacements.push_back(
+            {offset, region.substr(offset, item.End() - item.offset),
+             LittleEndian32Bytes(static_cast<std::uint32_t>(repaired.repaired.size())) +
+                 LittleEndian32Bytes(item.flags) + item.key + '\0' + repaired.repaired});
         rewrite.fields.push_back(
-            {kRoleNames[static_cast<std::size_t>(*role)], std::move(reading->shown), repaired});
+            {repaired.name, std::move(repaired.shown), std::move(repaired.repaired)});
     }
 }
 

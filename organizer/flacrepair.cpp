@@ -1,6 +1,5 @@
 #include "organizer/flacrepair.h"
 
-#include <array>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -10,12 +9,8 @@
 #include "organizer/repairreading.h"
 #include "organizer/tagrepair.h"
 #include "organizer/vorbiscomment.h"
-#include "platform/codepage.h"
 
 namespace {
-
-// The step lines' names of the fields, by role, as for MP3 files.
-constexpr std::array<const char*, 4> kRoleNames = {"title", "artist", "band", "album"};
 
 std::string BlockHeader(char flags, std::size_t length) {
     return std::string(1, flags) + static_cast<char>(length >> 16 & 0xFF) +
@@ -55,28 +50,20 @@ void RepairFields(const std::string& region, std::size_t body, std::size_t lengt
     if (!comment.whole) {
         return;
     }
-    std::array<bool, kRoleNames.size()> seen{};
-    for (const VorbisField& field : comment.fields) {
-        const std::optional<FieldRole> role = VorbisRole(field.name);
-        if (!role || seen[static_cast<std::size_t>(*role)]) {
-            continue;
+    std::vector<RepairCandidate> candidates;
+    for (std::size_t i = 0; i < comment.fields.size(); ++i) {
+        if (const std::optional<FieldRole> role = VorbisRole(comment.fields[i].name)) {
+            candidates.push_back({*role, comment.fields[i].value, i});
         }
-        seen[static_cast<std::size_t>(*role)] = true;
-        if (field.value.find('\0') != std::string_view::npos) {
-            continue;  // more than one value: not a name's text
-        }
-        std::optional<RepairReading> reading =
-            RepairReadingOf(FormatFieldText(field.value), converter);
-        if (!reading) {
-            continue;
-        }
-        const std::string repaired = codepage::Cp936ToUtf8(reading->repaired);
-        const std::string text = std::string(field.name) + "=" + repaired;
+    }
+    for (RepairedField& repaired : RepairTagFields(candidates, converter)) {
+        const VorbisField& field = comment.fields[repaired.index];
+        const std::string text = std::string(field.name) + "=" + repaired.repaired;
         replacements.push_back(
             {body + field.offset, region.substr(body + field.offset, field.size),
              LittleEndian32Bytes(static_cast<std::uint32_t>(text.size())) + text});
         rewrite.fields.push_back(
-            {kRoleNames[static_cast<std::size_t>(*role)], std::move(reading->shown), repaired});
+            {repaired.name, std::move(repaired.shown), std::move(repaired.repaired)});
     }
 }
 

@@ -1,5 +1,6 @@
 #include "organizer/formatfields.h"
 
+#include <algorithm>
 #include <cstddef>
 
 #include "platform/ascii.h"
@@ -11,20 +12,38 @@ std::size_t IndexOf(FieldRole role) {
     return static_cast<std::size_t>(role);
 }
 
-void SetText(const std::optional<std::string>& value, std::string& text, TextOrigin& origin) {
+// True for valid UTF-8 with characters from U+0080 to U+07FF and none above.
+bool HoldsOnlyTwoByteCharacters(std::string_view utf8) {
+    bool wide = false;
+    for (const char ch : utf8) {
+        const auto byte = static_cast<unsigned char>(ch);
+        if (byte >= 0xE0) {
+            return false;
+        }
+        wide = wide || byte >= 0x80;
+    }
+    return wide;
+}
+
+bool IsRaw(const std::optional<std::string>& value) {
+    return value && !codepage::IsValidUtf8(std::string_view(*value).substr(0, value->find('\0')));
+}
+
+void SetText(const std::optional<std::string>& value, bool rawTag, std::string& text,
+             TextOrigin& origin) {
     if (!value) {
         return;
     }
-    FieldText field = FormatFieldText(*value);
+    FieldText field = FormatFieldText(*value, rawTag);
     text = std::move(field.text);
     origin = field.origin;
 }
 
 }  // namespace
 
-FieldText FormatFieldText(std::string_view value) {
+FieldText FormatFieldText(std::string_view value, bool rawTag) {
     value = value.substr(0, value.find('\0'));
-    if (codepage::IsValidUtf8(value)) {
+    if (codepage::IsValidUtf8(value) && !(rawTag && HoldsOnlyTwoByteCharacters(value))) {
         return {codepage::Utf8ToCp936(value), TextOrigin::Unicode};
     }
     return {std::string(value), TextOrigin::EightBit};
@@ -42,14 +61,19 @@ bool FormatFields::Has(FieldRole role) const {
 }
 
 TrackTags FormatFields::ToTrackTags() const {
+    const bool raw = HoldsRawBytes();
     TrackTags tags;
-    SetText(values_[IndexOf(FieldRole::Title)], tags.title, tags.titleOrigin);
-    SetText(values_[IndexOf(FieldRole::Artist)], tags.artist, tags.artistOrigin);
+    SetText(values_[IndexOf(FieldRole::Title)], raw, tags.title, tags.titleOrigin);
+    SetText(values_[IndexOf(FieldRole::Artist)], raw, tags.artist, tags.artistOrigin);
     if (tags.artist.empty()) {
-        SetText(values_[IndexOf(FieldRole::AlbumArtist)], tags.artist, tags.artistOrigin);
+        SetText(values_[IndexOf(FieldRole::AlbumArtist)], raw, tags.artist, tags.artistOrigin);
     }
-    SetText(values_[IndexOf(FieldRole::Album)], tags.album, tags.albumOrigin);
+    SetText(values_[IndexOf(FieldRole::Album)], raw, tags.album, tags.albumOrigin);
     return tags;
+}
+
+bool FormatFields::HoldsRawBytes() const {
+    return std::any_of(values_.begin(), values_.end(), IsRaw);
 }
 
 std::optional<FieldRole> RoleNamed(std::string_view name, std::span<const FieldName> known) {

@@ -20,19 +20,26 @@ public:
     void Offer(FieldRole role, std::string_view value);
     bool Has(FieldRole role) const;
 
-    // The fields as code page 936 text: the artist is the artist, else the album artist.
-    // A value is UTF-8 as its format says, and taken as Unicode text; a value that is no UTF-8
-    // was stored raw in a tool's own code page (GBK or Big5 in Chinese collections) and is
-    // kept as 8-bit text. A value ends at its first NUL (APE lists values NUL-separated).
+    // The fields as code page 936 text, each as FormatFieldText takes it: the artist is the
+    // artist, else the album artist.
     TrackTags ToTrackTags() const;
+
+    // True when a value offered is no UTF-8: the tool that wrote the tag stored its own code
+    // page.
+    bool HoldsRawBytes() const;
 
 private:
     std::array<std::optional<std::string>, 4> values_;
 };
 
-// A value of such a format as the naming chain takes it: UTF-8 as Unicode text, anything else
-// as 8-bit text (raw GBK or Big5), up to its first NUL.
-FieldText FormatFieldText(std::string_view value);
+// A value of such a format as the naming chain takes it, up to its first NUL (APE lists values
+// NUL-separated). A value is UTF-8 as its format says, and taken as Unicode text; a value
+// that is no UTF-8 was stored raw in a tool's own code page (GBK or Big5 in Chinese
+// collections) and is kept as 8-bit text. So is UTF-8 of characters below U+0800 only (Latin,
+// Cyrillic...) in a tag that holds raw bytes elsewhere (`rawTag`): the GBK bytes of many
+// Chinese words (一夜, D2 BB D2 B9) happen to make such UTF-8, and a tool writes a tag in one
+// encoding.
+FieldText FormatFieldText(std::string_view value, bool rawTag);
 
 // A field's name and the role it gives.
 struct FieldName {

@@ -1,7 +1,11 @@
 #include "organizer/repairreading.h"
 
+#include <algorithm>
+#include <array>
+
 #include "organizer/widenedtext.h"
 #include "platform/ascii.h"
+#include "platform/codepage.h"
 
 namespace {
 
@@ -18,6 +22,13 @@ std::string Latin1ToUtf8(std::string_view bytes) {
         }
     }
     return out;
+}
+
+// The step lines' names of the fields, by role, as for MP3 files.
+constexpr std::array<const char*, 4> kRoleNames = {"title", "artist", "band", "album"};
+
+std::size_t IndexOf(FieldRole role) {
+    return static_cast<std::size_t>(role);
 }
 
 }  // namespace
@@ -39,4 +50,32 @@ std::optional<RepairReading> RepairReadingOf(const FieldText& field,
         return std::nullopt;
     }
     return RepairReading{Latin1ToUtf8(bytes), std::move(read)};
+}
+
+std::vector<RepairedField> RepairTagFields(const std::vector<RepairCandidate>& candidates,
+                                           const ChineseConverter& converter) {
+    std::array<const RepairCandidate*, kRoleNames.size()> first{};
+    FormatFields values;
+    for (const RepairCandidate& candidate : candidates) {
+        if (first[IndexOf(candidate.role)] == nullptr) {
+            first[IndexOf(candidate.role)] = &candidate;
+            values.Offer(candidate.role, candidate.value);
+        }
+    }
+    std::vector<RepairedField> repaired;
+    for (const RepairCandidate* candidate : first) {
+        if (candidate == nullptr || candidate->value.find('\0') != std::string_view::npos) {
+            continue;
+        }
+        std::optional<RepairReading> reading =
+            RepairReadingOf(FormatFieldText(candidate->value, values.HoldsRawBytes()), converter);
+        if (reading) {
+            repaired.push_back({candidate->index, kRoleNames[IndexOf(candidate->role)],
+                                std::move(reading->shown),
+                                codepage::Cp936ToUtf8(reading->repaired)});
+        }
+    }
+    std::sort(repaired.begin(), repaired.end(),
+              [](const RepairedField& a, const RepairedField& b) { return a.index < b.index; });
+    return repaired;
 }

@@ -141,6 +141,11 @@ TEST_F(FormatTagsTest, ApeTagsTakeRawChineseBytesAndAnId3v1TagFirst) {
         // The bytes of 山 form a UTF-8 character, those of 良 an overlong form.
         {"GBK bytes that begin like UTF-8", ApeTagBytes({{"Title", Gbk("山良111")}}), "山良111",
          ""},
+        // Those of 一夜 make UTF-8 (һҹ): the raw artist tells how the tag was written.
+        {"GBK bytes that make UTF-8, beside raw bytes",
+         ApeTagBytes({{"Title", Gbk("一夜")}, {"Artist", Gbk("光良")}}), "一夜", "光良"},
+        {"Cyrillic UTF-8 beside ASCII", ApeTagBytes({{"Title", "на"}, {"Artist", "ДДТ"}}), "на",
+         "ДДТ"},
         {"UTF-8", ApeTagBytes({{"Title", "吻别"}}), "吻别", ""},
         {"album artist", ApeTagBytes({{"Title", "吻别"}, {"Album Artist", "张学友"}}), "吻别",
          "张学友"},
