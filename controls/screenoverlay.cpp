@@ -1,17 +1,22 @@
 #include "controls/screenoverlay.h"
 
-#include <QElapsedTimer>
+#include <functional>
+#include <utility>
+
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QThread>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
 namespace {
 
-constexpr int kExposeTimeoutMilliseconds = 500;
+// How long the window system may take to show the overlay; past it the effect goes unseen.
+constexpr int kShowTimeoutMilliseconds = 5000;
 
 // Shows the canvas: as it is over a picture of the screen, or only its drawn pixels.
 class OverlayWindow : public QWidget {
@@ -27,10 +32,25 @@ public:
         setAttribute(Qt::WA_OpaquePaintEvent, grabbed);
     }
 
+    // Whether a paint has reached the window while the window system showed it.
+    bool IsShown() const { return shown_; }
+    // Called on the first such paint.
+    void OnShown(std::function<void()> callback) { onShown_ = std::move(callback); }
+
 protected:
     void paintEvent(QPaintEvent* event) override {
+        Paint(event->rect() & rect());
+        if (!shown_ && windowHandle()->isExposed()) {
+            shown_ = true;
+            if (onShown_) {
+                onShown_();
+            }
+        }
+    }
+
+private:
+    void Paint(const QRect& area) {
         QPainter painter(this);
-        const QRect area = event->rect() & rect();
         if (grabbed_) {
             painter.drawImage(area.topLeft(), canvas_.Image(), area);
             return;
@@ -48,10 +68,28 @@ protected:
         painter.drawImage(area.topLeft(), part);
     }
 
-private:
     const Canvas& canvas_;
     bool grabbed_;
+    bool shown_ = false;
+    std::function<void()> onShown_;
 };
+
+// Handles events until the window system has shown the window and it has been painted: a
+// window that is mapped but not yet exposed takes no drawing, so frames drawn before that
+// would never reach the screen. The paint of that first expose puts the picture on it.
+void WaitUntilShown(OverlayWindow& window) {
+    if (window.IsShown()) {
+        return;
+    }
+    QEventLoop loop;
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
+    window.OnShown([&loop] { loop.quit(); });
+    timeout.start(kShowTimeoutMilliseconds);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    window.OnShown(nullptr);
+}
 
 QRect ToQRect(const Rect& r) {
     return QRect(r.left, r.top, r.Width(), r.Height());
@@ -94,16 +132,12 @@ Canvas& ScreenOverlay::Open(const Rect& area) {
     grabbed_ = !screen.isNull();
     canvas_ = grabbed_ ? Canvas(screen) : Canvas(shown.width(), shown.height());
     canvas_.SetWindowOrg(shown.topLeft());
-    window_ = std::make_unique<OverlayWindow>(canvas_, grabbed_);
-    window_->setGeometry(shown);
-    window_->show();
-    // The window must be on the screen before the first outline; nothing else is handled.
-    QElapsedTimer waited;
-    waited.start();
-    while (!window_->windowHandle()->isExposed() && waited.elapsed() < kExposeTimeoutMilliseconds) {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
-    }
-    window_->repaint();
+    auto window = std::make_unique<OverlayWindow>(canvas_, grabbed_);
+    window->setGeometry(shown);
+    window->show();
+    // The effect's frames start once the overlay is on the screen; no input is handled.
+    WaitUntilShown(*window);
+    window_ = std::move(window);
     canvas_.TakeTouched();
     return canvas_;
 }

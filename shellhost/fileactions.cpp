@@ -2,6 +2,18 @@
 #include "shellhost/menulabel.h"
 #include "shellhost/quoting.h"
 
+namespace {
+
+std::string GroupId(const PublishedHandler& handler, std::size_t group) {
+    return PublishedName(handler) + "-" + std::to_string(group);
+}
+
+std::string ItemId(const std::string& groupId, std::size_t item) {
+    return groupId + "-" + std::to_string(item);
+}
+
+}  // namespace
+
 std::vector<PublishedFile> FileManagerActions(const PublishedHandler& handler,
                                               const PublishTarget& target) {
     const std::string folder = target.dataHome + "/file-manager/actions/";
@@ -12,11 +24,11 @@ std::vector<PublishedFile> FileManagerActions(const PublishedHandler& handler,
     std::vector<PublishedFile> files;
     for (std::size_t g = 0; g < handler.groups.size(); ++g) {
         const PublishedGroup& group = handler.groups[g];
-        const std::string groupId = PublishedName(handler) + "-" + std::to_string(g);
+        const std::string groupId = GroupId(handler, g);
         std::string itemsList;
         for (std::size_t i = 0; i < group.items.size(); ++i) {
             const PublishedItem& item = group.items[i];
-            const std::string id = groupId + "-" + std::to_string(i);
+            const std::string id = ItemId(groupId, i);
             itemsList += (item.separatorBefore && i > 0 ? "SEPARATOR;" : "") + id + ";";
             std::string content =
                 "[Desktop Entry]\nType=Action\nName=" + KeyFileValue(PlainLabel(item.text)) +
@@ -39,4 +51,19 @@ std::vector<PublishedFile> FileManagerActions(const PublishedHandler& handler,
         }
     }
     return files;
+}
+
+std::vector<std::string> FileManagerActionsTop(const PublishedHandler& handler) {
+    std::vector<std::string> top;
+    for (std::size_t g = 0; g < handler.groups.size(); ++g) {
+        const PublishedGroup& group = handler.groups[g];
+        if (!group.popupText.empty()) {
+            top.push_back(GroupId(handler, g));
+            continue;
+        }
+        for (std::size_t i = 0; i < group.items.size(); ++i) {
+            top.push_back(ItemId(GroupId(handler, g), i));
+        }
+    }
+    return top;
 }

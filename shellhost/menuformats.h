@@ -72,6 +72,10 @@ std::vector<PublishedFile> NemoActions(const PublishedHandler& handler,
 std::vector<PublishedFile> FileManagerActions(const PublishedHandler& handler,
                                               const PublishTarget& target);
 
+// The ids of those of them at the top of the context menu: the groups' menus, and the items
+// of a group without one.
+std::vector<std::string> FileManagerActionsTop(const PublishedHandler& handler);
+
 // Thunar's custom actions for the handler: `<action>` elements for uca.xml, each with the
 // unique id PublishedName-OFFSET.
 std::string ThunarActions(const PublishedHandler& handler, const PublishTarget& target);

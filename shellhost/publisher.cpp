@@ -15,6 +15,7 @@
 #include "platform/messagelanguage.h"
 #include "platform/systeminfo.h"
 #include "platform/userfolders.h"
+#include "shellhost/cajaactionssettings.h"
 #include "shellhost/pngimage.h"
 #include "shellhost/shellextension.h"
 #include "shellhost/ucafile.h"
@@ -51,6 +52,10 @@ std::string UcaPath(const PublishPlaces& places) {
     return places.configHome + "/Thunar/uca.xml";
 }
 
+std::string CajaActionsPath(const PublishPlaces& places) {
+    return places.configHome + "/caja-actions/caja-actions.conf";
+}
+
 // A file of the user's (uca.xml may be a link a dotfile manager keeps) or of ours, read
 // without ever blocking on a FIFO or reading without end.
 constexpr std::size_t kTextLimit = std::size_t{16} << 20;
@@ -81,11 +86,13 @@ bool IsExecutable(const std::string& path) {
     return (fs::status(path, error).permissions() & fs::perms::owner_exec) != fs::perms::none;
 }
 
-// What the host wrote before: files, folders it made, and whether it made uca.xml.
+// What the host wrote before: files, folders it made, and whether it made uca.xml and
+// caja-actions' settings.
 struct Manifest {
     std::set<std::string> files;
     std::set<std::string> folders;
     bool madeUca = false;
+    bool madeCaja = false;
 
     static Manifest Read(const std::string& path) {
         Manifest manifest;
@@ -104,6 +111,8 @@ struct Manifest {
                 manifest.folders.insert(value);
             } else if (kind == "uca") {
                 manifest.madeUca = true;
+            } else if (kind == "caja") {
+                manifest.madeCaja = true;
             }
         }
         return manifest;
@@ -117,7 +126,7 @@ struct Manifest {
         for (const std::string& folder : folders) {
             text += "folder\t" + folder + "\n";
         }
-        return text + (madeUca ? "uca\tmade\n" : "");
+        return text + (madeUca ? "uca\tmade\n" : "") + (madeCaja ? "caja\tmade\n" : "");
     }
 };
 
@@ -213,7 +222,8 @@ PublishReport PublishHandlers(const std::vector<HandlerRegistration>& handlers,
 
 namespace {
 
-constexpr const char* kUcaIdPrefix = "sortune-shell-";
+// What every id of the host's actions begins with, in files that hold the user's too.
+constexpr const char* kIdPrefix = "sortune-shell-";
 
 const char* CannotBeWritten() {
     return ChineseOr("：无法写入", ": cannot be written");
@@ -276,7 +286,7 @@ void RemoveUnwanted(const Manifest& old, Manifest& now, PublishReport& report) {
 
 // The user's file keeps the mode it has: it is theirs, and their other tools may read it. A
 // new one is private, as Thunar makes it.
-mode_t UcaFileMode(const std::string& path) {
+mode_t UserFileMode(const std::string& path) {
     std::error_code error;
     const fs::file_status status = fs::status(path, error);
     if (error || !fs::is_regular_file(status)) {
@@ -299,7 +309,7 @@ void PublishThunar(const std::string& actions, const PublishPlaces& places, cons
         next = NewUcaFile(actions);
         now.madeUca = true;
     } else {
-        const auto merged = MergeUcaActions(*current, kUcaIdPrefix, actions);
+        const auto merged = MergeUcaActions(*current, kIdPrefix, actions);
         if (!merged) {
             report.problems.push_back(path +
                                       ChineseOr("：无法读取其中的 Thunar 自定义动作，保持原样",
@@ -320,12 +330,41 @@ void PublishThunar(const std::string& actions, const PublishPlaces& places, cons
         }
     }
     if (!MakeFolders(fs::path(path).parent_path(), now.folders) ||
-        WriteFileAtomically(path, next, UcaFileMode(path)) != 0) {
+        WriteFileAtomically(path, next, UserFileMode(path)) != 0) {
         report.problems.push_back(path + CannotBeWritten());
         return;
     }
     report.written.push_back(path);
     report.thunarChanged = true;
+}
+
+// Puts the handlers' menus, and no item of theirs, at the top of caja-actions' menu, so that
+// it fills the menus with their items, in their order.
+void PublishCajaActions(const std::vector<std::string>& top, const PublishPlaces& places,
+                        const Manifest& old, Manifest& now, PublishReport& report) {
+    const std::string path = CajaActionsPath(places);
+    const auto current = ReadText(path);
+    now.madeCaja = old.madeCaja && current.has_value();
+    if (!current && top.empty()) {
+        return;
+    }
+    const std::string next = WithCajaActionsTop(current.value_or(""), kIdPrefix, top);
+    if (current == next) {
+        return;
+    }
+    std::error_code error;
+    if (top.empty() && now.madeCaja && !HasCajaActionsTop(next) && fs::remove(path, error)) {
+        now.madeCaja = false;
+        report.removed.push_back(path);
+        return;
+    }
+    if (!MakeFolders(fs::path(path).parent_path(), now.folders) ||
+        WriteFileAtomically(path, next, UserFileMode(path)) != 0) {
+        report.problems.push_back(path + CannotBeWritten());
+        return;
+    }
+    now.madeCaja = now.madeCaja || !current;
+    report.written.push_back(path);
 }
 
 // Removes the folders the host made that nothing is in any more, the deepest first.
@@ -361,9 +400,15 @@ PublishReport PublishMenus(const std::vector<PublishedHandler>& handlers,
         actions += ThunarActions(handler, target);
     }
     PublishThunar(actions, places, old, now, report);
+    std::vector<std::string> top;
+    for (const PublishedHandler& handler : handlers) {
+        const std::vector<std::string> ids = FileManagerActionsTop(handler);
+        top.insert(top.end(), ids.begin(), ids.end());
+    }
+    PublishCajaActions(top, places, old, now, report);
 
     std::error_code error;
-    if (now.files.empty() && !now.madeUca) {
+    if (now.files.empty() && !now.madeUca && !now.madeCaja) {
         fs::remove(ManifestPath(places), error);
         RemoveEmptyFolders(now);
     } else {

@@ -2,14 +2,21 @@
 
 #include <climits>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <vector>
 
 #include <QApplication>
+#include <QExposeEvent>
+#include <QPointer>
+#include <QScreen>
+#include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
+#include "controls/screenoverlay.h"
 #include "controls/spinmatrix.h"
 
 // Points read as (x, y) in failure messages.
@@ -57,6 +64,81 @@ private:
     Rect area_;
     Canvas canvas_;
     QImage before_;
+};
+
+// Holds back the news that a window is shown, as a busy server or a compositor does: the
+// window counts as exposed, but the expose that lets it take drawings comes `delay` late.
+class LateExposure : public QObject {
+public:
+    explicit LateExposure(int delay) : delay_(delay) { qApp->installEventFilter(this); }
+    ~LateExposure() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* window = qobject_cast<QWindow*>(watched);
+        if (window == nullptr || event->type() != QEvent::Expose || released_) {
+            return false;
+        }
+        QTimer::singleShot(delay_, this, [this, target = QPointer<QWindow>(window)] {
+            released_ = true;
+            if (target != nullptr) {
+                const QRegion whole(QRect(QPoint(), target->size()));
+                QCoreApplication::postEvent(target, new QExposeEvent(whole));
+            }
+        });
+        return true;
+    }
+
+private:
+    int delay_;
+    bool released_ = false;
+};
+
+// The real overlay, read back from the display at each flush: counts the flushes after
+// which the display shows exactly the drawn pixels, in the highlight colour.
+class WatchedOverlay : public EffectScreen {
+public:
+    Canvas& Open(const Rect& area) override {
+        area_ = QRect(area.left, area.top, area.Width(), area.Height());
+        canvas_ = &overlay_.Open(area);
+        return *canvas_;
+    }
+    void Flush() override {
+        overlay_.Flush();
+        ++flushes;
+        shown += ShowsTheCanvas() ? 1 : 0;
+    }
+    void Sleep(int milliseconds) override { overlay_.Sleep(milliseconds); }
+    void Close() override { overlay_.Close(); }
+
+    int flushes = 0;
+    int shown = 0;
+
+private:
+    bool ShowsTheCanvas() const {
+        const QImage seen = QGuiApplication::primaryScreen()
+                                ->grabWindow(0, area_.x(), area_.y(), area_.width(),
+                                             area_.height())
+                                .toImage();
+        const QImage& drawn = canvas_->Image();
+        if (seen.size() != drawn.size()) {
+            return false;
+        }
+        const QRgb ink = QApplication::palette().color(QPalette::Highlight).rgb() & 0xFFFFFF;
+        for (int y = 0; y < drawn.height(); ++y) {
+            for (int x = 0; x < drawn.width(); ++x) {
+                const bool inked = (drawn.pixel(x, y) & 0xFFFFFF) != 0;
+                if (inked != ((seen.pixel(x, y) & 0xFFFFFF) == ink)) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    }
+
+    ScreenOverlay overlay_;
+    Canvas* canvas_ = nullptr;
+    QRect area_;
 };
 
 SpinFrame Prepared(SpinFrameFunction draw, const Rect& rect, int angle, int step) {
@@ -227,6 +309,25 @@ TEST(SpinRectEffect, TheOverlayGoesAwayAfterThePlay) {
     }
     for (QWidget* window : QApplication::topLevelWidgets()) {
         EXPECT_FALSE(window->isVisible());
+    }
+}
+
+TEST(SpinRectEffect, EveryFrameReachesTheOverlayEvenWhenItIsShownLate) {
+    if (QGuiApplication::platformName() != "offscreen") {
+        GTEST_SKIP() << "reads the overlay back as the offscreen platform keeps it";
+    }
+    for (const bool shownLate : {false, true}) {
+        std::optional<LateExposure> late;
+        if (shownLate) {
+            late.emplace(700);  // well past the first frames' time
+        }
+        auto screen = std::make_unique<WatchedOverlay>();
+        WatchedOverlay& watched = *screen;
+        CSpinRectEffect effect(std::move(screen));
+        effect.SetFigure(0);
+        effect.Play({200, 200, 400, 300});
+        EXPECT_EQ(watched.flushes, 100) << "shown late: " << shownLate;
+        EXPECT_EQ(watched.shown, watched.flushes) << "shown late: " << shownLate;
     }
 }
 

@@ -343,6 +343,12 @@ TEST_F(PublishTest, InstallPublishesEveryFormatAndEachCommandGetsExactlyThePath)
     EXPECT_THAT(menu.List("Desktop Entry", "ItemsList"),
                 testing::ElementsAre(std::string(kName) + "-0-0", std::string(kName) + "-0-1",
                                      "SEPARATOR", std::string(kName) + "-0-2"));
+    // caja-actions fills a menu only when it is at the top, before its items, and keeps
+    // their order only when told.
+    const KeyFile caja(Config() + "/caja-actions/caja-actions.conf");
+    EXPECT_THAT(caja.List("runtime", "items-level-zero-order"),
+                testing::ElementsAre(std::string(kName) + "-0"));
+    EXPECT_EQ(caja.Get("runtime", "items-list-order-mode"), "ManualOrder");
 
     // Thunar: the user's action first, untouched, then ours in menu order.
     const std::string uca = ReadFile(Config() + "/Thunar/uca.xml");
@@ -439,6 +445,7 @@ TEST_F(PublishTest, UninstallRemovesAUcaFileItMadeAndNeverAFileItDidNotWrite) {
     ASSERT_EQ(Sortune("u"), 0);
     EXPECT_EQ(Snapshot(Data()), before);
     EXPECT_FALSE(fs::exists(Config() + "/Thunar"));
+    EXPECT_FALSE(fs::exists(Config() + "/caja-actions"));
 }
 
 // Merging the actions into the user's uca.xml, and taking them out again, keeps its mode.

@@ -1,4 +1,5 @@
-// The host's pieces that decide what the file managers read: labels, quoting, uca.xml merging.
+// The host's pieces that decide what the file managers read: labels, quoting, uca.xml merging,
+// caja-actions' settings.
 // Quoted text is read back with GLib's own parsers, the ones the GTK file managers use.
 
 #include <glib.h>
@@ -8,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "shellhost/cajaactionssettings.h"
 #include "shellhost/menulabel.h"
 #include "shellhost/quoting.h"
 #include "shellhost/ucafile.h"
@@ -175,6 +177,71 @@ TEST(UcaFileTest, OwnActionsAreReplacedAndEverythingElseKeptByteForByte) {
     EXPECT_TRUE(HasUcaActions(header + mine + footer));
     EXPECT_FALSE(HasUcaActions(header + comment + footer));
     EXPECT_EQ(MergeUcaActions(NewUcaFile(ours), "sortune-shell-", ""), NewUcaFile(""));
+}
+
+// The top-level list as caja-actions reads it, with GLib's key-file parser.
+std::vector<std::string> CajaActionsTop(const std::string& settings) {
+    GKeyFile* file = g_key_file_new();
+    std::vector<std::string> ids;
+    if (g_key_file_load_from_data(file, settings.c_str(), settings.size(), G_KEY_FILE_NONE,
+                                  nullptr)) {
+        gchar** list =
+            g_key_file_get_string_list(file, "runtime", "items-level-zero-order", nullptr, nullptr);
+        for (gchar** id = list; id != nullptr && *id != nullptr; ++id) {
+            ids.emplace_back(*id);
+        }
+        g_strfreev(list);
+    } else {
+        ADD_FAILURE() << settings;
+    }
+    g_key_file_free(file);
+    return ids;
+}
+
+TEST(CajaActionsSettingsTest, OurMenusAtTheTopOurItemsNotAndEverythingElseKept) {
+    const std::string menu = "sortune-shell-h-0";
+    const std::string manual = "items-list-order-mode=ManualOrder\n";
+    const std::string user = "# mine\n[io-provider na-desktop]\nreadable=true\n\n";
+    struct Case {
+        const char* what;
+        std::string text;
+        std::vector<std::string> top;
+        std::string expected;
+        std::vector<std::string> readBack;
+    };
+    const std::vector<Case> cases = {
+        {"a new file", "", {menu}, "[runtime]\nitems-level-zero-order=" + menu + ";\n" + manual,
+         {menu}},
+        {"the order caja-actions read the files in",
+         "[runtime]\nitems-level-zero-order=" + menu + "-2;" + menu + ";" + menu + "-1;" + menu +
+             "-0;\n",
+         {menu},
+         "[runtime]\nitems-level-zero-order=" + menu + ";\n" + manual,
+         {menu}},
+        {"the user's items and order mode kept",
+         user + "[runtime]\nitems-list-order-mode=AscendingOrder\n"
+                "items-level-zero-order=a;sortune-shell-old-0;b;\nx=1\n[later]\nitems-level-zero-"
+                "order=c;\n",
+         {menu},
+         user + "[runtime]\nitems-list-order-mode=AscendingOrder\nitems-level-zero-order=a;b;" +
+             menu + ";\nx=1\n[later]\nitems-level-zero-order=c;\n",
+         {"a", "b", menu}},
+        {"a menu keeps its place", "[runtime]\nitems-level-zero-order = a;" + menu + ";b\n" + manual,
+         {menu, "sortune-shell-h-1"},
+         "[runtime]\nitems-level-zero-order=a;" + menu + ";b;sortune-shell-h-1;\n" + manual,
+         {"a", menu, "b", "sortune-shell-h-1"}},
+        {"a group added", user, {menu},
+         user + "[runtime]\nitems-level-zero-order=" + menu + ";\n" + manual, {menu}},
+        {"taken out again", "[runtime]\nitems-level-zero-order=a;" + menu + ";\n" + manual, {},
+         "[runtime]\nitems-level-zero-order=a;\n" + manual, {"a"}},
+        {"nothing of ours", user, {}, user, {}},
+    };
+    for (const Case& c : cases) {
+        const std::string settings = WithCajaActionsTop(c.text, "sortune-shell-", c.top);
+        EXPECT_EQ(settings, c.expected) << c.what;
+        EXPECT_EQ(CajaActionsTop(settings), c.readBack) << c.what;
+        EXPECT_EQ(HasCajaActionsTop(settings), !c.readBack.empty()) << c.what;
+    }
 }
 
 }  // namespace
