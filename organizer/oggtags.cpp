@@ -5,13 +5,11 @@
 #include <string>
 #include <string_view>
 
+#include "organizer/oggpage.h"
 #include "organizer/vorbiscomment.h"
 
 namespace {
 
-constexpr std::size_t kPageHeaderSize = 27;
-constexpr std::size_t kSerialOffset = 14;
-constexpr std::size_t kSegmentCountOffset = 26;
 // The first two packets fill a few pages; a comment holding a picture may fill hundreds.
 constexpr int kMaxPagesWalked = 512;
 
@@ -47,60 +45,55 @@ HeaderPackets ReadHeaderPackets(const ByteSource& file) {
     int packetIndex = 0;
     std::size_t pos = 0;
     for (int walked = 0; walked < kMaxPagesWalked; ++walked) {
-        const std::string header = file.Read(pos, kPageHeaderSize);
-        if (header.size() != kPageHeaderSize || !header.starts_with("OggS")) {
+        const std::optional<OggPage> page = ReadOggPage(file, pos);
+        if (!page) {
             break;
         }
-        const auto segments = static_cast<unsigned char>(header[kSegmentCountOffset]);
-        const std::string lacing = file.Read(pos + kPageHeaderSize, segments);
-        std::size_t bodySize = 0;
-        for (const char lace : lacing) {
-            bodySize += static_cast<unsigned char>(lace);
-        }
-        const std::size_t bodyStart = pos + kPageHeaderSize + segments;
-        const std::string pageSerial = header.substr(kSerialOffset, 4);
+        const std::string pageSerial = page->header.substr(kOggSerialOffset, 4);
         if (!serial) {
             serial = pageSerial;
         }
         // Pages of other streams may be interleaved. A comment cut at the bound is read as far
         // as it goes.
         if (pageSerial == *serial &&
-            (AddPage(lacing, file.Read(bodyStart, bodySize), packets, packetIndex) ||
+            (AddPage(page->Lacing(), file.Read(page->BodyOffset(), page->bodySize), packets,
+                     packetIndex) ||
              packets.comment.size() >= kMaxCommentBytes)) {
             break;
         }
-        pos = bodyStart + bodySize;
+        pos = page->End();
     }
     return packets;
-}
-
-// The Vorbis comment inside the comment packet, as each codec wraps it.
-std::optional<std::string_view> CommentOf(const HeaderPackets& packets) {
-    const std::string_view id = packets.identification;
-    std::string_view comment = packets.comment;
-    if (id.starts_with("\x01vorbis") && comment.starts_with("\x03vorbis")) {
-        return comment.substr(7);
-    }
-    if (id.starts_with("OpusHead") && comment.starts_with("OpusTags")) {
-        return comment.substr(8);
-    }
-    if (id.starts_with("Speex   ")) {
-        return comment;
-    }
-    // Ogg FLAC: the comment packet is a metadata block, its 4-byte header first.
-    constexpr unsigned kCommentBlock = 4;
-    if (id.starts_with("\x7F"
-                       "FLAC") &&
-        comment.size() >= 4 && (static_cast<unsigned char>(comment[0]) & 0x7F) == kCommentBlock) {
-        return comment.substr(4);
-    }
-    return std::nullopt;
 }
 
 }  // namespace
 
 TrackTags ReadOggTags(const ByteSource& file) {
     const HeaderPackets packets = ReadHeaderPackets(file);
-    const std::optional<std::string_view> comment = CommentOf(packets);
-    return comment ? ReadVorbisComment(*comment) : TrackTags{};
+    const std::optional<OggCommentPlace> place =
+        OggCommentPlaceOf(packets.identification, packets.comment);
+    return place ? ReadVorbisComment(std::string_view(packets.comment).substr(place->offset))
+                 : TrackTags{};
+}
+
+std::optional<OggCommentPlace> OggCommentPlaceOf(std::string_view identification,
+                                                 std::string_view commentPacket) {
+    if (identification.starts_with("\x01vorbis") && commentPacket.starts_with("\x03vorbis")) {
+        return OggCommentPlace{7, false};
+    }
+    if (identification.starts_with("OpusHead") && commentPacket.starts_with("OpusTags")) {
+        return OggCommentPlace{8, false};
+    }
+    if (identification.starts_with("Speex   ")) {
+        return OggCommentPlace{0, false};
+    }
+    // Ogg FLAC: the comment packet is a metadata block, its 4-byte header first.
+    constexpr unsigned kCommentBlock = 4;
+    if (identification.starts_with("\x7F"
+                                   "FLAC") &&
+        commentPacket.size() >= 4 &&
+        (static_cast<unsigned char>(commentPacket[0]) & 0x7F) == kCommentBlock) {
+        return OggCommentPlace{4, true};
+    }
+    return std::nullopt;
 }

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
 #include "organizer/bytesource.h"
 #include "organizer/tracktags.h"
 
@@ -9,3 +13,13 @@
 // Another codec, a file that does not start with a page, or pages damaged before the comment
 // give no fields.
 TrackTags ReadOggTags(const ByteSource& file);
+
+// Where the Vorbis comment stands in a codec's comment packet, after the codec's own bytes
+// ("\x03vorbis", "OpusTags", an Ogg FLAC metadata block header, nothing for Speex); nothing for
+// another codec.
+struct OggCommentPlace {
+    std::size_t offset = 0;
+    bool inFlacBlock = false;  // the packet is a FLAC metadata block, its length at bytes 1-3
+};
+std::optional<OggCommentPlace> OggCommentPlaceOf(std::string_view identification,
+                                                 std::string_view commentPacket);

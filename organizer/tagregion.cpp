@@ -5,6 +5,7 @@
 #include "organizer/apetaglayout.h"
 #include "organizer/flacmetadata.h"
 #include "organizer/id3v2tag.h"
+#include "organizer/oggpage.h"
 
 std::optional<std::size_t> TagRegionSize(const ByteSource& file, TagRegion region) {
     if (region == TagRegion::Tail) {
@@ -13,6 +14,9 @@ std::optional<std::size_t> TagRegionSize(const ByteSource& file, TagRegion regio
     const std::string start = file.Read(0, kId3v2HeaderSize);
     if (start.starts_with("fLaC")) {
         return FlacHeadSize(file);
+    }
+    if (start.starts_with("OggS")) {
+        return OggHeadSize(file);
     }
     return Id3v2TagSize(start);
 }

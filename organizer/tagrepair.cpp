@@ -7,6 +7,7 @@
 #include "organizer/filebytes.h"
 #include "organizer/flacrepair.h"
 #include "organizer/id3v2tag.h"
+#include "organizer/oggrepair.h"
 #include "organizer/repairreading.h"
 #include "organizer/tagreader.h"
 #include "platform/codepage.h"
@@ -144,6 +145,9 @@ std::optional<TagRewrite> PlanTagRepair(const std::string& path, AudioFormat for
         }
         if (format == AudioFormat::Flac) {
             return PlanFlacTagRepair(FileBytes(path, 0, 0), converter);
+        }
+        if (format == AudioFormat::Ogg) {
+            return PlanOggTagRepair(FileBytes(path, 0, 0), converter);
         }
         if (format == AudioFormat::Ape || format == AudioFormat::WavPack) {
             return PlanApeTagRepair(FileBytes(path, 0, 0), converter);

@@ -32,7 +32,7 @@ inline constexpr std::size_t kMaxRepairedTag = 64 * 1024 * 1024;
 std::optional<TagRewrite> PlanTagRepair(const ByteSource& file, const ChineseConverter& converter);
 
 // The rewrite of the tag of the file at `path`, of the format its name gives: MP3 as above,
-// FLAC as flacrepair.h says, APE and WavPack as aperepair.h says; nothing for other formats
-// and for files that cannot be read.
+// FLAC as flacrepair.h says, Ogg as oggrepair.h says, APE and WavPack as aperepair.h says;
+// nothing for MP4 and WMA files and for files that cannot be read.
 std::optional<TagRewrite> PlanTagRepair(const std::string& path, AudioFormat format,
                                         const ChineseConverter& converter);

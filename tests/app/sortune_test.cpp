@@ -428,30 +428,33 @@ TEST_F(SortuneTest, AllFormatsTakesEveryAudioFormatAndUndoTakesItBack) {
     EXPECT_EQ(Names(m_music.path()), before);
 }
 
-// With -A, -t repairs the raw GBK of FLAC comments and APE tags too; the preview shows it, and
-// --undo gives the files' bytes back under their old names.
-TEST_F(SortuneTest, FixTagsRepairsFlacAndApeTagsAndUndoGivesTheBytesBack) {
+// With -A, -t repairs the raw GBK of FLAC and Ogg comments and APE tags too; the preview shows
+// it, and --undo gives the files' bytes back under their old names.
+TEST_F(SortuneTest, FixTagsRepairsFlacOggAndApeTagsAndUndoGivesTheBytesBack) {
     const std::string flac = FlacBytes({"TITLE=\xCD\xAF\xBB\xB0", "ARTIST=Guang"}, 4096);  // 童话
     const std::string ape =
         MonkeysAudioBytes(ApeTagBytes({{"Title", "\xBA\xEC\xB6\xB9"}}));  // 红豆
     WriteFile(m_music / "a.flac", flac);
     WriteFile(m_music / "b.ape", ape);
+    const std::string ogg = SampleBytes("gbk.opus");  // 一夜
+    WriteFile(m_music / "c.opus", ogg);
 
     const ProgramResult preview = Run({"-n", "-t", "-A", m_music.path()});
     EXPECT_THAT(preview.out, HasSubstr("retag\t" + (m_music / "a.flac") + "\ttitle\tÍ¯»°\t童话\n"));
     EXPECT_THAT(preview.out, HasSubstr("retag\t" + (m_music / "b.ape") + "\ttitle\tºì¶¹\t红豆\n"));
     const ProgramResult run = Run({"-t", "-A", m_music.path()});
-    EXPECT_THAT(run.err, EndsWith("失败 0，修复标签 2\n"));
-    ASSERT_THAT(Names(m_music.path()), ElementsAre("童话.flac", "红豆.ape"));
+    EXPECT_THAT(run.err, EndsWith("失败 0，修复标签 3\n"));
+    ASSERT_THAT(Names(m_music.path()), ElementsAre("一夜.opus", "童话.flac", "红豆.ape"));
     EXPECT_EQ(ReadFile(m_music / "童话.flac").size(), flac.size()) << "the padding took it";
     EXPECT_NE(ReadFile(m_music / "童话.flac").find("TITLE=童话"), std::string::npos);
     EXPECT_NE(ReadFile(m_music / "红豆.ape").find(std::string("Title\0红豆", 12)),
               std::string::npos);
 
     EXPECT_EQ(Run({"--undo"}).status, 0);
-    EXPECT_THAT(Names(m_music.path()), ElementsAre("a.flac", "b.ape"));
+    EXPECT_THAT(Names(m_music.path()), ElementsAre("a.flac", "b.ape", "c.opus"));
     EXPECT_TRUE(ReadFile(m_music / "a.flac") == flac);
     EXPECT_TRUE(ReadFile(m_music / "b.ape") == ape);
+    EXPECT_TRUE(ReadFile(m_music / "c.opus") == ogg);
 }
 
 // `sortune -r ~` leaves other programs' data and the trash alone, and says so.

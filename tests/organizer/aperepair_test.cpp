@@ -8,7 +8,6 @@
 #include <taglib/apetag.h>
 #include <taglib/wavpackfile.h>
 
-#include <filesystem>
 #include <map>
 #include <string>
 #include <utility>
@@ -32,10 +31,6 @@ using Items = std::vector<std::pair<std::string, std::string>>;
 
 std::string In(const char* utf8, const char* charset) {
     return EncodeAs(utf8, charset).value_or("");
-}
-
-std::string WavPackSample() {
-    return ReadFile(std::filesystem::path(SORTUNE_TESTDATA) / "formats" / "silence.wv");
 }
 
 // An ID3v1 tag alone, as it stands after an APE tag.
@@ -99,7 +94,8 @@ TEST_F(ApeRepairTest, RawAndWidenedChineseBecomesUtf8AndTheRestStays) {
     const std::string path = m_dir / "song.wv";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::string before = WavPackSample() + ApeTagBytes(c.items, c.header) + c.after;
+        const std::string before =
+            SampleBytes("silence.wv") + ApeTagBytes(c.items, c.header) + c.after;
         WriteFile(path, before);
 
         const std::optional<TagRewrite> rewrite =
@@ -112,7 +108,7 @@ TEST_F(ApeRepairTest, RawAndWidenedChineseBecomesUtf8AndTheRestStays) {
         for (const auto& [key, text] : c.expected) {
             EXPECT_EQ(seen.count(key) != 0 ? seen.at(key) : "", text) << key;
         }
-        EXPECT_TRUE(after.starts_with(WavPackSample())) << "the audio stays";
+        EXPECT_TRUE(after.starts_with(SampleBytes("silence.wv"))) << "the audio stays";
         const std::size_t footer = after.size() - c.after.size() - 32;
         EXPECT_EQ(after.substr(footer, 8), "APETAGEX");
         if (c.header) {

@@ -133,7 +133,8 @@ TEST_F(TagRepairTest, ChineseTextBecomesUnicodeAndEverythingElseStays) {
         ASSERT_TRUE(WriteMp3(path, c.fixture));
         const std::string before = ReadFile(path);
 
-        const std::optional<TagRewrite> rewrite = PlanTagRepair(path, AudioFormat::Mp3, m_converter);
+        const std::optional<TagRewrite> rewrite =
+            PlanTagRepair(path, AudioFormat::Mp3, m_converter);
         ASSERT_TRUE(rewrite);
         ASSERT_EQ(WriteTagEdit(path, rewrite->edit), 0);
 

@@ -99,6 +99,10 @@ bool WriteSample(const std::string& path, Sample sample, const std::string& titl
     return file->save();
 }
 
+std::string SampleBytes(const std::string& name) {
+    return ReadFile(std::filesystem::path(SORTUNE_TESTDATA) / "formats" / name);
+}
+
 std::string ApeTagBytes(const std::vector<std::pair<std::string, std::string>>& items,
                         bool withHeader) {
     std::string body;
@@ -122,8 +126,7 @@ std::string ApeTagBytes(const std::vector<std::pair<std::string, std::string>>& 
 
 std::string FlacBytes(const std::vector<std::string>& fields, std::size_t padding,
                       std::size_t pictureSize) {
-    const std::string sample =
-        ReadFile(std::filesystem::path(SORTUNE_TESTDATA) / "formats" / "silence.flac");
+    const std::string sample = SampleBytes("silence.flac");
     // The sample's stream info comes first; its audio follows its last block.
     std::size_t pos = 4;
     std::string streamInfo;

@@ -21,6 +21,9 @@ enum class Stored { Utf8, Widened };
 bool WriteSample(const std::string& path, Sample sample, const std::string& title,
                  const std::string& artist, Stored stored = Stored::Utf8);
 
+// The bytes of the sample file `name` of tests/data/formats ("gbk.ogg"); "" when it is missing.
+std::string SampleBytes(const std::string& name);
+
 // The bytes of an APEv2 tag (a header where asked for, the items, then the footer) holding
 // text items of any bytes.
 std::string ApeTagBytes(const std::vector<std::pair<std::string, std::string>>& items,
