@@ -76,11 +76,7 @@ std::optional<TagRewrite> PlanApeTagRepair(const ByteSource& file,
     if (rewrite.fields.empty()) {
         return std::nullopt;
     }
-    std::ptrdiff_t growth = 0;
-    for (const TagReplacement& replacement : replacements) {
-        growth += static_cast<std::ptrdiff_t>(replacement.replacement.size()) -
-                  static_cast<std::ptrdiff_t>(replacement.replaced.size());
-    }
+    const std::ptrdiff_t growth = GrowthOf(replacements);
     const std::size_t tagSize = static_cast<std::size_t>(
         static_cast<std::ptrdiff_t>(tag->footer + kApeFooterSize - tag->itemsStart) + growth);
     if (tagSize > UINT32_MAX) {

@@ -4,11 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "organizer/byteorder.h"
 #include "organizer/flacmetadata.h"
-#include "organizer/repairreading.h"
 #include "organizer/tagrepair.h"
-#include "organizer/vorbiscomment.h"
+#include "organizer/vorbiscommentrepair.h"
 
 namespace {
 
@@ -42,31 +40,6 @@ std::optional<Metadata> WalkMetadata(const ByteSource& file) {
     return Metadata{*comment, last, walk.MetadataEnd()};
 }
 
-// The new fields of the comment whose body starts at `body` in `region`.
-void RepairFields(const std::string& region, std::size_t body, std::size_t length,
-                  const ChineseConverter& converter, TagRewrite& rewrite,
-                  std::vector<TagReplacement>& replacements) {
-    const VorbisFields comment = ReadVorbisFields(std::string_view(region).substr(body, length));
-    if (!comment.whole) {
-        return;
-    }
-    std::vector<RepairCandidate> candidates;
-    for (std::size_t i = 0; i < comment.fields.size(); ++i) {
-        if (const std::optional<FieldRole> role = VorbisRole(comment.fields[i].name)) {
-            candidates.push_back({*role, comment.fields[i].value, i});
-        }
-    }
-    for (RepairedField& repaired : RepairTagFields(candidates, converter)) {
-        const VorbisField& field = comment.fields[repaired.index];
-        const std::string text = std::string(field.name) + "=" + repaired.repaired;
-        replacements.push_back(
-            {body + field.offset, region.substr(body + field.offset, field.size),
-             LittleEndian32Bytes(static_cast<std::uint32_t>(text.size())) + text});
-        rewrite.fields.push_back(
-            {repaired.name, std::move(repaired.shown), std::move(repaired.repaired)});
-    }
-}
-
 }  // namespace
 
 std::optional<TagRewrite> PlanFlacTagRepair(const ByteSource& file,
@@ -77,18 +50,14 @@ std::optional<TagRewrite> PlanFlacTagRepair(const ByteSource& file,
     }
     const std::string region = file.Read(0, metadata->end);
     const FlacBlock& comment = metadata->comment;
+    const std::size_t body = comment.offset + kFlacBlockHeaderSize;
     TagRewrite rewrite;
-    std::vector<TagReplacement> replacements;
-    RepairFields(region, comment.offset + kFlacBlockHeaderSize, comment.length, converter, rewrite,
-                 replacements);
-    if (rewrite.fields.empty()) {
+    std::vector<TagReplacement> replacements = RepairVorbisComment(
+        std::string_view(region).substr(body, comment.length), body, converter, rewrite);
+    if (replacements.empty()) {
         return std::nullopt;
     }
-    std::ptrdiff_t growth = 0;
-    for (const TagReplacement& replacement : replacements) {
-        growth += static_cast<std::ptrdiff_t>(replacement.replacement.size()) -
-                  static_cast<std::ptrdiff_t>(replacement.replaced.size());
-    }
+    const std::ptrdiff_t growth = GrowthOf(replacements);
     const std::ptrdiff_t commentLength = static_cast<std::ptrdiff_t>(comment.length) + growth;
     if (commentLength > static_cast<std::ptrdiff_t>(kMaxFlacBlockLength)) {
         return std::nullopt;

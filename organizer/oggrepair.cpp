@@ -4,12 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "organizer/byteorder.h"
 #include "organizer/oggpage.h"
 #include "organizer/oggtags.h"
-#include "organizer/repairreading.h"
 #include "organizer/tagrepair.h"
-#include "organizer/vorbiscomment.h"
+#include "organizer/vorbiscommentrepair.h"
 
 namespace {
 
@@ -56,32 +54,10 @@ std::string Replaced(const std::string& packet, const std::vector<TagReplacement
 // The new fields of the comment at `place` in the packet, as replacements in its offsets.
 std::vector<TagReplacement> RepairPacket(const std::string& packet, const OggCommentPlace& place,
                                          const ChineseConverter& converter, TagRewrite& rewrite) {
-    std::vector<TagReplacement> replacements;
-    const VorbisFields comment = ReadVorbisFields(std::string_view(packet).substr(place.offset));
-    if (!comment.whole) {
-        return replacements;
-    }
-    std::vector<RepairCandidate> candidates;
-    for (std::size_t i = 0; i < comment.fields.size(); ++i) {
-        if (const std::optional<FieldRole> role = VorbisRole(comment.fields[i].name)) {
-            candidates.push_back({*role, comment.fields[i].value, i});
-        }
-    }
-    std::ptrdiff_t growth = 0;
-    for (RepairedField& repaired : RepairTagFields(candidates, converter)) {
-        const VorbisField& field = comment.fields[repaired.index];
-        const std::string text = std::string(field.name) + "=" + repaired.repaired;
-        const std::size_t offset = place.offset + field.offset;
-        replacements.push_back(
-            {offset, packet.substr(offset, field.size),
-             LittleEndian32Bytes(static_cast<std::uint32_t>(text.size())) + text});
-        growth += static_cast<std::ptrdiff_t>(replacements.back().replacement.size()) -
-                  static_cast<std::ptrdiff_t>(field.size);
-        rewrite.fields.push_back(
-            {repaired.name, std::move(repaired.shown), std::move(repaired.repaired)});
-    }
+    std::vector<TagReplacement> replacements = RepairVorbisComment(
+        std::string_view(packet).substr(place.offset), place.offset, converter, rewrite);
     if (place.inFlacBlock && !replacements.empty()) {
-        const std::size_t length = packet.size() - 4 + growth;
+        const std::size_t length = packet.size() - 4 + GrowthOf(replacements);
         replacements.insert(
             replacements.begin(),
             {1, packet.substr(1, 3),

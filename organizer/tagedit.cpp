@@ -83,6 +83,15 @@ std::optional<TagEdit> MakeReplacingEdit(std::string_view source,
     return MakeTagEdit(source, std::move(removed), std::move(inserted), resultLength);
 }
 
+std::ptrdiff_t GrowthOf(const std::vector<TagReplacement>& replacements) {
+    std::ptrdiff_t growth = 0;
+    for (const TagReplacement& replacement : replacements) {
+        growth += static_cast<std::ptrdiff_t>(replacement.replacement.size()) -
+                  static_cast<std::ptrdiff_t>(replacement.replaced.size());
+    }
+    return growth;
+}
+
 std::optional<std::string> ApplyTagEdit(const TagEdit& edit, std::string_view source) {
     if (source.size() != edit.sourceLength || RegionCrc(source) != edit.sourceCrc) {
         return std::nullopt;

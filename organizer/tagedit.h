@@ -58,6 +58,9 @@ std::optional<TagEdit> MakeReplacingEdit(std::string_view source,
                                          const std::vector<TagReplacement>& replacements,
                                          std::size_t resultLength);
 
+// How many bytes the replacements add (fewer than 0: take away).
+std::ptrdiff_t GrowthOf(const std::vector<TagReplacement>& replacements);
+
 // The result of the edit on `source`; nothing unless `source` is the very source of the edit
 // and the result is the very one it was made with.
 std::optional<std::string> ApplyTagEdit(const TagEdit& edit, std::string_view source);
