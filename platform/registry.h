@@ -1,8 +1,13 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "platform/registry/regtypes.h"
+
+namespace registry_detail {
+struct SnapshotFiles;
+}
 
 // A small registry with the calls, types and result codes of the Windows one, for the
 // settings of the program and the shell extension's registration.
@@ -95,6 +100,23 @@ private:
     int hive_ = -1;
     std::string path_;
     std::string snapshot_;
+};
+
+// While one lives, the reads of this thread (RegOpenKeyExA, RegQueryValueExA, RegEnumKeyExA)
+// take each hive as it was at their first read of it or at this thread's last change of it,
+// and the MIME database as it was at their first read; what other processes or threads change
+// in between is seen once the outermost snapshot of the thread has gone. Changes always work
+// on the files as they are. For walks over many keys, which would otherwise read the files
+// again at every step.
+class ReadSnapshot {
+public:
+    ReadSnapshot();
+    ~ReadSnapshot();
+    ReadSnapshot(const ReadSnapshot&) = delete;
+    ReadSnapshot& operator=(const ReadSnapshot&) = delete;
+
+private:
+    std::unique_ptr<registry_detail::SnapshotFiles> files_;  // null inside an outer snapshot
 };
 
 // The MIME glob file that answers for extension keys (lines "weight:type:*.ext[:flags]");

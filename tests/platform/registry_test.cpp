@@ -1008,6 +1008,36 @@ TEST_F(RegistryTest, ChangeWatchSeesOtherProcessesAndNewKeys) {
     EXPECT_FALSE(invalid.HasChanged());
 }
 
+// A snapshot answers from the hive as it read it, and reads it again after a change of its
+// own; a nested one changes nothing, and once it has gone, reads see the file again.
+TEST_F(RegistryTest, ReadSnapshotHoldsTheHiveUntilItsOwnChange) {
+    Key set(HKEY_CURRENT_USER, kSettingsKey);
+    ASSERT_EQ(SetString(set.get(), "Name", "first"), ERROR_SUCCESS);
+    const auto setInOtherProcess = [](const char* data) {
+        const pid_t child = fork();
+        if (child == 0) {
+            _exit(SetString(Key(HKEY_CURRENT_USER, kSettingsKey).get(), "Name", data));
+        }
+        int status = -1;
+        return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    };
+    {
+        const registry::ReadSnapshot snapshot;
+        EXPECT_EQ(QueryString(set.get(), "Name"), "first");
+        ASSERT_TRUE(setInOtherProcess("second"));
+        { const registry::ReadSnapshot nested; }
+        EXPECT_EQ(QueryString(set.get(), "Name"), "first");
+        const std::string sub = std::string(kSettingsKey) + "\\New";
+        EXPECT_EQ(Key::Open(HKEY_CURRENT_USER, sub).result(), ERROR_FILE_NOT_FOUND);
+        ASSERT_EQ(Key(HKEY_CURRENT_USER, sub).result(), ERROR_SUCCESS);
+        EXPECT_EQ(Key::Open(HKEY_CURRENT_USER, sub).result(), ERROR_SUCCESS);
+        EXPECT_EQ(QueryString(set.get(), "Name"), "second");
+        ASSERT_TRUE(setInOtherProcess("third"));
+        EXPECT_EQ(QueryString(set.get(), "Name"), "second");
+    }
+    EXPECT_EQ(QueryString(set.get(), "Name"), "third");
+}
+
 // Without a file set by a test, the MIME database of the XDG data folders answers: the
 // user's own first, then the system's.
 TEST_F(RegistryTest, MimeDatabaseComesFromTheXdgDataFolders) {
