@@ -332,6 +332,12 @@ std::optional<RegValue> MakeValue(const char* valueName, DWORD type, const BYTE*
     return RegValue{std::string(name), type, std::move(bytes)};
 }
 
+// Whether the key holds the value as given: rewriting it as it stands leaves the file alone.
+bool HoldsValue(const RegKeyNode& key, const RegValue& value) {
+    const RegValue* old = key.FindValue(value.name);
+    return old != nullptr && old->type == value.type && old->data == value.data;
+}
+
 }  // namespace
 
 LONG RegCreateKeyExA(HKEY key, const char* subKey, DWORD /*reserved*/, char* /*keyClass*/,
@@ -459,14 +465,18 @@ LONG RegSetValueExA(HKEY key, const char* valueName, DWORD /*reserved*/, DWORD t
     if (!value) {
         return ERROR_INVALID_PARAMETER;
     }
+    // A registration repeated at every start finds its values in place: that needs neither the
+    // lock nor a second read.
+    if (const auto node = LookupKey(open->hive, *ReadHive(open->hive), open->path);
+        node && HoldsValue(*node, *value)) {
+        return ERROR_SUCCESS;
+    }
     return Change(open->hive, [&](Hive& hive, bool& changed) {
         const auto node = LookupKey(open->hive, hive, open->path);
         if (!node) {
             return ERROR_KEY_DELETED;
         }
-        // Rewriting a value as it stands leaves the file alone.
-        const RegValue* old = node->FindValue(value->name);
-        changed = old == nullptr || old->type != value->type || old->data != value->data;
+        changed = !HoldsValue(*node, *value);
         if (changed) {
             StoreKey(open->hive, hive, open->path).SetValue(*value);
         }
