@@ -454,33 +454,50 @@ LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD* reserved, DWORD* t
 
 LONG RegSetValueExA(HKEY key, const char* valueName, DWORD /*reserved*/, DWORD type,
                     const BYTE* data, DWORD size) {
-    const auto open = State().Find(key);
-    if (!open) {
+    return RegSetKeyValueA(key, nullptr, valueName, type, data, size);
+}
+
+LONG RegSetKeyValueA(HKEY key, const char* subKey, const char* valueName, DWORD type,
+                     const void* data, DWORD size) {
+    const auto base = State().Find(key);
+    if (!base) {
         return ERROR_INVALID_HANDLE;
     }
-    if ((open->access & KEY_SET_VALUE) == 0) {
+    if ((base->access & KEY_SET_VALUE) == 0) {
         return ERROR_ACCESS_DENIED;
     }
-    auto value = MakeValue(valueName, type, data, size);
+    std::string path;
+    if (const LONG error = JoinPath(base->path, subKey, path)) {
+        return error;
+    }
+    auto value = MakeValue(valueName, type, static_cast<const BYTE*>(data), size);
     if (!value) {
         return ERROR_INVALID_PARAMETER;
     }
-    // A registration repeated at every start finds its values in place: that needs neither the
-    // lock nor a second read.
-    if (const auto node = LookupKey(open->hive, *ReadHive(open->hive), open->path);
-        node && HoldsValue(*node, *value)) {
-        return ERROR_SUCCESS;
-    }
-    return Change(open->hive, [&](Hive& hive, bool& changed) {
-        const auto node = LookupKey(open->hive, hive, open->path);
-        if (!node) {
+    const HiveId id = base->hive;
+    // Whether the value can be set in `hive`, and whether it needs to be.
+    const auto check = [&](const Hive& hive, bool& needed) {
+        if (!KeyExists(id, hive, base->path)) {
             return ERROR_KEY_DELETED;
         }
-        changed = !HoldsValue(*node, *value);
-        if (changed) {
-            StoreKey(open->hive, hive, open->path).SetValue(*value);
+        const auto node = LookupKey(id, hive, path);
+        if (!node && (base->access & KEY_CREATE_SUB_KEY) == 0) {
+            return ERROR_ACCESS_DENIED;
         }
+        needed = !node || !HoldsValue(*node, *value);
         return ERROR_SUCCESS;
+    };
+    // A registration repeated at every start finds its values in place: that needs neither the
+    // lock nor a second read.
+    if (bool needed = true; check(*ReadHive(id), needed) == ERROR_SUCCESS && !needed) {
+        return ERROR_SUCCESS;
+    }
+    return Change(id, [&](Hive& hive, bool& changed) {
+        const LONG error = check(hive, changed);
+        if (error == ERROR_SUCCESS && changed) {
+            StoreKey(id, hive, path).SetValue(*value);
+        }
+        return error;
     });
 }
 

@@ -59,6 +59,13 @@ LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD* reserved, DWORD* t
 LONG RegSetValueExA(HKEY key, const char* valueName, DWORD reserved, DWORD type, const BYTE* data,
                     DWORD size);
 
+// Writes a value into the sub-key `subKey` of `key` (null or "": `key` itself), creating the
+// sub-key and its missing parents, in one change of the hive where RegCreateKeyExA and
+// RegSetValueExA make two. Needs KEY_SET_VALUE on `key`, and KEY_CREATE_SUB_KEY when the
+// sub-key must be created; the data as for RegSetValueExA.
+LONG RegSetKeyValueA(HKEY key, const char* subKey, const char* valueName, DWORD type,
+                     const void* data, DWORD size);
+
 // Deletes a key with its values. Fails with ERROR_FILE_NOT_FOUND for a missing key and with
 // ERROR_ACCESS_DENIED for a key that has sub-keys, or for one that only the MIME database
 // answers for.
