@@ -45,17 +45,21 @@ std::string ClassIdText() {
     return text;
 }
 
-// Creates the key and sets the value; false when the key cannot be created.
-bool WriteRow(const Row& row) {
+bool KeyExists(HKEY root, const std::string& path) {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(row.root, row.key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
-                        nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
         return false;
     }
-    RegSetValueExA(key, row.valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(row.data.c_str()),
-                   static_cast<DWORD>(row.data.size() + 1));
     RegCloseKey(key);
     return true;
+}
+
+// Sets the value, creating its key; false when the key is not there. A value that cannot be
+// written in a key that is there stops nothing.
+bool WriteRow(const Row& row) {
+    return RegSetKeyValueA(row.root, row.key.c_str(), row.valueName, REG_SZ, row.data.c_str(),
+                           static_cast<DWORD>(row.data.size() + 1)) == ERROR_SUCCESS ||
+           KeyExists(row.root, row.key);
 }
 
 // The handler key of a file type, "<program id>\shellex\ContextMenuHandlers\Sortmenu", or

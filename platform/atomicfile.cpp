@@ -41,6 +41,15 @@ void SyncFolder(const std::string& folder) {
 }
 
 int WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t mode) {
+    if (const int error = ReplaceFile(path, bytes, mode)) {
+        return error;
+    }
+    const std::string folder = ParentFolder(path);
+    SyncFolder(folder.empty() ? "." : folder);
+    return 0;
+}
+
+int ReplaceFile(const std::string& path, std::string_view bytes, mode_t mode) {
     std::string temporary;
     if (const int error = WriteTemporaryBeside(path, bytes, mode, temporary)) {
         return error;
@@ -50,7 +59,5 @@ int WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t 
         unlink(temporary.c_str());
         return error;
     }
-    const std::string folder = ParentFolder(path);
-    SyncFolder(folder.empty() ? "." : folder);
     return 0;
 }

@@ -22,3 +22,7 @@ void SyncFolder(const std::string& folder);
 // Replaces the file at `path`, or makes it, with one holding `bytes` and the permissions
 // `mode`. Returns 0, or an errno with `path` as it was and no temporary file left.
 int WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t mode);
+
+// WriteFileAtomically without the sync of the folder: the rename is durable once SyncFolder
+// has run on it. For many files written together, whose folders are synced once for all.
+int ReplaceFile(const std::string& path, std::string_view bytes, mode_t mode);

@@ -8,18 +8,16 @@ namespace {
 
 constexpr const char* kApplicationKey = "Software\\Sortune";
 
-// An opened key of the program's section, closed when it goes.
+std::string SectionPath(const std::string& section) {
+    return std::string(kApplicationKey) + "\\" + section;
+}
+
+// The program's section opened for reading, closed when it goes.
 class SectionKey {
 public:
-    // Opens the section for reading, or creates it for writing.
-    SectionKey(const std::string& section, bool forWriting) {
-        const std::string path = std::string(kApplicationKey) + "\\" + section;
-        const LONG result =
-            forWriting
-                ? RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr,
-                                  REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key_, nullptr)
-                : RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key_);
-        if (result != ERROR_SUCCESS) {
+    explicit SectionKey(const std::string& section) {
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, SectionPath(section).c_str(), 0, KEY_READ, &key_) !=
+            ERROR_SUCCESS) {
             key_ = nullptr;
         }
     }
@@ -37,17 +35,17 @@ private:
     HKEY key_ = nullptr;
 };
 
+// Writes the value, making its section when it is new.
 bool SetValue(const std::string& section, const std::string& entry, DWORD type, const BYTE* data,
               DWORD size) {
-    const SectionKey key(section, true);
-    return key.Get() != nullptr &&
-           RegSetValueExA(key.Get(), entry.c_str(), 0, type, data, size) == ERROR_SUCCESS;
+    return RegSetKeyValueA(HKEY_CURRENT_USER, SectionPath(section).c_str(), entry.c_str(), type,
+                           data, size) == ERROR_SUCCESS;
 }
 
 }  // namespace
 
 unsigned int GetProfileInt(const std::string& section, const std::string& entry, int defaultValue) {
-    const SectionKey key(section, false);
+    const SectionKey key(section);
     DWORD type = REG_NONE;
     BYTE data[4] = {};
     DWORD size = sizeof data;
@@ -61,7 +59,7 @@ unsigned int GetProfileInt(const std::string& section, const std::string& entry,
 
 std::string GetProfileString(const std::string& section, const std::string& entry,
                              const std::string& defaultValue) {
-    const SectionKey key(section, false);
+    const SectionKey key(section);
     if (key.Get() == nullptr) {
         return defaultValue;
     }

@@ -18,6 +18,12 @@
 
 using namespace registry_detail;
 
+// What a snapshot read, kept while it lives.
+struct registry_detail::SnapshotFiles {
+    std::map<HiveId, std::shared_ptr<const Hive>> hives;
+    std::shared_ptr<const MimeGlobs> globs;
+};
+
 namespace {
 
 // The shared MIME database lives in the XDG data folders: the user's first, then the system's.
@@ -140,8 +146,7 @@ public:
     // The root of HKEY_CLASSES_ROOT as listed, made again only when its stored keys or the
     // globs changed: an enumeration asks for the whole list at every index.
     std::shared_ptr<const std::vector<std::string>> ClassesRootNames(
-        std::vector<std::string> stored) {
-        std::shared_ptr<const MimeGlobs> globs = Globs();
+        std::vector<std::string> stored, std::shared_ptr<const MimeGlobs> globs) {
         const std::lock_guard lock(mutex_);
         if (globs != rootGlobs_ || stored != rootStored_ || !rootNames_) {
             rootNames_ =
@@ -180,6 +185,41 @@ RegistryState& State() {
     return state;
 }
 
+// The outermost snapshot of this thread. A plain pointer: a thread-local object with a
+// destructor would keep the shell extension's module from being unloaded.
+thread_local SnapshotFiles* activeSnapshot = nullptr;
+
+// The hive a read answers from: the snapshot's, else the file as it is now.
+std::shared_ptr<const Hive> CurrentHive(HiveId id) {
+    if (activeSnapshot == nullptr) {
+        return ReadHive(id);
+    }
+    std::shared_ptr<const Hive>& held = activeSnapshot->hives[id];
+    if (!held) {
+        held = ReadHive(id);
+    }
+    return held;
+}
+
+std::shared_ptr<const MimeGlobs> CurrentGlobs() {
+    if (activeSnapshot == nullptr) {
+        return State().Globs();
+    }
+    if (!activeSnapshot->globs) {
+        activeSnapshot->globs = State().Globs();
+    }
+    return activeSnapshot->globs;
+}
+
+// Changes the hive file; a snapshot of this thread reads it again, so that it sees the change.
+LONG Change(HiveId id, const HiveChange& change) {
+    const LONG result = ChangeHive(id, change);
+    if (activeSnapshot != nullptr) {
+        activeSnapshot->hives.erase(id);
+    }
+    return result;
+}
+
 bool HasControlCharacter(std::string_view name) {
     for (char c : name) {
         if (static_cast<unsigned char>(c) < 0x20) {
@@ -210,7 +250,7 @@ std::string MimeProgramId(HiveId hive, std::string_view path) {
         path.find('\\') != std::string_view::npos) {
         return {};
     }
-    return State().Globs()->TypeForExtension(path);
+    return CurrentGlobs()->TypeForExtension(path);
 }
 
 // The key as callers see it: stored, the hive's root, or an extension key the MIME database
@@ -255,7 +295,7 @@ std::shared_ptr<const std::vector<std::string>> SubKeyNames(HiveId id, const Hiv
                                                             std::string_view path) {
     std::vector<std::string> names = hive.SubKeyNames(path);
     if (id == HiveId::kClassesRoot && path.empty()) {
-        return State().ClassesRootNames(std::move(names));
+        return State().ClassesRootNames(std::move(names), CurrentGlobs());
     }
     std::sort(names.begin(), names.end(), UpperCaseLess);
     return std::make_shared<const std::vector<std::string>>(std::move(names));
@@ -292,6 +332,12 @@ std::optional<RegValue> MakeValue(const char* valueName, DWORD type, const BYTE*
     return RegValue{std::string(name), type, std::move(bytes)};
 }
 
+// Whether the key holds the value as given: rewriting it as it stands leaves the file alone.
+bool HoldsValue(const RegKeyNode& key, const RegValue& value) {
+    const RegValue* old = key.FindValue(value.name);
+    return old != nullptr && old->type == value.type && old->data == value.data;
+}
+
 }  // namespace
 
 LONG RegCreateKeyExA(HKEY key, const char* subKey, DWORD /*reserved*/, char* /*keyClass*/,
@@ -314,15 +360,15 @@ LONG RegCreateKeyExA(HKEY key, const char* subKey, DWORD /*reserved*/, char* /*k
     }
     const HiveId id = base->hive;
     bool created = false;
-    const Hive current = ReadHive(id);
-    if (!KeyExists(id, current, base->path)) {
+    const auto current = ReadHive(id);
+    if (!KeyExists(id, *current, base->path)) {
         return ERROR_KEY_DELETED;
     }
-    if (!KeyExists(id, current, path)) {
+    if (!KeyExists(id, *current, path)) {
         if ((base->access & KEY_CREATE_SUB_KEY) == 0) {
             return ERROR_ACCESS_DENIED;
         }
-        const LONG error = ChangeHive(id, [&](Hive& hive, bool& changed) {
+        const LONG error = Change(id, [&](Hive& hive, bool& changed) {
             if (!KeyExists(id, hive, base->path)) {
                 return ERROR_KEY_DELETED;
             }
@@ -356,11 +402,11 @@ LONG RegOpenKeyExA(HKEY key, const char* subKey, DWORD /*options*/, REGSAM acces
     if (const LONG error = JoinPath(base->path, subKey, path)) {
         return error;
     }
-    const Hive hive = ReadHive(base->hive);
-    if (!KeyExists(base->hive, hive, base->path)) {
+    const auto hive = CurrentHive(base->hive);
+    if (!KeyExists(base->hive, *hive, base->path)) {
         return ERROR_KEY_DELETED;
     }
-    if (!KeyExists(base->hive, hive, path)) {
+    if (!KeyExists(base->hive, *hive, path)) {
         return ERROR_FILE_NOT_FOUND;
     }
     *result = State().Add(OpenKey{base->hive, path, access});
@@ -379,7 +425,7 @@ LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD* reserved, DWORD* t
     if ((open->access & KEY_QUERY_VALUE) == 0) {
         return ERROR_ACCESS_DENIED;
     }
-    const auto node = LookupKey(open->hive, ReadHive(open->hive), open->path);
+    const auto node = LookupKey(open->hive, *CurrentHive(open->hive), open->path);
     if (!node) {
         return ERROR_KEY_DELETED;
     }
@@ -408,29 +454,50 @@ LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD* reserved, DWORD* t
 
 LONG RegSetValueExA(HKEY key, const char* valueName, DWORD /*reserved*/, DWORD type,
                     const BYTE* data, DWORD size) {
-    const auto open = State().Find(key);
-    if (!open) {
+    return RegSetKeyValueA(key, nullptr, valueName, type, data, size);
+}
+
+LONG RegSetKeyValueA(HKEY key, const char* subKey, const char* valueName, DWORD type,
+                     const void* data, DWORD size) {
+    const auto base = State().Find(key);
+    if (!base) {
         return ERROR_INVALID_HANDLE;
     }
-    if ((open->access & KEY_SET_VALUE) == 0) {
+    if ((base->access & KEY_SET_VALUE) == 0) {
         return ERROR_ACCESS_DENIED;
     }
-    auto value = MakeValue(valueName, type, data, size);
+    std::string path;
+    if (const LONG error = JoinPath(base->path, subKey, path)) {
+        return error;
+    }
+    auto value = MakeValue(valueName, type, static_cast<const BYTE*>(data), size);
     if (!value) {
         return ERROR_INVALID_PARAMETER;
     }
-    return ChangeHive(open->hive, [&](Hive& hive, bool& changed) {
-        const auto node = LookupKey(open->hive, hive, open->path);
-        if (!node) {
+    const HiveId id = base->hive;
+    // Whether the value can be set in `hive`, and whether it needs to be.
+    const auto check = [&](const Hive& hive, bool& needed) {
+        if (!KeyExists(id, hive, base->path)) {
             return ERROR_KEY_DELETED;
         }
-        // Rewriting a value as it stands leaves the file alone.
-        const RegValue* old = node->FindValue(value->name);
-        changed = old == nullptr || old->type != value->type || old->data != value->data;
-        if (changed) {
-            StoreKey(open->hive, hive, open->path).SetValue(*value);
+        const auto node = LookupKey(id, hive, path);
+        if (!node && (base->access & KEY_CREATE_SUB_KEY) == 0) {
+            return ERROR_ACCESS_DENIED;
         }
+        needed = !node || !HoldsValue(*node, *value);
         return ERROR_SUCCESS;
+    };
+    // A registration repeated at every start finds its values in place: that needs neither the
+    // lock nor a second read.
+    if (bool needed = true; check(*ReadHive(id), needed) == ERROR_SUCCESS && !needed) {
+        return ERROR_SUCCESS;
+    }
+    return Change(id, [&](Hive& hive, bool& changed) {
+        const LONG error = check(hive, changed);
+        if (error == ERROR_SUCCESS && changed) {
+            StoreKey(id, hive, path).SetValue(*value);
+        }
+        return error;
     });
 }
 
@@ -460,10 +527,10 @@ LONG RegDeleteKeyA(HKEY key, const char* subKey) {
         return hive.HasSubKeys(path) ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
     };
     // Failures need no lock, and so come out the same in a folder we cannot write.
-    if (const LONG error = check(ReadHive(id))) {
+    if (const LONG error = check(*ReadHive(id))) {
         return error;
     }
-    return ChangeHive(id, [&](Hive& hive, bool& changed) {
+    return Change(id, [&](Hive& hive, bool& changed) {
         const LONG error = check(hive);
         if (error == ERROR_SUCCESS) {
             hive.DeleteKey(path);
@@ -489,10 +556,10 @@ LONG RegDeleteValueA(HKEY key, const char* valueName) {
         }
         return node->FindValue(name) == nullptr ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
     };
-    if (const LONG error = check(ReadHive(open->hive))) {
+    if (const LONG error = check(*ReadHive(open->hive))) {
         return error;
     }
-    return ChangeHive(open->hive, [&](Hive& hive, bool& changed) {
+    return Change(open->hive, [&](Hive& hive, bool& changed) {
         const LONG error = check(hive);
         if (error == ERROR_SUCCESS) {
             StoreKey(open->hive, hive, open->path).EraseValue(name);
@@ -515,11 +582,11 @@ LONG RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* re
     if ((open->access & KEY_ENUMERATE_SUB_KEYS) == 0) {
         return ERROR_ACCESS_DENIED;
     }
-    const Hive hive = ReadHive(open->hive);
-    if (!KeyExists(open->hive, hive, open->path)) {
+    const auto hive = CurrentHive(open->hive);
+    if (!KeyExists(open->hive, *hive, open->path)) {
         return ERROR_KEY_DELETED;
     }
-    const auto listed = SubKeyNames(open->hive, hive, open->path);
+    const auto listed = SubKeyNames(open->hive, *hive, open->path);
     const std::vector<std::string>& names = *listed;
     if (index >= names.size()) {
         return ERROR_NO_MORE_ITEMS;
@@ -563,9 +630,25 @@ bool registry::ChangeWatch::HasChanged() const {
 
 std::string registry::ChangeWatch::Snapshot() const {
     const auto id = static_cast<HiveId>(hive_);
-    return FormatRegText(StoredSubtree(ReadHive(id), path_), HiveName(id));
+    return FormatRegText(StoredSubtree(*ReadHive(id), path_), HiveName(id));
+}
+
+registry::ReadSnapshot::ReadSnapshot() {
+    if (activeSnapshot == nullptr) {
+        files_ = std::make_unique<SnapshotFiles>();
+        activeSnapshot = files_.get();
+    }
+}
+
+registry::ReadSnapshot::~ReadSnapshot() {
+    if (files_) {
+        activeSnapshot = nullptr;
+    }
 }
 
 void registry::SetMimeGlobsPath(const std::string& path) {
     State().SetMimeGlobsPath(path);
+    if (activeSnapshot != nullptr) {
+        activeSnapshot->globs.reset();
+    }
 }

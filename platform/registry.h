@@ -1,8 +1,13 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "platform/registry/regtypes.h"
+
+namespace registry_detail {
+struct SnapshotFiles;
+}
 
 // A small registry with the calls, types and result codes of the Windows one, for the
 // settings of the program and the shell extension's registration.
@@ -54,6 +59,13 @@ LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD* reserved, DWORD* t
 LONG RegSetValueExA(HKEY key, const char* valueName, DWORD reserved, DWORD type, const BYTE* data,
                     DWORD size);
 
+// Writes a value into the sub-key `subKey` of `key` (null or "": `key` itself), creating the
+// sub-key and its missing parents, in one change of the hive where RegCreateKeyExA and
+// RegSetValueExA make two. Needs KEY_SET_VALUE on `key`, and KEY_CREATE_SUB_KEY when the
+// sub-key must be created; the data as for RegSetValueExA.
+LONG RegSetKeyValueA(HKEY key, const char* subKey, const char* valueName, DWORD type,
+                     const void* data, DWORD size);
+
 // Deletes a key with its values. Fails with ERROR_FILE_NOT_FOUND for a missing key and with
 // ERROR_ACCESS_DENIED for a key that has sub-keys, or for one that only the MIME database
 // answers for.
@@ -95,6 +107,23 @@ private:
     int hive_ = -1;
     std::string path_;
     std::string snapshot_;
+};
+
+// While one lives, the reads of this thread (RegOpenKeyExA, RegQueryValueExA, RegEnumKeyExA)
+// take each hive as it was at their first read of it or at this thread's last change of it,
+// and the MIME database as it was at their first read; what other processes or threads change
+// in between is seen once the outermost snapshot of the thread has gone. Changes always work
+// on the files as they are. For walks over many keys, which would otherwise read the files
+// again at every step.
+class ReadSnapshot {
+public:
+    ReadSnapshot();
+    ~ReadSnapshot();
+    ReadSnapshot(const ReadSnapshot&) = delete;
+    ReadSnapshot& operator=(const ReadSnapshot&) = delete;
+
+private:
+    std::unique_ptr<registry_detail::SnapshotFiles> files_;  // null inside an outer snapshot
 };
 
 // The MIME glob file that answers for extension keys (lines "weight:type:*.ext[:flags]");

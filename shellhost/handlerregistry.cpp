@@ -77,6 +77,8 @@ std::string HandlerClassId(const std::string& handlerKey, const std::string& nam
 }  // namespace
 
 std::vector<HandlerRegistration> FindContextMenuHandlers() {
+    // A walk over every extension key: the hives and the MIME database read once for all.
+    const registry::ReadSnapshot snapshot;
     // Program id -> its extensions, in the order the registry lists them.
     std::map<std::string, std::vector<std::string>> extensionsOf;
     std::vector<std::string> programIds;

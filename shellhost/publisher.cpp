@@ -250,6 +250,9 @@ std::vector<PublishedFile> WantedFiles(const std::vector<PublishedHandler>& hand
 
 void WriteWanted(const std::vector<PublishedFile>& wanted, const Manifest& old, Manifest& now,
                  PublishReport& report) {
+    // A menu is a dozen files in a few folders: each folder is synced once for all its files,
+    // before the list of what was written.
+    std::set<std::string> replacedIn;
     for (const PublishedFile& file : wanted) {
         const auto current = ReadText(file.path);
         if (current && old.files.count(file.path) == 0) {
@@ -262,16 +265,21 @@ void WriteWanted(const std::vector<PublishedFile>& wanted, const Manifest& old, 
             now.files.insert(file.path);
             continue;
         }
-        if (!MakeFolders(fs::path(file.path).parent_path(), now.folders) ||
-            WriteFileAtomically(file.path, file.content, file.executable ? 0755 : 0644) != 0) {
+        const fs::path folder = fs::path(file.path).parent_path();
+        if (!MakeFolders(folder, now.folders) ||
+            ReplaceFile(file.path, file.content, file.executable ? 0755 : 0644) != 0) {
             report.problems.push_back(file.path + CannotBeWritten());
             if (current) {
                 now.files.insert(file.path);
             }
             continue;
         }
+        replacedIn.insert(folder.string());
         now.files.insert(file.path);
         report.written.push_back(file.path);
+    }
+    for (const std::string& folder : replacedIn) {
+        SyncFolder(folder);
     }
 }
 

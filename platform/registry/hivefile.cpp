@@ -165,25 +165,25 @@ std::string RegistryFolder() {
     return config.empty() ? std::string{} : config + "/sortune/registry";
 }
 
-Hive ReadHive(HiveId hive) {
+std::shared_ptr<const Hive> ReadHive(HiveId hive) {
     const std::string folder = RegistryFolder();
     std::string text;
     const std::string path = HiveFile(folder, hive);
     if (folder.empty() || ReadHiveFile(path, text) != 0) {
-        return {};
+        return std::make_shared<const Hive>();
     }
     // Every call of the registry reads its hive again; the text read last is parsed once.
     struct Parsed {
         std::string path;
         std::string text;
-        Hive hive;
+        std::shared_ptr<const Hive> hive;
     };
     static std::mutex mutex;
     static std::map<HiveId, Parsed> parsed;
     const std::lock_guard lock(mutex);
     Parsed& last = parsed[hive];
-    if (last.path != path || last.text != text) {
-        Hive read = ParseRegText(text, HiveName(hive)).hive;
+    if (!last.hive || last.path != path || last.text != text) {
+        auto read = std::make_shared<const Hive>(ParseRegText(text, HiveName(hive)).hive);
         last = {path, std::move(text), std::move(read)};
     }
     return last.hive;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -26,8 +27,8 @@ std::string RegistryFolder();
 // The hive as its file holds it now. A missing or unreadable file gives an empty hive, a
 // damaged one what still parses. Only a regular file of at most 1 MiB, not a symbolic link,
 // is read; a file that is there but cannot be read is reported on standard error, once per
-// process.
-Hive ReadHive(HiveId hive);
+// process. Shared and never changed: a walk over many keys asks for it at every step.
+std::shared_ptr<const Hive> ReadHive(HiveId hive);
 
 // Applies `change` to the current hive and writes the result when `change` returns
 // ERROR_SUCCESS and sets `changed`. Returns `change`'s result, or a Windows error code when

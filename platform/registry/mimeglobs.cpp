@@ -1,6 +1,5 @@
 #include "platform/registry/mimeglobs.h"
 
-#include <algorithm>
 #include <charconv>
 #include <map>
 
@@ -82,14 +81,13 @@ MimeGlobs MimeGlobs::Parse(std::string_view text) {
 
 void MimeGlobs::Index() {
     for (std::size_t i = 0; i < globs_.size(); ++i) {
-        auto& same = byExtension_[FoldCase(globs_[i].extension)];
-        if (same.empty()) {
-            extensions_.push_back(globs_[i].extension);
-        }
-        same.push_back(i);
+        byExtension_[FoldCase(globs_[i].extension)].push_back(i);
     }
-    std::sort(extensions_.begin(), extensions_.end(),
-              [](const std::string& a, const std::string& b) { return FoldCase(a) < FoldCase(b); });
+    // The index is ordered by the folded names already: each one's first glob names it.
+    extensions_.reserve(byExtension_.size());
+    for (const auto& [folded, same] : byExtension_) {
+        extensions_.push_back(globs_[same.front()].extension);
+    }
 }
 
 std::string MimeGlobs::TypeForExtension(std::string_view extension) const {

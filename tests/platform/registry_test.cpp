@@ -309,6 +309,54 @@ TEST_F(RegistryTest, CreateMakesParentsAndTellsWhetherTheKeyWasNew) {
     EXPECT_TRUE(Exists(m_home.HiveFile("HKEY_LOCAL_MACHINE")));
 }
 
+// One call for what RegCreateKeyExA and RegSetValueExA do, with the rights of both.
+TEST_F(RegistryTest, SetKeyValueCreatesTheKeyAndSetsTheValue) {
+    Key set(HKEY_CURRENT_USER, "Set\\Sub");
+    Key setOnly = Key::Open(HKEY_CURRENT_USER, "Set", KEY_SET_VALUE);
+    Key reader = Key::Open(HKEY_CURRENT_USER, "Set", KEY_READ);
+    Key gone(HKEY_CURRENT_USER, "Gone");
+    ASSERT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "Gone"), ERROR_SUCCESS);
+    struct Case {
+        const char* what;
+        HKEY key;
+        const char* subKey;
+        LONG result;
+        const char* written;  // the key that holds the value afterwards, or null
+    };
+    const std::vector<Case> cases = {
+        {"a new key and its parents", HKEY_CURRENT_USER, "Set\\New\\Deeper", ERROR_SUCCESS,
+         "Set\\New\\Deeper"},
+        {"the key itself", setOnly.get(), nullptr, ERROR_SUCCESS, "Set"},
+        {"a key that is there, with the right to set only", setOnly.get(), "sub", ERROR_SUCCESS,
+         "Set\\Sub"},
+        {"a new key without the right to create it", setOnly.get(), "Other", ERROR_ACCESS_DENIED,
+         nullptr},
+        {"without the right to set", reader.get(), "Sub", ERROR_ACCESS_DENIED, nullptr},
+        {"a malformed path", HKEY_CURRENT_USER, "Set\\\\Sub", ERROR_BAD_PATHNAME, nullptr},
+        {"below a deleted key", gone.get(), "Sub", ERROR_KEY_DELETED, nullptr},
+    };
+    for (const Case& c : cases) {
+        const std::string data = c.what;
+        EXPECT_EQ(RegSetKeyValueA(c.key, c.subKey, "Name", REG_SZ, data.c_str(),
+                                  static_cast<DWORD>(data.size() + 1)),
+                  c.result)
+            << c.what;
+        if (c.written != nullptr) {
+            EXPECT_EQ(QueryString(Key::Open(HKEY_CURRENT_USER, c.written).get(), "Name"), data)
+                << c.what;
+        }
+    }
+    EXPECT_EQ(Key::Open(HKEY_CURRENT_USER, "Set\\Other").result(), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(Key::Open(HKEY_CURRENT_USER, "Gone").result(), ERROR_FILE_NOT_FOUND);
+    // The value once more as it stands leaves the file as it is.
+    const std::string before = Identity(UserHive());
+    const std::string data = cases[0].what;
+    EXPECT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, "set\\new\\deeper", "name", REG_SZ, data.c_str(),
+                              static_cast<DWORD>(data.size() + 1)),
+              ERROR_SUCCESS);
+    EXPECT_EQ(Identity(UserHive()), before);
+}
+
 TEST_F(RegistryTest, MissingKeysAndValuesAreNotFound) {
     EXPECT_EQ(Key::Open(HKEY_CURRENT_USER, kSettingsKey).result(), ERROR_FILE_NOT_FOUND);
     EXPECT_FALSE(Exists(UserHive()));
@@ -1006,6 +1054,36 @@ TEST_F(RegistryTest, ChangeWatchSeesOtherProcessesAndNewKeys) {
     EXPECT_TRUE(root.HasChanged());
     EXPECT_TRUE(missing.HasChanged());
     EXPECT_FALSE(invalid.HasChanged());
+}
+
+// A snapshot answers from the hive as it read it, and reads it again after a change of its
+// own; a nested one changes nothing, and once it has gone, reads see the file again.
+TEST_F(RegistryTest, ReadSnapshotHoldsTheHiveUntilItsOwnChange) {
+    Key set(HKEY_CURRENT_USER, kSettingsKey);
+    ASSERT_EQ(SetString(set.get(), "Name", "first"), ERROR_SUCCESS);
+    const auto setInOtherProcess = [](const char* data) {
+        const pid_t child = fork();
+        if (child == 0) {
+            _exit(SetString(Key(HKEY_CURRENT_USER, kSettingsKey).get(), "Name", data));
+        }
+        int status = -1;
+        return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    };
+    {
+        const registry::ReadSnapshot snapshot;
+        EXPECT_EQ(QueryString(set.get(), "Name"), "first");
+        ASSERT_TRUE(setInOtherProcess("second"));
+        { const registry::ReadSnapshot nested; }
+        EXPECT_EQ(QueryString(set.get(), "Name"), "first");
+        const std::string sub = std::string(kSettingsKey) + "\\New";
+        EXPECT_EQ(Key::Open(HKEY_CURRENT_USER, sub).result(), ERROR_FILE_NOT_FOUND);
+        ASSERT_EQ(Key(HKEY_CURRENT_USER, sub).result(), ERROR_SUCCESS);
+        EXPECT_EQ(Key::Open(HKEY_CURRENT_USER, sub).result(), ERROR_SUCCESS);
+        EXPECT_EQ(QueryString(set.get(), "Name"), "second");
+        ASSERT_TRUE(setInOtherProcess("third"));
+        EXPECT_EQ(QueryString(set.get(), "Name"), "second");
+    }
+    EXPECT_EQ(QueryString(set.get(), "Name"), "third");
 }
 
 // Without a file set by a test, the MIME database of the XDG data folders answers: the
