@@ -3,7 +3,6 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <ranges>
 
 namespace {
 
@@ -16,7 +15,8 @@ std::optional<std::string> RunSpans(std::string_view source, const std::vector<T
                                     const std::vector<TagSpan>& inserted,
                                     std::size_t resultLength) {
     std::string out(source);
-    for (const TagSpan& span : std::views::reverse(removed)) {
+    for (auto it = removed.rbegin(); it != removed.rend(); ++it) {
+        const TagSpan& span = *it;
         if (span.offset > out.size() ||
             out.compare(span.offset, span.bytes.size(), span.bytes) != 0) {
             return std::nullopt;
