@@ -106,9 +106,8 @@ std::string WithCajaActionsTop(std::string_view settings, std::string_view idPre
     std::vector<std::string> lines = SplitLines(settings);
     std::optional<GroupLines> group = FindGroup(lines);
     const auto topAt = group ? FindKey(lines, *group, kTopKey) : std::nullopt;
-    const std::vector<std::string> ids =
-        MergedTop(topAt ? SplitList(ValueOf(lines[*topAt])) : std::vector<std::string>(),
-                  idPrefix, top);
+    const std::vector<std::string> ids = MergedTop(
+        topAt ? SplitList(ValueOf(lines[*topAt])) : std::vector<std::string>(), idPrefix, top);
     if (!topAt && ids.empty()) {
         return std::string(settings);
     }

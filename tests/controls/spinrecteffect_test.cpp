@@ -117,8 +117,7 @@ public:
 private:
     bool ShowsTheCanvas() const {
         const QImage seen = QGuiApplication::primaryScreen()
-                                ->grabWindow(0, area_.x(), area_.y(), area_.width(),
-                                             area_.height())
+                                ->grabWindow(0, area_.x(), area_.y(), area_.width(), area_.height())
                                 .toImage();
         const QImage& drawn = canvas_->Image();
         if (seen.size() != drawn.size()) {

@@ -210,7 +210,10 @@ TEST(CajaActionsSettingsTest, OurMenusAtTheTopOurItemsNotAndEverythingElseKept) 
         std::vector<std::string> readBack;
     };
     const std::vector<Case> cases = {
-        {"a new file", "", {menu}, "[runtime]\nitems-level-zero-order=" + menu + ";\n" + manual,
+        {"a new file",
+         "",
+         {menu},
+         "[runtime]\nitems-level-zero-order=" + menu + ";\n" + manual,
          {menu}},
         {"the order caja-actions read the files in",
          "[runtime]\nitems-level-zero-order=" + menu + "-2;" + menu + ";" + menu + "-1;" + menu +
@@ -226,14 +229,21 @@ TEST(CajaActionsSettingsTest, OurMenusAtTheTopOurItemsNotAndEverythingElseKept) 
          user + "[runtime]\nitems-list-order-mode=AscendingOrder\nitems-level-zero-order=a;b;" +
              menu + ";\nx=1\n[later]\nitems-level-zero-order=c;\n",
          {"a", "b", menu}},
-        {"a menu keeps its place", "[runtime]\nitems-level-zero-order = a;" + menu + ";b\n" + manual,
+        {"a menu keeps its place",
+         "[runtime]\nitems-level-zero-order = a;" + menu + ";b\n" + manual,
          {menu, "sortune-shell-h-1"},
          "[runtime]\nitems-level-zero-order=a;" + menu + ";b;sortune-shell-h-1;\n" + manual,
          {"a", menu, "b", "sortune-shell-h-1"}},
-        {"a group added", user, {menu},
-         user + "[runtime]\nitems-level-zero-order=" + menu + ";\n" + manual, {menu}},
-        {"taken out again", "[runtime]\nitems-level-zero-order=a;" + menu + ";\n" + manual, {},
-         "[runtime]\nitems-level-zero-order=a;\n" + manual, {"a"}},
+        {"a group added",
+         user,
+         {menu},
+         user + "[runtime]\nitems-level-zero-order=" + menu + ";\n" + manual,
+         {menu}},
+        {"taken out again",
+         "[runtime]\nitems-level-zero-order=a;" + menu + ";\n" + manual,
+         {},
+         "[runtime]\nitems-level-zero-order=a;\n" + manual,
+         {"a"}},
         {"nothing of ours", user, {}, user, {}},
     };
     for (const Case& c : cases) {
