@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 
 #include "organizer/tagregion.h"
 #include "platform/absolutepath.h"
@@ -119,6 +120,35 @@ bool WriteInPlace(int fd, const std::string& source, const std::string& result, 
     return true;
 }
 
+// Puts the new file, named `temporary`, at `path` only while `path` still names the original
+// file `before`: another process may rename or replace it after the look, and a plain rename
+// would then put a second copy beside it or write over another file. The two names are
+// swapped in one call and what the swap took away is looked at; anything but the original
+// goes back. A kill after the swap leaves the original under the temporary name, which the
+// take-back removes. Where the file system cannot swap, a rename follows the look.
+int PutInPlace(const std::string& temporary, const std::string& path, const struct stat& before) {
+    if (renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE) != 0) {
+        const int error = errno;
+        const bool unsupported = error == EINVAL || error == ENOSYS || error == ENOTSUP;
+        if (unsupported && rename(temporary.c_str(), path.c_str()) == 0) {
+            return 0;
+        }
+        unlink(temporary.c_str());
+        return error == ENOENT ? ESTALE : error;
+    }
+    struct stat swapped {};
+    if (lstat(temporary.c_str(), &swapped) == 0 && swapped.st_dev == before.st_dev &&
+        swapped.st_ino == before.st_ino) {
+        unlink(temporary.c_str());
+        return 0;
+    }
+    // When even the swap back fails, the other file stays under the temporary name, not lost.
+    if (renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE) == 0) {
+        unlink(temporary.c_str());
+    }
+    return ESTALE;
+}
+
 // Puts the unnamed file `fd` in place of `path` (in `folder`) while `path` is still `before`.
 int ReplaceWith(int fd, const std::string& path, const std::string& folder,
                 const struct stat& before, int original) {
@@ -138,9 +168,7 @@ int ReplaceWith(int fd, const std::string& path, const std::string& folder,
             }
             return errno;
         }
-        if (rename(temporary.c_str(), path.c_str()) != 0) {
-            const int error = errno;
-            unlink(temporary.c_str());
+        if (const int error = PutInPlace(temporary, path, before)) {
             return error;
         }
         const FileDescriptor directory(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
