@@ -15,7 +15,10 @@ namespace {
 constexpr const char* kShellHost = "sortune-shell";
 
 // `quiet`: the host tells nothing (at a start of the dialog, which shows nothing of this).
-void CallAndPublish(const char* exportName, bool quiet) {
+// `always`: the menus are published even where the registration did not change, so that a
+// user's `sortune i` brings the menus an older version published up to date; files that are
+// right already are not written again.
+void CallAndPublish(const char* exportName, bool quiet, bool always) {
     const std::string folder = sysinfo::ExecutableFolder();
     if (folder.empty()) {
         return;
@@ -29,7 +32,7 @@ void CallAndPublish(const char* exportName, bool quiet) {
         }
         call();
     }
-    if (registrations.HasChanged()) {
+    if (always || registrations.HasChanged()) {
         std::vector<std::string> command = {folder + "/" + kShellHost, "publish"};
         if (quiet) {
             command.emplace_back("--quiet");
@@ -41,11 +44,11 @@ void CallAndPublish(const char* exportName, bool quiet) {
 }  // namespace
 
 void RegisterShellExtension() {
-    CallAndPublish("DllRegisterServer", true);
+    CallAndPublish("DllRegisterServer", true, false);
 }
 
 void UnregisterShellExtension() {
-    CallAndPublish("DllUnregisterServer", true);
+    CallAndPublish("DllUnregisterServer", true, false);
 }
 
 int RunShellExtensionCommand(const std::string& command) {
@@ -57,6 +60,7 @@ int RunShellExtensionCommand(const std::string& command) {
     }
     // Asked for on the command line: the host may say what the user needs to do (restart
     // Thunar) or what it could not write.
-    CallAndPublish(command == "i" ? "DllRegisterServer" : "DllUnregisterServer", false);
+    CallAndPublish(command == "i" ? "DllRegisterServer" : "DllUnregisterServer", false,
+                   command == "i");
     return 0;
 }

@@ -421,8 +421,10 @@ PublishReport PublishMenus(const std::vector<PublishedHandler>& handlers,
         RemoveEmptyFolders(now);
     } else {
         RemoveEmptyFolders(now);
+        const std::string list = now.Text();
         if (!MakeFolders(OwnFolder(places), now.folders) ||
-            WriteFileAtomically(ManifestPath(places), now.Text(), 0600) != 0) {
+            (ReadText(ManifestPath(places)) != list &&
+             WriteFileAtomically(ManifestPath(places), list, 0600) != 0)) {
             report.problems.push_back(ManifestPath(places) + CannotBeWritten());
         }
     }

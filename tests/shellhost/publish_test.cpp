@@ -414,6 +414,16 @@ TEST_F(PublishTest, InstallPublishesEveryFormatAndEachCommandGetsExactlyThePath)
     EXPECT_EQ(Snapshot(Data()), published);
     EXPECT_EQ(ReadFile(Config() + "/Thunar/uca.xml"), ucaBefore);
 
+    // A top-level list caja-actions wrote in the order it read the files, as an older version
+    // left it, is put right by `i` alone.
+    const std::string cajaConf = Config() + "/caja-actions/caja-actions.conf";
+    WriteFile(cajaConf, "[runtime]\nitems-level-zero-order=" + std::string(kName) + "-0-2;" +
+                            std::string(kName) + "-0;\nitems-list-order-mode=ManualOrder\n");
+    ASSERT_EQ(Sortune("i"), 0);
+    EXPECT_THAT(KeyFile(cajaConf).List("runtime", "items-level-zero-order"),
+                testing::ElementsAre(std::string(kName) + "-0"));
+    EXPECT_EQ(Snapshot(Data()), published);
+
     // Unregistering removes every file written, and the user's actions survive byte for byte.
     ASSERT_EQ(Sortune("u"), 0);
     EXPECT_EQ(Snapshot(Data()), before);
