@@ -15,6 +15,11 @@ constexpr int kMaxBlocksWalked = 1024;
 
 }  // namespace
 
+std::string FlacBlockHeader(char flags, std::size_t length) {
+    return std::string(1, flags) + static_cast<char>(length >> 16 & 0xFF) +
+           static_cast<char>(length >> 8 & 0xFF) + static_cast<char>(length & 0xFF);
+}
+
 FlacBlockWalk::FlacBlockWalk(const ByteSource& file, std::size_t markerOffset)
     : file_(file), pos_(markerOffset + kMarkerSize) {}
 

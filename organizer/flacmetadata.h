@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 
 #include "organizer/bytesource.h"
 
@@ -21,6 +22,9 @@ struct FlacBlock {
     std::size_t length = 0;  // of its body
     std::size_t End() const { return offset + kFlacBlockHeaderSize + length; }
 };
+
+// The header of a block of `length` bytes whose first header byte (type, last flag) is `flags`.
+std::string FlacBlockHeader(char flags, std::size_t length);
 
 // Reads the block headers one by one, from the first after the marker at `markerOffset`. Reads
 // nothing but the headers, so that a picture or the audio after them is never read.

@@ -10,11 +10,6 @@
 
 namespace {
 
-std::string BlockHeader(char flags, std::size_t length) {
-    return std::string(1, flags) + static_cast<char>(length >> 16 & 0xFF) +
-           static_cast<char>(length >> 8 & 0xFF) + static_cast<char>(length & 0xFF);
-}
-
 struct Metadata {
     FlacBlock comment;
     FlacBlock last;
@@ -64,7 +59,7 @@ std::optional<TagRewrite> PlanFlacTagRepair(const ByteSource& file,
     }
     replacements.insert(replacements.begin(),
                         {comment.offset, region.substr(comment.offset, kFlacBlockHeaderSize),
-                         BlockHeader(region[comment.offset], commentLength)});
+                         FlacBlockHeader(region[comment.offset], commentLength)});
     // In place where the padding that ends the metadata takes the change.
     const FlacBlock& last = metadata->last;
     const std::ptrdiff_t paddingLength = static_cast<std::ptrdiff_t>(last.length) - growth;
@@ -72,7 +67,7 @@ std::optional<TagRewrite> PlanFlacTagRepair(const ByteSource& file,
         paddingLength <= static_cast<std::ptrdiff_t>(kMaxFlacBlockLength)) {
         std::vector<TagReplacement> inPlace = replacements;
         inPlace.push_back({last.offset, region.substr(last.offset, kFlacBlockHeaderSize),
-                           BlockHeader(region[last.offset], paddingLength)});
+                           FlacBlockHeader(region[last.offset], paddingLength)});
         if (std::optional<TagEdit> edit = MakeReplacingEdit(region, inPlace, region.size())) {
             rewrite.edit = std::move(*edit);
             return rewrite;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "organizer/flacmetadata.h"
 #include "organizer/oggpage.h"
 #include "organizer/oggtags.h"
 #include "organizer/tagrepair.h"
@@ -57,12 +58,9 @@ std::vector<TagReplacement> RepairPacket(const std::string& packet, const OggCom
     std::vector<TagReplacement> replacements = RepairVorbisComment(
         std::string_view(packet).substr(place.offset), place.offset, converter, rewrite);
     if (place.inFlacBlock && !replacements.empty()) {
-        const std::size_t length = packet.size() - 4 + GrowthOf(replacements);
-        replacements.insert(
-            replacements.begin(),
-            {1, packet.substr(1, 3),
-             std::string{static_cast<char>(length >> 16 & 0xFF),
-                         static_cast<char>(length >> 8 & 0xFF), static_cast<char>(length & 0xFF)}});
+        const std::size_t length = packet.size() - kFlacBlockHeaderSize + GrowthOf(replacements);
+        replacements.insert(replacements.begin(), {0, packet.substr(0, kFlacBlockHeaderSize),
+                                                   FlacBlockHeader(packet[0], length)});
     }
     return replacements;
 }

@@ -26,6 +26,15 @@ inline bool HasNonAscii(std::string_view text) {
                        [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
+// The text without the bytes of `spaces` at either end.
+inline std::string_view TrimmedAscii(std::string_view text, std::string_view spaces = " \t") {
+    const auto first = text.find_first_not_of(spaces);
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(spaces) - first + 1);
+}
+
 // The value of a hexadecimal digit of either case; -1 for any other byte.
 constexpr int HexDigitValue(char c) {
     if (c >= '0' && c <= '9') {

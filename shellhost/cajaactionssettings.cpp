@@ -4,6 +4,8 @@
 #include <optional>
 #include <sstream>
 
+#include "platform/ascii.h"
+
 namespace {
 
 constexpr std::string_view kGroup = "[runtime]";
@@ -11,22 +13,15 @@ constexpr std::string_view kTopKey = "items-level-zero-order";
 constexpr std::string_view kOrderKey = "items-list-order-mode";
 constexpr std::string_view kKeepOrder = "ManualOrder";
 
-std::string_view Trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 // The key of a `key=value` line, "" for any other line.
 std::string_view KeyOf(std::string_view line) {
     const auto equals = line.find('=');
-    return equals == std::string_view::npos ? std::string_view() : Trimmed(line.substr(0, equals));
+    return equals == std::string_view::npos ? std::string_view()
+                                            : TrimmedAscii(line.substr(0, equals));
 }
 
 std::string_view ValueOf(std::string_view line) {
-    return Trimmed(line.substr(line.find('=') + 1));
+    return TrimmedAscii(line.substr(line.find('=') + 1));
 }
 
 std::vector<std::string> SplitLines(std::string_view text) {
@@ -42,8 +37,8 @@ std::vector<std::string> SplitList(std::string_view value) {
     std::vector<std::string> ids;
     std::istringstream in{std::string(value)};
     for (std::string id; std::getline(in, id, ';');) {
-        if (!Trimmed(id).empty()) {
-            ids.emplace_back(Trimmed(id));
+        if (!TrimmedAscii(id).empty()) {
+            ids.emplace_back(TrimmedAscii(id));
         }
     }
     return ids;
@@ -56,13 +51,13 @@ struct GroupLines {
 };
 std::optional<GroupLines> FindGroup(const std::vector<std::string>& lines) {
     const auto header = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
-        return Trimmed(line) == kGroup;
+        return TrimmedAscii(line) == kGroup;
     });
     if (header == lines.end()) {
         return std::nullopt;
     }
     const auto next = std::find_if(header + 1, lines.end(), [](const std::string& line) {
-        return Trimmed(line).starts_with('[');
+        return TrimmedAscii(line).starts_with('[');
     });
     return GroupLines{static_cast<std::size_t>(header - lines.begin()) + 1,
                       static_cast<std::size_t>(next - lines.begin())};
@@ -112,7 +107,7 @@ std::string WithCajaActionsTop(std::string_view settings, std::string_view idPre
         return std::string(settings);
     }
     if (!group) {
-        if (!lines.empty() && !Trimmed(lines.back()).empty()) {
+        if (!lines.empty() && !TrimmedAscii(lines.back()).empty()) {
             lines.emplace_back();
         }
         lines.emplace_back(kGroup);

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "platform/ascii.h"
+
 namespace {
 
 constexpr std::string_view kHeader = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
@@ -37,14 +39,6 @@ struct ActionSpan {
     std::string_view body;
 };
 
-std::string_view Trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
-
 std::string_view UniqueId(std::string_view body) {
     const auto open = body.find("<unique-id>");
     const auto close = body.find("</unique-id>");
@@ -52,7 +46,7 @@ std::string_view UniqueId(std::string_view body) {
         return {};
     }
     const std::size_t start = open + std::string_view("<unique-id>").size();
-    return Trimmed(body.substr(start, close - start));
+    return TrimmedAscii(body.substr(start, close - start), " \t\r\n");
 }
 
 // The `<action>` elements inside the root and the position of `</actions>`; false when the

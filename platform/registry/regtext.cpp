@@ -14,14 +14,6 @@ constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
 constexpr std::string_view kOldHeader = "REGEDIT4";
 constexpr std::string_view kHexDigits = "0123456789abcdef";
 
-std::string_view TrimSpace(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 // The logical lines of the file: CR LF or LF endings, and hex data continued over several
 // lines with a trailing ",\" as regedit wraps it.
 std::vector<std::string> SplitLines(std::string_view text) {
@@ -38,11 +30,11 @@ std::vector<std::string> SplitLines(std::string_view text) {
             line.remove_suffix(1);
         }
         if (continued) {
-            lines.back() += TrimSpace(line);
+            lines.back() += TrimmedAscii(line);
         } else {
             lines.emplace_back(line);
         }
-        continued = TrimSpace(lines.back()).ends_with(",\\");
+        continued = TrimmedAscii(lines.back()).ends_with(",\\");
         if (continued) {
             lines.back().erase(lines.back().rfind('\\'));
         }
@@ -77,7 +69,7 @@ std::optional<std::string> ParseHexBytes(std::string_view text) {
     std::string bytes;
     while (!text.empty()) {
         const auto comma = text.find(',');
-        const std::string_view item = TrimSpace(text.substr(0, comma));
+        const std::string_view item = TrimmedAscii(text.substr(0, comma));
         if (item.size() != 2 || HexDigitValue(item[0]) < 0 || HexDigitValue(item[1]) < 0) {
             return std::nullopt;
         }
@@ -150,7 +142,7 @@ std::optional<RegValue> ParseHex(std::string_view data) {
 std::optional<RegValue> ParseData(std::string_view data) {
     if (data.starts_with('"')) {
         auto text = TakeQuoted(data);
-        if (!text || !TrimSpace(data).empty()) {
+        if (!text || !TrimmedAscii(data).empty()) {
             return std::nullopt;
         }
         return RegValue{{}, REG_SZ, std::move(*text)};
@@ -173,11 +165,11 @@ std::optional<RegValue> ParseValueLine(std::string_view line) {
         }
         name = std::move(*quoted);
     }
-    line = TrimSpace(line);
+    line = TrimmedAscii(line);
     if (!line.starts_with('=')) {
         return std::nullopt;
     }
-    auto value = ParseData(TrimSpace(line.substr(1)));
+    auto value = ParseData(TrimmedAscii(line.substr(1)));
     if (value) {
         value->name = std::move(name);
     }
@@ -275,7 +267,7 @@ ParsedHive ParseRegText(std::string_view text, std::string_view hiveName) {
     RegKeyNode* current = nullptr;
     bool headerSeen = false;
     for (const std::string& rawLine : SplitLines(text)) {
-        const std::string_view line = TrimSpace(rawLine);
+        const std::string_view line = TrimmedAscii(rawLine);
         if (line.empty() || line.starts_with(';')) {
             continue;
         }

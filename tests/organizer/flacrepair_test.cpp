@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <taglib/flacfile.h>
+#include <taglib/tstring.h>
 #include <taglib/xiphcomment.h>
 
 #include <map>
@@ -30,17 +31,7 @@ std::string In(const char* utf8, const char* charset) {
 
 // Each byte taken for a Latin-1 character, in UTF-8: what old tools wrote of GBK bytes.
 std::string WidenedUtf8(const std::string& bytes) {
-    std::string out;
-    for (const char ch : bytes) {
-        const auto byte = static_cast<unsigned char>(ch);
-        if (byte < 0x80) {
-            out += ch;
-        } else {
-            out += static_cast<char>(0xC0 | byte >> 6);
-            out += static_cast<char>(0x80 | (byte & 0x3F));
-        }
-    }
-    return out;
+    return TagLib::String(bytes, TagLib::String::Latin1).to8Bit(true);
 }
 
 // What TagLib reads of the comment: field name to its first value, UTF-8.
